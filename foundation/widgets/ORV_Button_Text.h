@@ -1,0 +1,17 @@
+#pragma once
+
+#include "foundation/widgets/ORV_Button.h"
+
+class ORV_QGridLayout;
+
+// A pixmap-strip button with a centred text label whose colour follows the
+// state and whose text is underlined under the mouse.
+class ORV_Button_Text : public ORV_Button
+{
+    Q_OBJECT
+public:
+    ORV_Button_Text(QLabel *label, int state_count);
+
+private:
+    ORV_QGridLayout *m_layout;
+};
