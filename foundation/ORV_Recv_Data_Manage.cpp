@@ -1,0 +1,58 @@
+#include "foundation/ORV_Recv_Data_Manage.h"
+
+ORV_Recv_Data_Manage& ORV_Recv_Data_Manage::instance(Start_Hook start)
+{
+    static ORV_Recv_Data_Manage queue;
+    static std::once_flag started;
+    std::call_once(started, [start] {
+        if (start)
+            start(queue);
+    });
+    return queue;
+}
+
+void ORV_Recv_Data_Manage::push(const Datagram_Job& job)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_jobs.push_back(job);
+    }
+    m_wake.notify_one();
+}
+
+bool ORV_Recv_Data_Manage::pop(Datagram_Job& out)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_jobs.empty())
+        return false;
+    out = m_jobs.front();
+    m_jobs.pop_front();
+    return true;
+}
+
+std::size_t ORV_Recv_Data_Manage::size() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_jobs.size();
+}
+
+void ORV_Recv_Data_Manage::wait_for_work(std::chrono::milliseconds idle)
+{
+    std::unique_lock<std::mutex> guard(m_lock);
+    m_wake.wait_for(guard, idle, [this] { return m_stop || !m_jobs.empty(); });
+}
+
+void ORV_Recv_Data_Manage::request_stop()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+}
+
+bool ORV_Recv_Data_Manage::stop_requested() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_stop;
+}
