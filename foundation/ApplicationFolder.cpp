@@ -1,0 +1,3 @@
+#include "foundation/ApplicationFolder.h"
+
+QString application_folder;
