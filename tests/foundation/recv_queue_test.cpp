@@ -1,0 +1,116 @@
+#include "foundation/MessageDispatchLoop.h"
+#include "foundation/M_Pack_Head.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+Datagram_Job job_of_type(std::int32_t type, int tag = 0)
+{
+    Datagram_Job job;
+    const M_Pack_Head head = pack_header("", type);
+    copy_into_datagram(job.block, &head, sizeof head);
+    job.address.sin_port = static_cast<in_port_t>(tag);
+    return job;
+}
+
+} // namespace
+
+TEST(Recv_Queue, FirstInFirstOutAndEmptyPopLeavesOutAlone)
+{
+    ORV_Recv_Data_Manage queue;
+    queue.push(job_of_type(1, 'A'));
+    queue.push(job_of_type(1, 'B'));
+    Datagram_Job out;
+    ASSERT_TRUE(queue.pop(out));
+    EXPECT_EQ(out.address.sin_port, 'A');
+    ASSERT_TRUE(queue.pop(out));
+    EXPECT_EQ(out.address.sin_port, 'B');
+
+    out.address.sin_port = 'C';
+    EXPECT_FALSE(queue.pop(out));
+    EXPECT_EQ(out.address.sin_port, 'C');
+}
+
+TEST(Recv_Queue, SeveralProducersLoseNothing)
+{
+    constexpr int producers = 6;
+    constexpr int per_producer = 500;
+    ORV_Recv_Data_Manage queue;
+    std::vector<std::thread> threads;
+    for (int p = 0; p < producers; ++p)
+        threads.emplace_back([&queue, p] {
+            for (int i = 0; i < per_producer; ++i)
+                queue.push(job_of_type(3, p * per_producer + i));
+        });
+
+    std::set<int> seen;
+    std::vector<int> last(producers, -1);
+    Datagram_Job out;
+    while (seen.size() < producers * per_producer) {
+        if (!queue.pop(out)) {
+            std::this_thread::yield();
+            continue;
+        }
+        const int tag = out.address.sin_port;
+        EXPECT_GT(tag, last[tag / per_producer]);   // each producer's order is kept
+        last[tag / per_producer] = tag;
+        seen.insert(tag);
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(queue.size(), 0u);
+}
+
+TEST(Recv_Queue, ConcurrentFirstCallsStartOneDispatcher)
+{
+    static std::atomic<int> starts{0};
+    std::vector<std::thread> threads;
+    std::vector<ORV_Recv_Data_Manage*> seen(8);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&seen, i] {
+            seen[i] = &ORV_Recv_Data_Manage::instance([](ORV_Recv_Data_Manage&) { ++starts; });
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(starts.load(), 1);
+    for (ORV_Recv_Data_Manage* queue : seen)
+        EXPECT_EQ(queue, seen.front());
+    EXPECT_EQ(&ORV_Recv_Data_Manage::instance(), seen.front());
+    EXPECT_EQ(starts.load(), 1);
+}
+
+TEST(Client_Dispatcher, LogsOnlyUnknownAndLoginReply)
+{
+    std::ostringstream out;
+    dispatch_client_job(job_of_type(4), out);
+    EXPECT_EQ(out.str(), "登录反馈包\n");
+    out.str("");
+    dispatch_client_job(job_of_type(0), out);
+    EXPECT_EQ(out.str(), "未知消息哦\n");
+    out.str("");
+    dispatch_client_job(job_of_type(3), out);
+    dispatch_client_job(job_of_type(-7), out);
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST(Client_Dispatcher, LoopEmptiesTheQueueAndStops)
+{
+    ORV_Recv_Data_Manage queue;
+    std::ostringstream out;
+    std::thread loop([&] { MessageDispatchLoop(queue, out, std::chrono::milliseconds(20)); });
+    queue.push(job_of_type(4));
+    queue.push(job_of_type(3));
+    queue.push(job_of_type(0));
+    while (queue.size() != 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    queue.request_stop();
+    loop.join();
+    EXPECT_EQ(out.str(), "登录反馈包\n未知消息哦\n");
+}
