@@ -1,0 +1,27 @@
+#pragma once
+
+#include <atomic>
+
+// The UDT listener for incoming peer connections (port 31000). Created once;
+// creating it binds the port and starts the accept loop.
+class DLL_Socket_Con
+{
+public:
+    static DLL_Socket_Con& instance();
+
+    // False when port 31000 could not be bound.
+    bool listening() const { return m_listener >= 0; }
+
+    // Admits one connected socket: it must name this client's identity within
+    // the handshake time-out. An admitted socket goes to the callback object,
+    // a refused one (or one nobody takes) is closed.
+    static void AcceptHandshake(int sock);
+
+private:
+    DLL_Socket_Con();
+
+    static int open_listener();
+    void ListenLoop();
+
+    std::atomic<int> m_listener{-1};
+};

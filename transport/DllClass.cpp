@@ -1,0 +1,94 @@
+#include "transport/DllClass.h"
+
+#include "transport/Call_Back_Slot.h"
+#include "transport/Connect_Cascade.h"
+#include "transport/DLL_Socket_Con.h"
+#include "transport/Dll_Config.h"
+#include "transport/Local_Identity.h"
+#include "transport/Net_Log.h"
+#include "transport/Peer_Table.h"
+#include "transport/Server_Endpoints.h"
+#include "transport/Server_Link.h"
+#include "transport/Udt_Link.h"
+
+#include <udt.h>
+
+#include <cstring>
+
+bool DllClass::init(const char* server, const char* computer_name, const char* ipv4_list,
+                    const char* mac, const char* identity)
+{
+    Net_Log::line(server ? strnlen(server, 1023) : 0);
+    const Dll_Settings settings{bounded_text(server), bounded_text(computer_name),
+                                bounded_text(ipv4_list), bounded_text(mac),
+                                bounded_text(identity)};
+    Dll_Config::instance().store(settings);
+    Server_Endpoints::instance().set_server(settings.server);
+    Net_Log::line(settings.server);
+    Net_Log::line(settings.computer_name);
+    Net_Log::line(settings.ipv4_list);
+    Net_Log::line(settings.mac);
+    Net_Log::line(settings.identity);
+    Server_Link::start();
+    return true;
+}
+
+bool DllClass::is_ready()
+{
+    return true;
+}
+
+bool DllClass::set_call_back(ORV_Call_Back_Object* call_back)
+{
+    Call_Back_Slot::set(call_back);
+    return true;
+}
+
+bool DllClass::set_identity(const char* identity)
+{
+    // The identity is in place before the listener can admit anybody.
+    if (!Local_Identity::instance().set_once(bounded_text(identity)))
+        return true;
+    return DLL_Socket_Con::instance().listening();
+}
+
+bool DllClass::connect(const char* ipv4_list, const char* target_id, const char* server,
+                       int* sock)
+{
+    if (!sock)
+        return false;
+    DLL_Socket_Con::instance();
+    Connect_Cascade cascade(bounded_text(target_id), bounded_text(server),
+                            bounded_text(ipv4_list), Dll_Config::instance().copy().identity);
+    return cascade.run(sock);
+}
+
+bool DllClass::send(int sock, const char* data, int len, int)
+{
+    DLL_Socket_Con::instance();
+    return data ? Udt_Link::send_msg(data, sock, len) : len <= 0;
+}
+
+bool DllClass::recv(int sock, char* buf, int len, int* count)
+{
+    if (!count || (!buf && len > 0))
+        return false;
+    DLL_Socket_Con::instance();
+    return Udt_Link::recv_msg(sock, buf, len, count);
+}
+
+bool DllClass::close(int* sock)
+{
+    if (!sock)
+        return false;
+    DLL_Socket_Con::instance();
+    const int udt = *sock;
+    *sock = 0;
+    UDT::close(udt);
+    return true;
+}
+
+std::map<std::string, ORV_Peer_Data> DllClass::get_peers()
+{
+    return Peer_Table::instance().copy();
+}

@@ -1,0 +1,121 @@
+#include "transport/P2p_Manage.h"
+
+#include "transport/DLL_Socket_Con.h"
+#include "transport/Net_Log.h"
+#include "transport/Server_Endpoints.h"
+#include "transport/Transport_Ports.h"
+#include "transport/Udt_Link.h"
+
+#include <udt.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+P2p_Manage& P2p_Manage::instance()
+{
+    static P2p_Manage* manage = new P2p_Manage;
+    return *manage;
+}
+
+P2p_Manage::P2p_Manage()
+{
+    std::thread([this] { run(); }).detach();
+}
+
+void P2p_Manage::push(const M_Pack_P2P_Request& request)
+{
+    m_queue.push(request);
+}
+
+void P2p_Manage::run()
+{
+    for (;;) {
+        M_Pack_P2P_Request request;
+        if (!m_queue.pop(&request)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(Transport_Ports::QUEUE_IDLE_MS));
+            continue;
+        }
+        if (request.code != 2)
+            continue;
+        // Each responder holds a UDP socket and a UDT multiplexer for up to
+        // its deadline; a flood of notices must not pile them up.
+        if (m_responders.load() >= Transport_Ports::MAX_PUNCH_RESPONDERS) {
+            Net_Log::line("打洞请求过多，已忽略");
+            continue;
+        }
+        ++m_responders;
+        std::thread([this, request] {
+            PunchForRequest(request);
+            --m_responders;
+        }).detach();
+    }
+}
+
+namespace {
+
+// Waits for the requester's connection on a non-blocking listener, so the
+// wait ends at the deadline whatever happens.
+int accept_until_deadline(int listener)
+{
+    bool blocking = false;
+    UDT::setsockopt(listener, 0, UDT_RCVSYN, &blocking, sizeof(blocking));
+    const auto deadline = std::chrono::steady_clock::now()
+                          + std::chrono::milliseconds(Transport_Ports::PUNCH_ACCEPT_DEADLINE_MS);
+    while (std::chrono::steady_clock::now() < deadline) {
+        sockaddr_in peer{};
+        int length = sizeof(peer);
+        const int sock = UDT::accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+        if (sock != UDT::INVALID_SOCK) {
+            blocking = true;
+            UDT::setsockopt(sock, 0, UDT_RCVSYN, &blocking, sizeof(blocking));
+            return sock;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return UDT::INVALID_SOCK;
+}
+
+} // namespace
+
+void P2p_Manage::PunchForRequest(M_Pack_P2P_Request request)
+{
+    const int udp = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (udp < 0) {
+        Net_Log::line("心跳包-发送失败:", errno);
+        return;
+    }
+    request.code = 3;
+    if (Udt_Link::is_unicast(request.requester_addr))
+        Server_Endpoints::send_block(udp, to_block(request), request.requester_addr);
+    request.code = 4;
+    Server_Endpoints::send_block(udp, to_block(request),
+                                 Server_Endpoints::instance().snapshot().login);
+
+    const int listener = Udt_Link::new_socket();
+    if (listener < 0) {
+        ::close(udp);
+        return;
+    }
+    if (UDT::bind2(listener, udp) == UDT::ERROR) {
+        Net_Log::line("dut绑定udp失败");
+        UDT::close(listener);
+        ::close(udp);
+        return;
+    }
+    // From here UDT owns the UDP socket and closes it with its last UDT socket.
+    Net_Log::line("绑定成功，开始监听");
+    int accepted = UDT::INVALID_SOCK;
+    if (UDT::listen(listener, 1) != UDT::ERROR)
+        accepted = accept_until_deadline(listener);
+    UDT::close(listener);
+    if (accepted == UDT::INVALID_SOCK) {
+        Net_Log::line("打洞等待超时");
+        return;
+    }
+    DLL_Socket_Con::instance();
+    DLL_Socket_Con::AcceptHandshake(accepted);
+}

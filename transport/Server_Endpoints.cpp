@@ -1,0 +1,72 @@
+#include "transport/Server_Endpoints.h"
+
+#include "transport/Net_Log.h"
+#include "transport/Transport_Ports.h"
+
+#include "foundation/Udp_Obj.h"
+
+#include <arpa/inet.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+namespace {
+
+sockaddr_in server_address(const std::string& server, int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, server.c_str(), &address.sin_addr);
+    return address;
+}
+
+int udp_socket()
+{
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (sock < 0)
+        Net_Log::line("UDP套接字创建失败:", errno);
+    return sock;
+}
+
+} // namespace
+
+Server_Endpoints& Server_Endpoints::instance()
+{
+    static Server_Endpoints* endpoints = new Server_Endpoints;
+    return *endpoints;
+}
+
+Server_Endpoints::Server_Endpoints()
+{
+    m_state.login_socket = udp_socket();
+    m_state.heartbeat_socket = udp_socket();
+}
+
+void Server_Endpoints::set_server(const std::string& server)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_state.server = server;
+    m_state.login = server_address(server, Transport_Ports::SERVER_LOGIN);
+    m_state.auxiliary = server_address(server, Transport_Ports::SERVER_AUXILIARY);
+    m_state.heartbeat = server_address(server, Transport_Ports::SERVER_HEARTBEAT);
+}
+
+Server_Endpoints::Snapshot Server_Endpoints::snapshot() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_state;
+}
+
+bool Server_Endpoints::is_from_server(const sockaddr_in& sender) const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return sender.sin_family == AF_INET
+           && sender.sin_addr.s_addr == m_state.login.sin_addr.s_addr
+           && sender.sin_port == m_state.login.sin_port;
+}
+
+bool Server_Endpoints::send_block(int sock, const Message_Block& block, const sockaddr_in& to)
+{
+    return Udp_Obj().send_to(block.data(), ORV::BLOCK_SIZE, sock, to);
+}
