@@ -1,13 +1,16 @@
 #include "foundation/ORV_Recv_Data_Manage.h"
 
+#include <atomic>
+
 ORV_Recv_Data_Manage& ORV_Recv_Data_Manage::instance(Start_Hook start)
 {
     static ORV_Recv_Data_Manage queue;
-    static std::once_flag started;
-    std::call_once(started, [start] {
-        if (start)
-            start(queue);
-    });
+    // Not call_once: a hook that reaches instance() again (the server starts
+    // services that use the queue) must get the queue, not a deadlock. A call
+    // that meets a starting hook returns at once; jobs it pushes wait queued.
+    static std::atomic<bool> started{false};
+    if (!started.exchange(true) && start)
+        start(queue);
     return queue;
 }
 

@@ -21,9 +21,10 @@ public:
     ORV_Recv_Data_Manage(const ORV_Recv_Data_Manage&) = delete;
     ORV_Recv_Data_Manage& operator=(const ORV_Recv_Data_Manage&) = delete;
 
-    // The single queue of the process. The first call creates it and runs
-    // `start` on it exactly once, even when several first calls meet; later
-    // calls return the same queue and ignore their hook.
+    // The single queue of the process. The first call creates it and runs its
+    // `start` on it, exactly once even when several first calls meet; every
+    // other call returns the same queue and ignores its hook. The hook may
+    // itself call instance().
     static ORV_Recv_Data_Manage& instance(Start_Hook start);
 
     // The client's form: the first call starts MessageDispatchLoop.

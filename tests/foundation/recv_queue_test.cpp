@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <iostream>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -68,22 +69,64 @@ TEST(Recv_Queue, SeveralProducersLoseNothing)
     EXPECT_EQ(queue.size(), 0u);
 }
 
-TEST(Recv_Queue, ConcurrentFirstCallsStartOneDispatcher)
+// The process queue is created once per process, so each of these runs in a
+// fresh child process whatever ran before it.
+TEST(Recv_Queue_Instance, ConcurrentFirstCallsStartOneDispatcher)
 {
-    static std::atomic<int> starts{0};
-    std::vector<std::thread> threads;
-    std::vector<ORV_Recv_Data_Manage*> seen(8);
-    for (std::size_t i = 0; i < seen.size(); ++i)
-        threads.emplace_back([&seen, i] {
-            seen[i] = &ORV_Recv_Data_Manage::instance([](ORV_Recv_Data_Manage&) { ++starts; });
-        });
-    for (auto& thread : threads)
-        thread.join();
-    EXPECT_EQ(starts.load(), 1);
-    for (ORV_Recv_Data_Manage* queue : seen)
-        EXPECT_EQ(queue, seen.front());
-    EXPECT_EQ(&ORV_Recv_Data_Manage::instance(), seen.front());
-    EXPECT_EQ(starts.load(), 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::atomic<int> starts{0};
+            std::vector<std::thread> threads;
+            std::vector<ORV_Recv_Data_Manage*> seen(8);
+            for (std::size_t i = 0; i < seen.size(); ++i)
+                threads.emplace_back([&seen, i] {
+                    seen[i] = &ORV_Recv_Data_Manage::instance(
+                        [](ORV_Recv_Data_Manage&) { ++starts; });
+                });
+            for (auto& thread : threads)
+                thread.join();
+            bool same = &ORV_Recv_Data_Manage::instance() == seen.front();
+            for (ORV_Recv_Data_Manage* queue : seen)
+                same = same && queue == seen.front();
+            std::exit(same && starts == 1 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(Recv_Queue_Instance, StartHookMayReachTheQueueAgain)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static ORV_Recv_Data_Manage* inner = nullptr;
+            static int starts = 0;
+            ORV_Recv_Data_Manage& queue = ORV_Recv_Data_Manage::instance([](ORV_Recv_Data_Manage&) {
+                ++starts;
+                inner = &ORV_Recv_Data_Manage::instance([](ORV_Recv_Data_Manage&) { ++starts; });
+            });
+            std::exit(inner == &queue && starts == 1 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
+TEST(Recv_Queue_Instance, ClientFormStartsTheClientDispatcher)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            testing::internal::CaptureStdout();
+            ORV_Recv_Data_Manage& queue = ORV_Recv_Data_Manage::instance();
+            queue.push(job_of_type(4));
+            queue.push(job_of_type(3));
+            // Jobs are handled in turn: once the silent second one is taken,
+            // the first has been logged.
+            while (queue.size() != 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::cerr << testing::internal::GetCapturedStdout();
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "登录反馈包");
 }
 
 TEST(Client_Dispatcher, LogsOnlyUnknownAndLoginReply)
