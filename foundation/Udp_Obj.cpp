@@ -5,7 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <iostream>
+#include <thread>
+
+namespace {
+constexpr std::chrono::milliseconds INVALID_SOCKET_PAUSE{500};
+}
 
 bool Udp_Obj::bind_port(int port, int& out)
 {
@@ -41,8 +47,15 @@ bool Udp_Obj::receive_from(char* buffer, int size, int sock, sockaddr_in& from,
     // apart from a block that merely fills the buffer.
     const ssize_t got = ::recvfrom(sock, buffer, static_cast<size_t>(size), MSG_TRUNC,
                                    reinterpret_cast<sockaddr*>(&from), &length);
-    if (got < 0)
+    if (got < 0) {
+        // A socket that never opened fails at once; pause so that a listener
+        // looping on it idles instead of spinning.
+        const int error = errno;
+        if (error == EBADF || error == ENOTSOCK)
+            std::this_thread::sleep_for(INVALID_SOCKET_PAUSE);
+        errno = error;
         return false;
+    }
     if (received)
         *received = got > size ? size : static_cast<int>(got);
     if (got > size) {

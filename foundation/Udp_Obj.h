@@ -15,7 +15,8 @@ public:
     // Receives one datagram of at most `size` bytes and its sender. False on a
     // socket error, on a time-out (see set_receive_timeout) and on a datagram
     // longer than `size` (errno EMSGSIZE; its first `size` bytes are kept).
-    // `received`, when given, gets the byte count.
+    // `received`, when given, gets the byte count. On a socket that is not
+    // open it returns false after a 500 ms pause, so a loop never spins.
     bool receive_from(char* buffer, int size, int sock, sockaddr_in& from,
                       int* received = nullptr);
 

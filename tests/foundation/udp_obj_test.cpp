@@ -101,6 +101,7 @@ TEST_F(Udp_Loopback, BindOnAUsedPortFails)
     char buffer[16];
     sockaddr_in from{};
     EXPECT_FALSE(udp.receive_from(buffer, sizeof buffer, second, from));
+    EXPECT_EQ(errno, EBADF);
 }
 
 TEST_F(Udp_Loopback, RefusedSendPrintsTheErrorCode)
