@@ -1,0 +1,65 @@
+#include "client/core/ORV_File_Browse_Observer_Obj.h"
+
+#include "client/core/ORV_Share_Data_Manage.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QStorageInfo>
+
+namespace {
+
+bool is_removable_media(const QString& root)
+{
+    static const char* const places[] = {"/media/", "/run/media/", "/mnt/"};
+    for (const char* place : places) {
+        if (root.startsWith(QLatin1String(place)))
+            return true;
+    }
+    return root == QLatin1String("/mnt");
+}
+
+} // namespace
+
+ORV_File_Browse_Observer_Obj::ORV_File_Browse_Observer_Obj()
+{
+    start();
+}
+
+ORV_File_Browse_Observer_Obj::~ORV_File_Browse_Observer_Obj()
+{
+    stop();
+}
+
+std::vector<QFileInfo> ORV_File_Browse_Observer_Obj::ready_drives()
+{
+    QStringList roots{QStringLiteral("/"), QDir::homePath()};
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && is_removable_media(volume.rootPath()))
+            roots.append(volume.rootPath());
+    }
+    roots.removeDuplicates();
+    std::vector<QFileInfo> drives;
+    for (const QString& root : roots) {
+        const QFileInfo info(root);
+        if (!info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm")).isEmpty())
+            drives.push_back(info);
+    }
+    return drives;
+}
+
+void ORV_File_Browse_Observer_Obj::entry_infos(std::vector<QFileInfo>& out)
+{
+    out = ready_drives();
+}
+
+QList<ORV_FileExplorer_Table_Row_Data> ORV_File_Browse_Observer_Obj::list_home()
+{
+    QList<ORV_FileExplorer_Table_Row_Data> rows;
+    const ORV_Share_Data_Manage& shares = ORV_Share_Data_Manage::instance();
+    for (const QFileInfo& drive : ready_drives()) {
+        ORV_FileExplorer_Table_Row_Data row(drive);
+        row.get_file_info().set_shared(shares.is_shared(drive.filePath()));
+        rows.append(row);
+    }
+    return rows;
+}
