@@ -13,7 +13,7 @@ namespace {
 constexpr std::chrono::milliseconds INVALID_SOCKET_PAUSE{500};
 }
 
-bool Udp_Obj::bind_port(int port, int& out)
+bool Udp_Obj::bind_port(int port, int& out) const
 {
     out = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (out < 0) {
@@ -34,7 +34,7 @@ bool Udp_Obj::bind_port(int port, int& out)
 }
 
 bool Udp_Obj::receive_from(char* buffer, int size, int sock, sockaddr_in& from,
-                           int* received)
+                           int* received) const
 {
     if (received)
         *received = 0;
@@ -65,7 +65,7 @@ bool Udp_Obj::receive_from(char* buffer, int size, int sock, sockaddr_in& from,
     return true;
 }
 
-bool Udp_Obj::send_to(const char* data, int length, int sock, const sockaddr_in& to)
+bool Udp_Obj::send_to(const char* data, int length, int sock, const sockaddr_in& to) const
 {
     const ssize_t sent = length < 0 ? -1
         : ::sendto(sock, data, static_cast<size_t>(length), 0,
@@ -79,7 +79,7 @@ bool Udp_Obj::send_to(const char* data, int length, int sock, const sockaddr_in&
     return true;
 }
 
-bool Udp_Obj::set_receive_timeout(int sock, int milliseconds)
+bool Udp_Obj::set_receive_timeout(int sock, int milliseconds) const
 {
     timeval limit{};
     limit.tv_sec = milliseconds / 1000;
@@ -87,7 +87,7 @@ bool Udp_Obj::set_receive_timeout(int sock, int milliseconds)
     return ::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }
 
-void Udp_Obj::close_socket(int& sock)
+void Udp_Obj::close_socket(int& sock) const
 {
     if (sock >= 0)
         ::close(sock);
