@@ -1,0 +1,34 @@
+#pragma once
+
+#include "foundation/Message_Block.h"
+#include "foundation/Udp_Obj.h"
+
+#include <netinet/in.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Sends the server's datagrams, all from its port-10001 socket, and only to
+// addresses a datagram could really have come from.
+class Datagram_Sender
+{
+public:
+    explicit Datagram_Sender(int socket) : m_socket(socket) {}
+
+    // False, with nothing sent, for a destination that is not a unicast IPv4
+    // address with a port (Linux would deliver 0.0.0.0 to this very host).
+    bool send_block(const Message_Block& block, const sockaddr_in& to);
+
+    static bool is_sendable(const sockaddr_in& to);
+    static std::string dotted(const sockaddr_in& address);
+
+    std::uint64_t sent() const { return m_sent; }
+    std::uint64_t failed() const { return m_failed; }
+
+private:
+    int m_socket;
+    Udp_Obj m_udp;
+    std::atomic<std::uint64_t> m_sent{0};
+    std::atomic<std::uint64_t> m_failed{0};
+};

@@ -1,0 +1,334 @@
+#include "server/ORV_CSC_Server.h"
+
+#include "server/Datagram_Sender.h"
+#include "server/ORV_User_Data_Manage.h"
+#include "server/Trace_Sink.h"
+#include "server/Udt_Startup.h"
+
+#include <udt.h>
+
+#include <arpa/inet.h>
+
+#include <chrono>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr int RELAY_MSS = 8242;
+constexpr int RELAY_BACKLOG = 1000;
+const char* const DISCONNECTED = "***************************断开了";
+
+int milliseconds_of(std::chrono::milliseconds period)
+{
+    return static_cast<int>(period.count());
+}
+
+bool same_parties(const M_Pack_CSC_Request& a, const M_Pack_CSC_Request& b)
+{
+    return read_text_field(a.requester_id) == read_text_field(b.requester_id)
+        && read_text_field(a.target_id) == read_text_field(b.target_id);
+}
+
+} // namespace
+
+ORV_CSC_Server::ORV_CSC_Server(Datagram_Sender& sender, ORV_User_Data_Manage& users,
+                               const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)
+    : m_sender(sender), m_users(users), m_settings(settings), m_trace(trace), m_clock(clock)
+{
+}
+
+ORV_CSC_Server::~ORV_CSC_Server()
+{
+    stop();
+}
+
+bool ORV_CSC_Server::start(std::string* error)
+{
+    udt_startup();
+    const int port = m_settings.ports.relay;
+    m_listener = UDT::socket(AF_INET, SOCK_STREAM, 0);
+    if (m_listener == UDT::INVALID_SOCK) {
+        *error = "UDT端口" + std::to_string(port) + "无法创建: " + UDT::getlasterror().getErrorMessage();
+        m_listener = -1;
+        return false;
+    }
+    const int mss = RELAY_MSS;
+    UDT::setsockopt(m_listener, 0, UDT_MSS, &mss, sizeof mss);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = htons(static_cast<std::uint16_t>(port));
+    int length = sizeof local;
+    if (UDT::bind(m_listener, reinterpret_cast<sockaddr*>(&local), sizeof local) == UDT::ERROR
+        || UDT::getsockname(m_listener, reinterpret_cast<sockaddr*>(&local), &length) == UDT::ERROR
+        || UDT::listen(m_listener, RELAY_BACKLOG) == UDT::ERROR) {
+        *error = "UDT端口" + std::to_string(port) + "绑定失败: " + UDT::getlasterror().getErrorMessage();
+        UDT::close(m_listener);
+        m_listener = -1;
+        return false;
+    }
+    m_bound_port = ntohs(local.sin_port);
+    m_listen_thread = std::thread([this] { listen(); });
+    m_timeout_thread = std::thread([this] { timeout_check(); });
+    return true;
+}
+
+void ORV_CSC_Server::stop()
+{
+    m_stop.stop();
+    if (m_listener != -1) {
+        UDT::close(m_listener);  // wakes the accept
+        m_listener = -1;
+    }
+    if (m_listen_thread.joinable())
+        m_listen_thread.join();
+    if (m_timeout_thread.joinable())
+        m_timeout_thread.join();
+
+    std::unique_lock<std::mutex> guard(m_connections_lock);
+    const std::set<int> open = m_connections;
+    guard.unlock();
+    for (int sock : open)
+        UDT::close(sock);
+    guard.lock();
+    m_connections_done.wait_for(guard, std::chrono::seconds(10), [this] { return m_connections.empty(); });
+}
+
+std::size_t ORV_CSC_Server::relay_count() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_relays.size();
+}
+
+std::size_t ORV_CSC_Server::connection_count() const
+{
+    std::lock_guard<std::mutex> guard(m_connections_lock);
+    return m_connections.size();
+}
+
+void ORV_CSC_Server::listen()
+{
+    while (!m_stop.stopped()) {
+        sockaddr_in peer{};
+        int length = sizeof peer;
+        const int sock = UDT::accept(m_listener, reinterpret_cast<sockaddr*>(&peer), &length);
+        if (sock == UDT::INVALID_SOCK) {
+            if (!m_stop.sleep_for(std::chrono::milliseconds(100)))
+                return;
+            continue;
+        }
+        {
+            std::lock_guard<std::mutex> guard(m_connections_lock);
+            if (m_connections.size() >= m_settings.limits.max_relay_connections) {
+                UDT::close(sock);
+                m_trace.write("中转连接已满,已关闭新连接");
+                continue;
+            }
+            m_connections.insert(sock);
+        }
+        try {
+            std::thread([this, sock] { relay_connection(sock); }).detach();
+        } catch (const std::system_error&) {
+            UDT::close(sock);
+            connection_ended(sock);
+            m_trace.write("无法为中转连接创建线程");
+            continue;
+        }
+        m_trace.write("收到一次服务器中转请求");
+    }
+}
+
+void ORV_CSC_Server::connection_ended(int sock)
+{
+    std::lock_guard<std::mutex> guard(m_connections_lock);
+    m_connections.erase(sock);
+    m_connections_done.notify_all();
+}
+
+bool ORV_CSC_Server::receive_verification(int sock, char* block)
+{
+    // A connection that never sends its first block is closed after the time-out.
+    const bool received = Udt_Block_Obj::set_receive_timeout(sock, milliseconds_of(m_settings.timings.relay_verification_timeout))
+        && m_udt.recv_exact(sock, block, ORV::BLOCK_SIZE);
+    return received && Udt_Block_Obj::set_receive_timeout(sock, -1);
+}
+
+void ORV_CSC_Server::relay_connection(int sock)
+{
+    m_trace.write("开始接收验证包");
+    char block[ORV::BLOCK_SIZE] = {};
+    if (!receive_verification(sock, block)) {
+        UDT::close(sock);
+        m_trace.write("开始接收验证包失败");
+        connection_ended(sock);
+        return;
+    }
+    m_trace.write("首先收一个验证包，局域网目标用户的UUid");
+    M_Pack_CSC_Request request{};
+    unpack_csc_request(request, block, ORV::BLOCK_SIZE);
+    const std::string key = read_text_field(request.head.id);
+
+    if (request.code == 1 && open_request(key, request, sock)) {
+        notify_target(request);
+        forward(key, sock);
+    } else if (request.code == 3 && join_request(key, request, sock)) {
+        if (announce_join(request, sock))
+            forward(key, sock);
+        else
+            clean_up(key, sock);  // neither side may wait for a pair that will never carry data
+    } else {
+        m_trace.write("中转验证包无效,已关闭连接:" + key);
+        UDT::close(sock);
+    }
+    connection_ended(sock);
+}
+
+bool ORV_CSC_Server::open_request(const std::string& key, M_Pack_CSC_Request& request, int sock)
+{
+    if (key.empty() || read_text_field(request.requester_id).empty() || read_text_field(request.target_id).empty())
+        return false;
+    request.code = 2;
+    request.requester_handle = sock;
+    request.target_handle = 0;
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_relays.size() >= m_settings.limits.max_relay_entries)
+        return false;
+    return m_relays.emplace(key, ORV_Relay_Entry_Data{request, m_clock.steady_now()}).second;
+}
+
+void ORV_CSC_Server::notify_target(const M_Pack_CSC_Request& request)
+{
+    // An absent target is not notified; the request waits for its time-out.
+    ORV_Peer_Data target;
+    if (m_users.find_user(&target, read_text_field(request.target_id)))
+        m_sender.send_block(to_block(request), target.sock_addr);
+}
+
+bool ORV_CSC_Server::join_request(const std::string& key, M_Pack_CSC_Request& request, int sock)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const auto found = m_relays.find(key);
+        if (found == m_relays.end() || found->second.record.target_handle != 0
+            || !same_parties(found->second.record, request))
+            return false;
+        ORV_Relay_Entry_Data& entry = found->second;
+        entry.record.code = 3;
+        entry.record.target_handle = sock;
+        entry.stored_at = m_clock.steady_now();
+        request = entry.record;
+    }
+    return true;
+}
+
+bool ORV_CSC_Server::announce_join(M_Pack_CSC_Request request, int sock)
+{
+    request.code = 4;
+    if (!m_udt.send_msg(sock, to_block(request).data(), ORV::BLOCK_SIZE))
+        return false;
+    m_trace.write("发送接收方");
+    request.code = 5;
+    if (!m_udt.send_msg(request.requester_handle, to_block(request).data(), ORV::BLOCK_SIZE))
+        return false;
+    m_trace.write("发送发起方");
+    return true;
+}
+
+int ORV_CSC_Server::peer_of(const std::string& key, int sock) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto found = m_relays.find(key);
+    if (found == m_relays.end())
+        return -1;
+    const M_Pack_CSC_Request& record = found->second.record;
+    if (record.requester_handle == sock)
+        return record.target_handle;
+    if (record.target_handle == sock)
+        return record.requester_handle;
+    return -1;
+}
+
+void ORV_CSC_Server::forward(const std::string& key, int sock)
+{
+    char block[ORV::BLOCK_SIZE];
+    int peer = 0;
+    for (;;) {
+        int count = 0;
+        if (!m_udt.recv_msg(sock, block, ORV::BLOCK_SIZE, &count)) {
+            m_trace.write("*****接收失败…………");
+            break;
+        }
+        m_trace.write("*****接收成功…………");
+        if (peer == 0) {
+            peer = peer_of(key, sock);
+            if (peer == -1)
+                break;
+        }
+        if (peer == 0 || !m_udt.send_msg(peer, block, count)) {
+            m_trace.write("*****转发失败…………");
+            break;
+        }
+    }
+    clean_up(key, sock);
+}
+
+void ORV_CSC_Server::clean_up(const std::string& key, int sock)
+{
+    m_trace.write(DISCONNECTED);
+    int initiator = sock;
+    int receiver = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const auto found = m_relays.find(key);
+        if (found != m_relays.end()
+            && (found->second.record.requester_handle == sock || found->second.record.target_handle == sock)) {
+            initiator = found->second.record.requester_handle;
+            receiver = found->second.record.target_handle;
+            m_relays.erase(found);
+        }
+    }
+    m_udt.close_socket(&initiator);
+    m_udt.close_socket(&receiver);
+}
+
+void ORV_CSC_Server::check_timeouts()
+{
+    m_trace.write("超时检测");
+    std::vector<std::string> lines;
+    std::vector<int> expired;
+    {
+        // Decided and removed in one locked step: a target that joins
+        // meanwhile either finds its entry or finds none, never half of one.
+        std::lock_guard<std::mutex> guard(m_lock);
+        const auto now = m_clock.steady_now();
+        for (auto it = m_relays.begin(); it != m_relays.end();) {
+            if (it->second.record.target_handle != 0) {
+                ++it;
+                continue;
+            }
+            const std::chrono::duration<double> elapsed = now - it->second.stored_at;
+            std::ostringstream line;
+            line << "超时时间：" << elapsed.count();
+            lines.push_back(line.str());
+            if (elapsed > m_settings.timings.relay_timeout) {
+                expired.push_back(it->second.record.requester_handle);
+                lines.push_back("服务器中转超时了");
+                it = m_relays.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (const std::string& line : lines)
+        m_trace.write(line);
+    for (int sock : expired)
+        m_udt.close_socket(&sock);
+}
+
+void ORV_CSC_Server::timeout_check()
+{
+    while (m_stop.sleep_for(m_settings.timings.relay_check_period))
+        check_timeouts();
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "foundation/Relay_Records.h"
+#include "server/Server_Clock.h"
+#include "server/Server_Settings.h"
+#include "server/Stop_Signal.h"
+#include "server/Udt_Block_Obj.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+class Datagram_Sender;
+class ORV_User_Data_Manage;
+class Trace_Sink;
+
+// The relay: an initiator's UDT connection (step 1) and its target's (step 3)
+// are paired by the message id of a request this server stored, and every
+// byte received on one is copied to the other. Handles always come from the
+// server's own entry, never from a record on the wire.
+class ORV_CSC_Server
+{
+public:
+    ORV_CSC_Server(Datagram_Sender& sender, ORV_User_Data_Manage& users, const Server_Settings& settings,
+                   Trace_Sink& trace, Server_Clock& clock);
+    ~ORV_CSC_Server();
+
+    // Creates, binds and listens on the relay port; false (with the reason in
+    // `error`) when it cannot. Then starts listen and timeout_check.
+    bool start(std::string* error);
+    void stop();
+
+    int bound_port() const { return m_bound_port; }
+    std::size_t relay_count() const;
+    std::size_t connection_count() const;
+
+    // One pass of timeout_check.
+    void check_timeouts();
+
+private:
+    struct ORV_Relay_Entry_Data
+    {
+        M_Pack_CSC_Request record;  // requester_handle / target_handle are the server's own
+        Server_Clock::time_point stored_at;
+    };
+
+    void listen();
+    void relay_connection(int sock);
+    void timeout_check();
+    bool receive_verification(int sock, char* block);
+    bool open_request(const std::string& key, M_Pack_CSC_Request& request, int sock);
+    bool join_request(const std::string& key, M_Pack_CSC_Request& request, int sock);
+    void notify_target(const M_Pack_CSC_Request& request);
+    bool announce_join(M_Pack_CSC_Request request, int sock);
+    void forward(const std::string& key, int sock);
+    int peer_of(const std::string& key, int sock) const;
+    void clean_up(const std::string& key, int sock);
+    void connection_ended(int sock);
+
+    Datagram_Sender& m_sender;
+    ORV_User_Data_Manage& m_users;
+    const Server_Settings m_settings;
+    Trace_Sink& m_trace;
+    Server_Clock& m_clock;
+    Udt_Block_Obj m_udt;
+
+    mutable std::mutex m_lock;
+    std::map<std::string, ORV_Relay_Entry_Data> m_relays;
+
+    // Connections whose thread is still running, so stop() can close them.
+    mutable std::mutex m_connections_lock;
+    std::condition_variable m_connections_done;
+    std::set<int> m_connections;
+
+    int m_listener = -1;
+    int m_bound_port = 0;
+    Stop_Signal m_stop;
+    std::thread m_listen_thread;
+    std::thread m_timeout_thread;
+};

@@ -1,0 +1,278 @@
+#include "server/ORV_User_Data_Manage.h"
+
+#include "foundation/LogWriter.h"
+#include "foundation/Server_Records.h"
+#include "server/Trace_Sink.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <arpa/inet.h>
+
+namespace {
+
+std::string login_time_text(std::int64_t wall_seconds)
+{
+    return QDateTime::fromSecsSinceEpoch(wall_seconds)
+        .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss ddd"))
+        .toStdString();
+}
+
+bool same_endpoint(const sockaddr_in& a, const sockaddr_in& b)
+{
+    return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
+}
+
+} // namespace
+
+ORV_User_Data_Manage::ORV_User_Data_Manage(Datagram_Sender& sender, const Server_Settings& settings,
+                                           Trace_Sink& trace, Server_Clock& clock)
+    : m_sender(sender), m_settings(settings), m_trace(trace), m_clock(clock),
+      m_show_lan_only(settings.show_lan_only)
+{
+}
+
+ORV_User_Data_Manage::~ORV_User_Data_Manage()
+{
+    stop();
+}
+
+void ORV_User_Data_Manage::start()
+{
+    m_heartbeat_thread = std::thread([this] { heartbeat_loop(); });
+    m_offline_thread = std::thread([this] { offline_check_loop(); });
+}
+
+void ORV_User_Data_Manage::stop()
+{
+    m_stop.stop();
+    if (m_heartbeat_thread.joinable())
+        m_heartbeat_thread.join();
+    if (m_offline_thread.joinable())
+        m_offline_thread.join();
+}
+
+void ORV_User_Data_Manage::trace(const std::string& line) const
+{
+    m_trace.write(line);
+}
+
+bool ORV_User_Data_Manage::paired(const ORV_Peer_Data& a, const ORV_Peer_Data& b) const
+{
+    return !m_show_lan_only || a.ip == b.ip;
+}
+
+void ORV_User_Data_Manage::notify_refresh()
+{
+    if (!m_refresh_pending.exchange(true))
+        emit signal_refresh_friend();
+}
+
+std::vector<ORV_Peer_Data> ORV_User_Data_Manage::others_locked() const
+{
+    std::vector<ORV_Peer_Data> others;
+    others.reserve(m_online.size());
+    for (const auto& entry : m_online)
+        others.push_back(entry.second.peer);
+    return others;
+}
+
+// Counts a login in the statistics (under the table lock); returns the text
+// for the login log, empty for a second login within the same second.
+std::string ORV_User_Data_Manage::count_login(const ORV_Peer_Data& user)
+{
+    const std::string now_text = login_time_text(m_clock.wall_seconds());
+    auto found = m_statistics.find(user.identity);
+    std::string log_text;
+    if (found == m_statistics.end()) {
+        if (m_statistics.size() >= m_settings.limits.max_login_statistics && !m_login_order.empty()) {
+            m_statistics.erase(m_login_order.begin()->second);
+            m_login_order.erase(m_login_order.begin());
+        }
+        found = m_statistics.emplace(user.identity, Statistics_Entry{}).first;
+        log_text = user.identity + "--" + user.ip + "--第一次登录";
+    } else if (found->second.data.last_login != now_text) {
+        m_login_order.erase(found->second.order);
+        log_text = user.identity + "--" + user.ip + "--重复登录";
+    } else {
+        return log_text;
+    }
+    Statistics_Entry& entry = found->second;
+    entry.data.peer = user;
+    entry.data.last_login = now_text;
+    ++entry.data.login_count;
+    entry.order = m_next_order++;
+    m_login_order.emplace(entry.order, user.identity);
+    return log_text;
+}
+
+bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
+{
+    std::vector<ORV_Peer_Data> others;
+    std::string log_text;
+    {
+        std::lock_guard<std::mutex> guard(m_table_lock);
+        if (m_online.erase(user.identity) == 0 && m_online.size() >= m_settings.limits.max_online_users) {
+            trace("在线人数已满,拒绝登录:" + user.identity);
+            return false;
+        }
+        others = others_locked();
+        user.last_seen = m_clock.wall_seconds();
+        m_online[user.identity] = Online_Entry{user, m_clock.steady_now()};
+        log_text = count_login(user);
+    }
+    if (!log_text.empty())
+        write_login_log(0, QString::fromStdString(log_text));
+    notify_refresh();
+
+    for (const ORV_Peer_Data& other : others) {
+        trace("当前用户的外网ＩＰ：" + user.ip);
+        if (paired(other, user)) {
+            send_user_notice(user, other, true);
+            send_user_notice(other, user, true);
+        }
+    }
+    send_user_notice(user, user, true);
+    return true;
+}
+
+bool ORV_User_Data_Manage::user_offline_from(const std::string& identity, const sockaddr_in& sender)
+{
+    ORV_Peer_Data user;
+    std::vector<ORV_Peer_Data> others;
+    {
+        std::lock_guard<std::mutex> guard(m_table_lock);
+        const auto found = m_online.find(identity);
+        if (found == m_online.end() || !same_endpoint(found->second.peer.sock_addr, sender)) {
+            trace("下线消息不是来自该用户,已忽略:" + identity);
+            return false;
+        }
+        user = found->second.peer;
+        m_online.erase(found);
+        others = others_locked();
+    }
+    notify_refresh();
+    announce_offline(user, others);
+    return true;
+}
+
+void ORV_User_Data_Manage::announce_offline(const ORV_Peer_Data& user, const std::vector<ORV_Peer_Data>& others)
+{
+    for (const ORV_Peer_Data& other : others) {
+        if (paired(other, user))
+            send_user_notice(user, other, false);
+    }
+}
+
+void ORV_User_Data_Manage::refresh_heartbeat(const std::string& identity)
+{
+    std::lock_guard<std::mutex> guard(m_table_lock);
+    const auto found = m_online.find(identity);
+    if (found == m_online.end())
+        return;
+    found->second.peer.last_seen = m_clock.wall_seconds();
+    found->second.heard = m_clock.steady_now();
+}
+
+void ORV_User_Data_Manage::set_nat_type(const std::string& identity, int nat_type)
+{
+    trace("_user_uuid:" + identity + "nat_type:" + std::to_string(nat_type));
+    std::lock_guard<std::mutex> guard(m_table_lock);
+    const auto found = m_online.find(identity);
+    if (found != m_online.end())
+        found->second.peer.nat_type = nat_type;
+}
+
+bool ORV_User_Data_Manage::find_user(ORV_Peer_Data* out, const std::string& identity) const
+{
+    std::lock_guard<std::mutex> guard(m_table_lock);
+    const auto found = m_online.find(identity);
+    if (found == m_online.end())
+        return false;
+    *out = found->second.peer;
+    return true;
+}
+
+int ORV_User_Data_Manage::online_count() const
+{
+    std::lock_guard<std::mutex> guard(m_table_lock);
+    return static_cast<int>(m_online.size());
+}
+
+std::map<std::string, ORV_Peer_Data> ORV_User_Data_Manage::online_users() const
+{
+    std::map<std::string, ORV_Peer_Data> copy;
+    std::lock_guard<std::mutex> guard(m_table_lock);
+    for (const auto& entry : m_online)
+        copy.emplace_hint(copy.end(), entry.first, entry.second.peer);
+    return copy;
+}
+
+std::map<std::string, ORV_User_Login_Data> ORV_User_Data_Manage::login_statistics() const
+{
+    std::map<std::string, ORV_User_Login_Data> copy;
+    std::lock_guard<std::mutex> guard(m_table_lock);
+    for (const auto& entry : m_statistics)
+        copy.emplace_hint(copy.end(), entry.first, entry.second.data);
+    return copy;
+}
+
+void ORV_User_Data_Manage::send_user_notice(const ORV_Peer_Data& subject, const ORV_Peer_Data& addressee,
+                                            bool online)
+{
+    const auto record = pack_login_record(new_header(online ? ORV::MSG_ONLINE : ORV::MSG_OFFLINE),
+                                          subject.identity, subject.computer_name, subject.mac,
+                                          subject.joined_lan_ips(), subject.ip_text());
+    if (record && m_sender.send_block(to_block(*record), addressee.sock_addr))
+        trace("服务器转发送成功");
+}
+
+void ORV_User_Data_Manage::send_heartbeats()
+{
+    for (const auto& entry : online_users()) {
+        const ORV_Peer_Data& user = entry.second;
+        const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
+        trace("测试IP:" + Datagram_Sender::dotted(user.sock_addr));
+        trace("测试port:" + std::to_string(ntohs(user.sock_addr.sin_port)));
+        const bool sent = record && m_sender.send_block(to_block(*record), user.sock_addr);
+        trace(sent ? "心跳包-发送成功" : "心跳包-发送失败");
+    }
+}
+
+void ORV_User_Data_Manage::check_offline()
+{
+    // Expiry is tested and the entry removed in one locked step, so a user
+    // who logs in again while the check runs is never dropped.
+    std::vector<ORV_Peer_Data> expired;
+    std::vector<ORV_Peer_Data> others;
+    {
+        std::lock_guard<std::mutex> guard(m_table_lock);
+        const auto now = m_clock.steady_now();
+        for (auto it = m_online.begin(); it != m_online.end();) {
+            if (now - it->second.heard > m_settings.timings.offline_timeout) {
+                expired.push_back(it->second.peer);
+                it = m_online.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (expired.empty())
+            return;
+        others = others_locked();
+    }
+    notify_refresh();
+    for (const ORV_Peer_Data& user : expired)
+        announce_offline(user, others);
+}
+
+void ORV_User_Data_Manage::heartbeat_loop()
+{
+    while (m_stop.sleep_for(m_settings.timings.heartbeat_period))
+        send_heartbeats();
+}
+
+void ORV_User_Data_Manage::offline_check_loop()
+{
+    while (m_stop.sleep_for(m_settings.timings.offline_check_period))
+        check_offline();
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "foundation/ORV_Peer_Data.h"
+#include "server/Datagram_Sender.h"
+#include "server/ORV_User_Login_Data.h"
+#include "server/Server_Clock.h"
+#include "server/Server_Settings.h"
+#include "server/Stop_Signal.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class Trace_Sink;
+
+// The users online and the login statistics. Introduces users to each other
+// at login, sends every user a heartbeat and drops users that went silent.
+// No lock is held while sending or emitting.
+class ORV_User_Data_Manage : public QObject
+{
+    Q_OBJECT
+public:
+    ORV_User_Data_Manage(Datagram_Sender& sender, const Server_Settings& settings, Trace_Sink& trace,
+                         Server_Clock& clock);
+    ~ORV_User_Data_Manage() override;
+
+    // Starts heartbeat_loop, then offline_check_loop.
+    void start();
+    void stop();
+
+    // False when the table is full and the identity is not already online.
+    bool user_login(ORV_Peer_Data user);
+
+    // An offline message: honoured only for a user online at exactly that
+    // address, and announced with the server's own record of the user.
+    bool user_offline_from(const std::string& identity, const sockaddr_in& sender);
+
+    void refresh_heartbeat(const std::string& identity);
+    void set_nat_type(const std::string& identity, int nat_type);
+
+    // True, with the entry copied out, when the identity is online.
+    bool find_user(ORV_Peer_Data* out, const std::string& identity) const;
+
+    int online_count() const;
+    std::map<std::string, ORV_Peer_Data> online_users() const;
+    std::map<std::string, ORV_User_Login_Data> login_statistics() const;
+
+    bool show_lan_only() const { return m_show_lan_only; }
+    void set_show_lan_only(bool on) { m_show_lan_only = on; }
+
+    void send_user_notice(const ORV_Peer_Data& subject, const ORV_Peer_Data& addressee, bool online);
+
+    // One period of each loop.
+    void send_heartbeats();
+    void check_offline();
+
+    // The window calls this as it takes a refresh, so that a storm of logins
+    // posts one refresh at a time instead of one per login.
+    void acknowledge_refresh() { m_refresh_pending = false; }
+
+signals:
+    void signal_refresh_friend();
+
+private:
+    struct Online_Entry
+    {
+        ORV_Peer_Data peer;
+        Server_Clock::time_point heard;
+    };
+    struct Statistics_Entry
+    {
+        ORV_User_Login_Data data;
+        std::uint64_t order;  // position in m_login_order
+    };
+
+    void heartbeat_loop();
+    void offline_check_loop();
+    void notify_refresh();
+    std::string count_login(const ORV_Peer_Data& user);
+    bool paired(const ORV_Peer_Data& a, const ORV_Peer_Data& b) const;
+    void announce_offline(const ORV_Peer_Data& user, const std::vector<ORV_Peer_Data>& others);
+    std::vector<ORV_Peer_Data> others_locked() const;
+    void trace(const std::string& line) const;
+
+    Datagram_Sender& m_sender;
+    const Server_Settings m_settings;
+    Trace_Sink& m_trace;
+    Server_Clock& m_clock;
+    std::atomic<bool> m_show_lan_only;
+    std::atomic<bool> m_refresh_pending{false};
+
+    mutable std::mutex m_table_lock;
+    std::map<std::string, Online_Entry> m_online;
+    std::map<std::string, Statistics_Entry> m_statistics;
+    std::map<std::uint64_t, std::string> m_login_order;  // oldest counted login first
+    std::uint64_t m_next_order = 0;
+
+    Stop_Signal m_stop;
+    std::thread m_heartbeat_thread;
+    std::thread m_offline_thread;
+};

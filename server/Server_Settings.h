@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+
+// Ports, periods and bounds of the server. The defaults are the production
+// values; tests give ports 0 (any free port) and shorter periods.
+struct Server_Ports
+{
+    int login = 10001;      // UDP: logins, P2P requests; every datagram leaves from it
+    int heartbeat = 10002;  // UDP: client heartbeats
+    int relay = 10003;      // UDT: relay connections
+    int assist = 10004;     // UDP: the NAT comparison's first copy of a login
+};
+
+struct Server_Timings
+{
+    using ms = std::chrono::milliseconds;
+    ms heartbeat_period{5000};
+    ms offline_check_period{30000};
+    ms offline_timeout{62000};           // a user silent for longer is dropped
+    ms relay_check_period{5000};
+    ms relay_timeout{8000};              // an unjoined relay request older than this is closed
+    ms relay_verification_timeout{10000}; // a relay connection must send its first block by then
+    ms nat_expiry_period{3000};
+    ms nat_entry_lifetime{5000};
+    ms p2p_request_lifetime{30000};      // how long a forwarded step 1 may be answered
+    ms matcher_idle{500};
+    ms dispatcher_idle{500};
+    ms receive_poll{250};                // how often a blocked listener looks for a stop
+};
+
+// Everything a stranger can make the server keep is bounded.
+struct Server_Limits
+{
+    std::size_t max_queued_jobs = 100000;     // further datagrams are dropped until it drains
+    std::size_t max_online_users = 50000;     // logins of new identities beyond it are refused
+    std::size_t max_login_statistics = 100000; // the least recently logged-in record is evicted
+    std::size_t max_nat_entries = 100000;     // new identities are not compared beyond it
+    std::size_t max_pending_p2p = 10000;      // further requests are dropped until it drains
+    std::size_t max_remembered_p2p = 10000;   // the oldest forwarded step 1 is forgotten
+    std::size_t max_relay_entries = 1000;     // further relay requests are refused
+    std::size_t max_relay_connections = 2000; // further relay connections are closed at once
+};
+
+struct Server_Settings
+{
+    Server_Ports ports;
+    Server_Timings timings;
+    Server_Limits limits;
+    bool show_lan_only = true;  // introductions only between users behind one outside address
+};

@@ -1,0 +1,67 @@
+#include "server/Udt_Block_Obj.h"
+
+#include "foundation/Message_Block.h"
+
+#include <udt.h>
+
+#include <algorithm>
+#include <cstring>
+
+bool Udt_Block_Obj::send_msg(int sock, const char* data, int length)
+{
+    int offset = 0;
+    while (offset < length) {
+        const int piece_end = offset + std::min(ORV::BLOCK_SIZE, length - offset);
+        while (offset < piece_end) {
+            const int sent = UDT::send(sock, data + offset, piece_end - offset, 0);
+            if (sent == UDT::ERROR || sent <= 0)
+                return false;
+            offset += sent;
+        }
+    }
+    return true;
+}
+
+bool Udt_Block_Obj::recv_msg(int sock, char* buffer, int length, int* count)
+{
+    *count = 0;
+    char slot[ORV::BLOCK_SIZE];
+    while (*count < length) {
+        const int wanted = std::min(ORV::BLOCK_SIZE, length - *count);
+        std::memset(slot, 0, sizeof slot);
+        const int got = UDT::recv(sock, slot, wanted, 0);
+        if (got == UDT::ERROR || got <= 0)
+            return false;
+        std::memcpy(buffer + *count, slot, static_cast<std::size_t>(got));
+        *count += got;
+        if (got < wanted)
+            break;  // what the peer has sent so far
+    }
+    return true;
+}
+
+bool Udt_Block_Obj::recv_exact(int sock, char* buffer, int length)
+{
+    int received = 0;
+    while (received < length) {
+        const int got = UDT::recv(sock, buffer + received, length - received, 0);
+        if (got == UDT::ERROR || got <= 0)
+            return false;
+        received += got;
+    }
+    return true;
+}
+
+bool Udt_Block_Obj::close_socket(int* sock)
+{
+    const int old = *sock;
+    *sock = 0;
+    if (old != 0)
+        UDT::close(old);
+    return true;
+}
+
+bool Udt_Block_Obj::set_receive_timeout(int sock, int milliseconds)
+{
+    return UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &milliseconds, sizeof milliseconds) != UDT::ERROR;
+}

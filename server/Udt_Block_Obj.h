@@ -1,0 +1,23 @@
+#pragma once
+
+// Block transfer over the relay's UDT connections. Holds no state.
+class Udt_Block_Obj
+{
+public:
+    // Sends `length` bytes in pieces of at most 1000, each piece sent whole
+    // even when UDT accepts it in parts. True for a length of 0 or less.
+    bool send_msg(int sock, const char* data, int length);
+
+    // Receives up to `length` bytes, one UDT receive per 1000-byte slot;
+    // `count` gets the number received. False when a receive fails.
+    bool recv_msg(int sock, char* buffer, int length, int* count);
+
+    // Receives exactly `length` bytes, however the stream was cut.
+    bool recv_exact(int sock, char* buffer, int length);
+
+    // Sets the variable to 0, then closes what it held (nothing for 0).
+    bool close_socket(int* sock);
+
+    // Lets receives on `sock` fail after `milliseconds`; -1 waits forever.
+    static bool set_receive_timeout(int sock, int milliseconds);
+};

@@ -1,0 +1,68 @@
+// The server program. Built twice: Quillfen_NetServer_console writes the
+// diagnostic lines to standard output; Quillfen_NetServer (the windowed
+// build, ORV_SERVER_TRACE=0) discards them as a GUI program's output would be.
+
+#include "server/ORV_LAN_SERVER.h"
+#include "server/ORV_Server_Services.h"
+#include "server/Stdout_Trace_Sink.h"
+#include "server/Trace_Sink.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <memory>
+
+#ifndef ORV_SERVER_TRACE
+#define ORV_SERVER_TRACE 1
+#endif
+
+namespace {
+
+std::unique_ptr<Trace_Sink> make_trace_sink()
+{
+    if (ORV_SERVER_TRACE)
+        return std::make_unique<Stdout_Trace_Sink>();
+    return std::make_unique<Null_Trace_Sink>();
+}
+
+// The windowed build's standard output goes nowhere once it runs, like a GUI
+// program's; start-up failures are still reported before this.
+void discard_standard_output()
+{
+    if (ORV_SERVER_TRACE)
+        return;
+    const int null_device = ::open("/dev/null", O_WRONLY);
+    if (null_device >= 0) {
+        ::dup2(null_device, STDOUT_FILENO);
+        ::close(null_device);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/ORV_LAN_SERVER/image/icon_162x162.png")));
+
+    std::unique_ptr<Trace_Sink> trace = make_trace_sink();
+    ORV_Server_Services services(Server_Settings{}, *trace);
+    int result = 1;
+    {
+        ORV_LAN_SERVER window(services);
+        if (!window.setup()) {
+            std::cout << services.error() << std::endl;
+            std::cerr << "Quillfen_NetServer: " << services.error() << std::endl;
+            return 1;
+        }
+        discard_standard_output();
+        window.show();
+        result = app.exec();
+    }
+    services.stop();
+    return result;
+}
