@@ -1,0 +1,272 @@
+// Library pieces that need no second host: block transfer over a loopback UDT
+// pair, the identity handshake, and the server link's dispatch.
+
+#include "transport/DLL_Socket_Con.h"
+#include "transport/DllClass.h"
+#include "transport/Local_Identity.h"
+#include "transport/Peer_Table.h"
+#include "transport/Server_Endpoints.h"
+#include "transport/Server_Link.h"
+#include "transport/Udt_Link.h"
+
+#include "foundation/Server_Records.h"
+
+#include <gtest/gtest.h>
+#include <udt.h>
+
+#include <arpa/inet.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A connected loopback UDT pair on an ephemeral port.
+struct Udt_Pair
+{
+    int client = -1;
+    int server = -1;
+
+    Udt_Pair()
+    {
+        const int listener = Udt_Link::new_socket();
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int length = sizeof(local);
+        UDT::bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof(local));
+        UDT::getsockname(listener, reinterpret_cast<sockaddr*>(&local), &length);
+        UDT::listen(listener, 1);
+        client = Udt_Link::new_socket();
+        auto accepted = std::async(std::launch::async, [listener] {
+            sockaddr_in peer{};
+            int size = sizeof(peer);
+            return UDT::accept(listener, reinterpret_cast<sockaddr*>(&peer), &size);
+        });
+        EXPECT_TRUE(Udt_Link::connect_to(client, local));
+        server = accepted.get();
+        UDT::close(listener);
+    }
+    ~Udt_Pair()
+    {
+        UDT::close(client);
+        UDT::close(server);
+    }
+};
+
+class Recording_Call_Back : public ORV_Call_Back_Object
+{
+public:
+    bool on_socket_ready(int sock) override
+    {
+        sockets.push_back(sock);
+        return true;
+    }
+    bool on_peer_event(int kind) override
+    {
+        events.push_back(kind);
+        return true;
+    }
+    bool on_message(Datagram_Job job) override
+    {
+        messages.push_back(job);
+        return true;
+    }
+    std::vector<int> sockets;
+    std::vector<int> events;
+    std::vector<Datagram_Job> messages;
+};
+
+} // namespace
+
+TEST(BlockTransfer, ReceivesExactLengthFromSmallPieces)
+{
+    Udt_Pair pair;
+    std::vector<char> sent(2500);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>(i * 7 + 3);
+    std::thread sender([&] {
+        for (std::size_t at = 0; at < sent.size(); at += 7) {
+            const int n = static_cast<int>(std::min<std::size_t>(7, sent.size() - at));
+            ASSERT_TRUE(Udt_Link::send_msg(sent.data() + at, pair.client, n));
+            if (at % 700 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    std::vector<char> block(1000);
+    int count = -1;
+    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, block.data(), 1000, &count));
+    EXPECT_EQ(count, 1000);
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), sent.begin()));
+    std::vector<char> rest(1500);
+    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, rest.data(), 1500, &count));
+    EXPECT_EQ(count, 1500);
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), sent.begin() + 1000));
+    sender.join();
+}
+
+TEST(BlockTransfer, LargeSendArrivesWholeAndEmptySendSucceeds)
+{
+    Udt_Pair pair;
+    std::vector<char> sent(25003, 'q');
+    sent.back() = 'z';
+    EXPECT_TRUE(Udt_Link::send_msg(sent.data(), pair.client, 0));
+    ASSERT_TRUE(Udt_Link::send_msg(sent.data(), pair.client, static_cast<int>(sent.size())));
+    std::vector<char> got(sent.size());
+    int count = 0;
+    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, got.data(), static_cast<int>(got.size()), &count));
+    EXPECT_EQ(got, sent);
+}
+
+TEST(BlockTransfer, ClosedPeerFailsTheReceive)
+{
+    Udt_Pair pair;
+    UDT::close(pair.client);
+    pair.client = -1;
+    char block[1000];
+    int count = 0;
+    EXPECT_FALSE(Udt_Link::recv_msg(pair.server, block, 1000, &count));
+}
+
+// Sends `block` as a handshake and tells whether the listener answered.
+static bool handshake(const char* block, Recording_Call_Back* call_back)
+{
+    Udt_Pair pair;
+    std::thread listener(&DLL_Socket_Con::AcceptHandshake, pair.server);
+    pair.server = -1;   // the handshake owns it now
+    char answer[1000] = {};
+    int count = 0;
+    Udt_Link::set_recv_timeout(pair.client, 5000);
+    const bool answered = Udt_Link::send_msg(block, pair.client, 1000)
+                          && Udt_Link::recv_msg(pair.client, answer, 1000, &count)
+                          && answer[0] == 1;
+    listener.join();
+    for (int sock : call_back->sockets)
+        UDT::close(sock);
+    call_back->sockets.clear();
+    return answered;
+}
+
+TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
+{
+    Recording_Call_Back call_back;
+    DllClass dll;
+    dll.set_call_back(&call_back);
+
+    char empty[1000] = {};
+    EXPECT_FALSE(handshake(empty, &call_back)) << "nothing is admitted before the identity is set";
+
+    const std::string id = "0123456789abcdef0123456789abcdef";
+    ASSERT_TRUE(Local_Identity::instance().set_once(id));
+    EXPECT_FALSE(Local_Identity::instance().set_once("another")) << "the first identity stays";
+    EXPECT_FALSE(handshake(empty, &call_back));
+
+    char block[1000] = {};
+    std::memcpy(block, id.data(), id.size());
+    std::memcpy(block + id.size() + 1, "trailing bytes", 14);
+    EXPECT_TRUE(handshake(block, &call_back));
+
+    char longer[1000] = {};
+    std::memcpy(longer, (id + "0").data(), id.size() + 1);
+    EXPECT_FALSE(handshake(longer, &call_back));
+
+    char shorter[1000] = {};
+    std::memcpy(shorter, id.data(), id.size() - 1);
+    EXPECT_FALSE(handshake(shorter, &call_back));
+
+    char unterminated[1000];
+    std::memset(unterminated, 'a', sizeof(unterminated));
+    EXPECT_FALSE(handshake(unterminated, &call_back));
+
+    // Admitted with nobody to take it: the socket is closed, not kept.
+    dll.set_call_back(nullptr);
+    Udt_Pair pair;
+    std::thread listener(&DLL_Socket_Con::AcceptHandshake, pair.server);
+    pair.server = -1;
+    char answer[1000];
+    int count = 0;
+    Udt_Link::set_recv_timeout(pair.client, 5000);
+    ASSERT_TRUE(Udt_Link::send_msg(block, pair.client, 1000));
+    EXPECT_TRUE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    listener.join();
+    EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+}
+
+namespace {
+
+Datagram_Job notice(std::int32_t type, const std::string& id, const std::string& from_ip,
+                    int from_port)
+{
+    Datagram_Job job;
+    const auto login = pack_login_record(new_header(type), id, "pc", "AA:BB", "10.0.0.5||10.0.0.6",
+                                         "198.51.100.7");
+    std::memcpy(job.block, &*login, sizeof(*login));
+    job.address.sin_family = AF_INET;
+    job.address.sin_port = htons(static_cast<uint16_t>(from_port));
+    inet_pton(AF_INET, from_ip.c_str(), &job.address.sin_addr);
+    return job;
+}
+
+} // namespace
+
+TEST(ServerLink, KeepsPeersFromServerNoticesOnly)
+{
+    Recording_Call_Back call_back;
+    DllClass dll;
+    dll.set_call_back(&call_back);
+    Server_Endpoints::instance().set_server("127.0.0.9");
+    const std::string id = "fedcba9876543210fedcba9876543210";
+
+    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", 10001));
+    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 5555));
+    EXPECT_TRUE(dll.get_peers().empty()) << "only the server's port-10001 socket is trusted";
+    EXPECT_TRUE(call_back.events.empty());
+
+    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
+    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
+    const auto peers = dll.get_peers();
+    ASSERT_EQ(peers.size(), 1u);
+    EXPECT_EQ(peers.at(id).ip_text(), "198.51.100.7");
+    EXPECT_EQ(peers.at(id).joined_lan_ips(), "10.0.0.5|10.0.0.6");
+    EXPECT_GT(peers.at(id).last_seen, 0);
+
+    Server_Link::dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", 10001));
+    Server_Link::dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", 10001));
+    EXPECT_TRUE(dll.get_peers().empty());
+    EXPECT_EQ(call_back.events, (std::vector<int>{1, 1, 2, 2}));
+
+    // Anything else reaches the client as it came, from whoever sent it.
+    Server_Link::dispatch(notice(ORV::MSG_LOGIN_REPLY, id, "127.0.0.8", 4242));
+    ASSERT_EQ(call_back.messages.size(), 1u);
+    EXPECT_EQ(ntohs(call_back.messages[0].address.sin_port), 4242);
+    dll.set_call_back(nullptr);
+}
+
+TEST(ServerLink, SplitKeepsEmptyPieces)
+{
+    EXPECT_EQ(Server_Link::split_keep_empty(""), (std::vector<std::string>{""}));
+    EXPECT_EQ(Server_Link::split_keep_empty("a||b"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(Server_Link::split_keep_empty("a|"), (std::vector<std::string>{"a", ""}));
+}
+
+TEST(Addresses, OnlyUsableUnicastTextsBecomeAddresses)
+{
+    sockaddr_in address{};
+    EXPECT_TRUE(Udt_Link::unicast_address("10.1.0.12", 31000, &address));
+    EXPECT_EQ(Udt_Link::port_of(address), 31000);
+    for (const char* bad : {"", "255.255.255.255", "0.0.0.0", "10.1.0", "host"})
+        EXPECT_FALSE(Udt_Link::unicast_address(bad, 31000, &address)) << bad;
+}
+
+TEST(DllClassOperations, NullPointersAndCloseAreSafe)
+{
+    DllClass dll;
+    EXPECT_TRUE(dll.is_ready());
+    EXPECT_FALSE(dll.recv(0, nullptr, 10, nullptr));
+    EXPECT_FALSE(dll.connect("", "", "", nullptr));
+    EXPECT_FALSE(dll.close(nullptr));
+}
