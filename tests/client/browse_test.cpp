@@ -1,0 +1,175 @@
+#include "Client_Test_Env.h"
+
+#include "client/core/ORV_Browse_Interface.h"
+#include "client/core/ORV_File_Browse_Observer_Obj.h"
+#include "client/core/ORV_Share_Browse_Observer_Obj.h"
+#include "client/core/ORV_Share_Data_Manage.h"
+#include "client/core/ORV_Transfer_Start.h"
+#include "client/core/Observable_Obj.h"
+#include "foundation/platform/ShellOpener.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+class Listing_Page : public Observable_Obj
+{
+public:
+    void update(Observer_Obj*) override { ++updates; }
+    int updates = 0;
+};
+
+QStringList names(const QList<ORV_FileExplorer_Table_Row_Data>& rows)
+{
+    QStringList out;
+    for (const ORV_FileExplorer_Table_Row_Data& row : rows)
+        out << row.get_file_info().get_file_info().fileName() + (row.get_file_info().is_shared() ? "*" : "");
+    return out;
+}
+
+// Runs one request and waits for the listing it makes.
+class Browse_Fixture : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        env.make_dir(QStringLiteral("top/B/inner"));
+        env.make_dir(QStringLiteral("top/c"));
+        env.make_file(QStringLiteral("top/a.txt"));
+        env.make_file(QStringLiteral("top/B/inner/deep.txt"));
+        env.make_file(QStringLiteral("top/.hidden"));
+    }
+
+    template <class Action>
+    void listed_after(Action action)
+    {
+        const int before = page.updates;
+        action();
+        ASSERT_TRUE(process_events_until([&] { return page.updates > before; }));
+    }
+
+    Client_Test_Env env;
+    Listing_Page page;
+};
+
+} // namespace
+
+TEST_F(Browse_Fixture, LocalDiskListsFoldersWithHistory)
+{
+    ASSERT_TRUE(ORV_Share_Data_Manage::instance().save_share(make_share(env.tree("top/c"), 1, 1, 1), 0));
+    ORV_File_Browse_Observer_Obj subject;
+    subject.attach(&page);
+
+    listed_after([&] { subject.start_view(); });
+    EXPECT_TRUE(subject.is_at_home());
+    ASSERT_FALSE(subject.take_rows().isEmpty());
+    EXPECT_EQ(subject.take_rows().first().get_file_info().get_file_info().filePath(), QStringLiteral("/"));
+
+    const QString top = env.tree(QStringLiteral("top"));
+    listed_after([&] { subject.open_path(top); });
+    EXPECT_EQ(names(subject.take_rows()), (QStringList{"B", "c*", "a.txt"}));
+    EXPECT_FALSE(subject.is_at_home());
+    EXPECT_EQ(subject.get_current_path(), top);
+
+    listed_after([&] { subject.open_path(top + "/B"); });
+    EXPECT_EQ(names(subject.take_rows()), QStringList{"inner"});
+    listed_after([&] { subject.open_path(top + "/B/inner"); });
+    EXPECT_EQ(names(subject.take_rows()), QStringList{"deep.txt"});
+    EXPECT_EQ(subject.get_history(), (QStringList{top + "/B/inner", top + "/B", top}));
+
+    listed_after([&] { subject.go_back(); });
+    EXPECT_EQ(subject.get_current_path(), top + "/B");
+    listed_after([&] { subject.refresh(); });
+    EXPECT_EQ(subject.get_current_path(), top + "/B");
+    listed_after([&] { subject.go_back(); });
+    EXPECT_EQ(names(subject.take_rows()), (QStringList{"B", "c*", "a.txt"}));
+    listed_after([&] { subject.go_back(); });
+    EXPECT_TRUE(subject.is_at_home());
+    EXPECT_TRUE(subject.get_history().isEmpty());
+    listed_after([&] { subject.go_back(); });
+    EXPECT_TRUE(subject.is_at_home());
+
+    // A folder opened right after "home" keeps its place in the history.
+    subject.open_home();
+    listed_after([&] { subject.open_path(top); });
+    process_events_until([&] { return subject.get_current_path() == top; });
+    EXPECT_EQ(subject.get_history(), QStringList{top});
+}
+
+TEST_F(Browse_Fixture, OpeningAFileGoesToTheShellAndLeavesTheListing)
+{
+    std::atomic<int> opened{0};
+    QUrl opened_url;
+    set_shell_opener([&](const QUrl& url) {
+        opened_url = url;
+        ++opened;
+        return true;
+    });
+    ORV_File_Browse_Observer_Obj subject;
+    subject.attach(&page);
+    const QString top = env.tree(QStringLiteral("top"));
+    listed_after([&] { subject.open_path(top); });
+    const int updates = page.updates;
+
+    subject.open_path(top + "/a.txt");
+    ASSERT_TRUE(process_events_until([&] { return opened == 1; }));
+    EXPECT_EQ(opened_url, QUrl::fromLocalFile(top + "/a.txt"));
+    EXPECT_EQ(subject.get_history(), QStringList{top});
+    EXPECT_EQ(names(subject.take_rows()), (QStringList{"B", "c", "a.txt"}));
+    process_events_until([] { return false; }, 100);
+    EXPECT_EQ(page.updates, updates);
+    set_shell_opener(nullptr);
+}
+
+TEST_F(Browse_Fixture, OwnSharesListFoldersFirst)
+{
+    ORV_Share_Data_Manage& shares = ORV_Share_Data_Manage::instance();
+    ASSERT_TRUE(shares.save_share(make_share(env.tree("top/a.txt"), 0, 1, 1), 0));
+    ASSERT_TRUE(shares.save_share(make_share(env.tree("top/B"), 1, 1, 1), 0));
+    ORV_Share_Browse_Observer_Obj subject;
+    subject.attach(&page);
+    listed_after([&] { subject.start_view(); });
+    EXPECT_EQ(names(subject.take_rows()), (QStringList{"B*", "a.txt*"}));
+    listed_after([&] { subject.open_path(env.tree("top/B")); });
+    EXPECT_EQ(names(subject.take_rows()), QStringList{"inner"});
+}
+
+TEST_F(Browse_Fixture, WorkersStopPromptly)
+{
+    QElapsedTimer timer;
+    timer.start();
+    {
+        ORV_File_Browse_Observer_Obj subject;
+        for (int i = 0; i < 20; ++i)
+            subject.open_path(env.tree("top"));
+    }
+    EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST(Transfer_Start, TheRowIsHandedOverAndTheStarterGetsIt)
+{
+    ORV_Share_File_Data file;
+    file.filepath = "/peer/share/film.mkv";
+    file.user_uuid = "abcdefabcdefabcdefabcdefabcdefab";
+    ORV_FileExplorer_Table_Row_Data received;
+    int type = 0;
+    set_transfer_starter([&](const ORV_FileExplorer_Table_Row_Data& row, int row_type) {
+        received = row;
+        type = row_type;
+    });
+    auto* row = new ORV_FileExplorer_Table_Row_Data(file);
+    row->set_save_path(QStringLiteral("/home/me/Downloads"));
+    ORV_Browse_Interface controller(nullptr);
+    controller.slot_down_file(row); // the slot owns and frees the row
+    EXPECT_EQ(type, 1);
+    EXPECT_EQ(received.get_share_data().filepath, "/peer/share/film.mkv");
+    EXPECT_EQ(received.get_save_path(), QStringLiteral("/home/me/Downloads"));
+    controller.slot_up_file(new ORV_FileExplorer_Table_Row_Data(file));
+    EXPECT_EQ(type, 3);
+    set_transfer_starter(nullptr);
+}
