@@ -3,6 +3,8 @@
 #include "foundation/ApplicationFolder.h"
 #include "foundation/platform/XdgAutostartStore.h"
 
+#include <QCoreApplication>
+
 #include <iostream>
 
 namespace {
@@ -80,8 +82,11 @@ bool query_auto_start()
 
 bool set_auto_start()
 {
+    // Before main has set the folder, the running program's own folder is the best guess.
+    const QString folder =
+        application_folder.isEmpty() ? QCoreApplication::applicationDirPath() : application_folder;
     XdgAutostartStore store = XdgAutostartStore::from_environment();
-    return set_auto_start(store, auto_start_command(application_folder), std::cout);
+    return set_auto_start(store, auto_start_command(folder), std::cout);
 }
 
 bool remove_auto_start()

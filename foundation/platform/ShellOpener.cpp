@@ -1,6 +1,7 @@
 #include "foundation/platform/ShellOpener.h"
 
 #include <QDesktopServices>
+#include <QGuiApplication>
 
 #include <mutex>
 
@@ -24,5 +25,10 @@ bool shell_open_url(const QUrl &url)
         std::lock_guard<std::mutex> lock(opener_mutex);
         opener = custom_opener;
     }
-    return opener ? opener(url) : QDesktopServices::openUrl(url);
+    if (opener)
+        return opener(url);
+    // The desktop's services exist only inside a GUI application.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return false;
+    return QDesktopServices::openUrl(url);
 }

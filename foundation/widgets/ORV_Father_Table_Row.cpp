@@ -19,8 +19,9 @@ void ORV_Father_Table_Row::init_row()
     clear_background();
     deselect();
     m_layout = new ORV_QGridLayout(this);
-    connect(this, &ORV_Father_Table_Row::signal_mouse_click, m_table,
-            &ORV_Father_Table::slot_dowm_click);
+    if (m_table)
+        connect(this, &ORV_Father_Table_Row::signal_mouse_click, m_table,
+                &ORV_Father_Table::slot_dowm_click);
 }
 
 void ORV_Father_Table_Row::deselect()

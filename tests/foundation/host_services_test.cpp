@@ -231,6 +231,9 @@ TEST(ShellOpen, HandsTheFileUrlToTheOpener)
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened[0].isLocalFile());
     EXPECT_EQ(opened[0].toLocalFile(), "/tmp/a folder/file #1.txt");
+
+    // Without a GUI application there is no desktop to ask.
+    EXPECT_FALSE(shell_open_url(QUrl::fromLocalFile("/tmp")));
 }
 
 // Each case runs in a folder of its own, the log file being relative.
