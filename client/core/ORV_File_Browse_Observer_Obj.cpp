@@ -6,20 +6,6 @@
 #include <QDir>
 #include <QStorageInfo>
 
-namespace {
-
-bool is_removable_media(const QString& root)
-{
-    static const char* const places[] = {"/media/", "/run/media/", "/mnt/"};
-    for (const char* place : places) {
-        if (root.startsWith(QLatin1String(place)))
-            return true;
-    }
-    return root == QLatin1String("/mnt");
-}
-
-} // namespace
-
 ORV_File_Browse_Observer_Obj::ORV_File_Browse_Observer_Obj()
 {
     start();
@@ -30,11 +16,23 @@ ORV_File_Browse_Observer_Obj::~ORV_File_Browse_Observer_Obj()
     stop();
 }
 
+bool ORV_File_Browse_Observer_Obj::is_media_mount(const QString& root)
+{
+    const QStringList parts = root.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return false;
+    if (parts.first() == QLatin1String("media"))
+        return parts.size() == 2 || parts.size() == 3;
+    if (parts.first() == QLatin1String("mnt"))
+        return parts.size() == 2;
+    return parts.size() == 4 && parts[0] == QLatin1String("run") && parts[1] == QLatin1String("media");
+}
+
 std::vector<QFileInfo> ORV_File_Browse_Observer_Obj::ready_drives()
 {
     QStringList roots{QStringLiteral("/"), QDir::homePath()};
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady() && is_removable_media(volume.rootPath()))
+        if (volume.isValid() && volume.isReady() && is_media_mount(volume.rootPath()))
             roots.append(volume.rootPath());
     }
     roots.removeDuplicates();

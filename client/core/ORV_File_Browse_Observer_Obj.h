@@ -17,6 +17,11 @@ public:
     // /mnt), each once, those without a readable time left out.
     static std::vector<QFileInfo> ready_drives();
 
+    // Where desktops mount removable and extra media: /media/<label>,
+    // /media/<user>/<label>, /run/media/<user>/<label> and /mnt/<label>.
+    // Deeper mounts are system plumbing, not something a user browses.
+    static bool is_media_mount(const QString& root);
+
 protected:
     QList<ORV_FileExplorer_Table_Row_Data> list_home() override;
 };

@@ -58,6 +58,9 @@ QSettings& get_settings()
         const QString path = settings_file_path();
         QDir().mkpath(QFileInfo(path).path());
         auto* made = new QSettings(path, QSettings::IniFormat);
+        // Writers that set values directly still reach the disk at the end.
+        if (QCoreApplication::instance())
+            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, made, &QSettings::sync);
         if (QTextCodec::codecForName("GBK"))
             made->setIniCodec("GBK");
         else
@@ -67,9 +70,15 @@ QSettings& get_settings()
     return *settings;
 }
 
-void write_setting(const QString& key, const QVariant& value)
+bool write_setting(const QString& key, const QVariant& value)
 {
     QSettings& settings = get_settings();
+    const QTextCodec* codec = settings.iniCodec();
+    if (codec && value.type() == QVariant::String && !codec->canEncode(value.toString())) {
+        log_line(QStringLiteral("setting not written, its text does not fit the file's codec: ") + key);
+        return false;
+    }
     settings.setValue(key, value);
     settings.sync();
+    return settings.status() == QSettings::NoError;
 }

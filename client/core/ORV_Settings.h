@@ -39,5 +39,7 @@ QString settings_file_path();
 void set_settings_folder(const QString& folder);
 
 // Writes one value and puts it on disk at once, so nothing set just before
-// the program ends is lost.
-void write_setting(const QString& key, const QVariant& value);
+// the program ends is lost. A text the file's codec cannot hold (a folder
+// name with characters outside GBK) is refused rather than stored garbled;
+// the result says whether the value was written.
+bool write_setting(const QString& key, const QVariant& value);

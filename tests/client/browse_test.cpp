@@ -173,3 +173,16 @@ TEST(Transfer_Start, TheRowIsHandedOverAndTheStarterGetsIt)
     EXPECT_EQ(type, 3);
     set_transfer_starter(nullptr);
 }
+
+TEST(Drives, RootHomeAndMediaMountsOnly)
+{
+    for (const char* place : {"/media/usb", "/media/bob/usb", "/run/media/bob/usb", "/mnt/data"})
+        EXPECT_TRUE(ORV_File_Browse_Observer_Obj::is_media_mount(QString::fromUtf8(place))) << place;
+    for (const char* place : {"/", "/proc", "/run/netns", "/mnt", "/mnt/sandbox/tools/v1", "/media/a/b/c", "/run/media"})
+        EXPECT_FALSE(ORV_File_Browse_Observer_Obj::is_media_mount(QString::fromUtf8(place))) << place;
+
+    const std::vector<QFileInfo> drives = ORV_File_Browse_Observer_Obj::ready_drives();
+    ASSERT_GE(drives.size(), 1u);
+    EXPECT_EQ(drives.front().filePath(), QStringLiteral("/"));
+    EXPECT_TRUE(drives.front().fileName().isEmpty());
+}

@@ -26,11 +26,13 @@ TEST(Settings, NonAsciiValuesRoundTripInGbkAndReachTheDiskAtOnce)
     const QString server = QStringLiteral("服务器一号");
     const QString downloads = QStringLiteral("/home/用户/下载");
 
-    write_setting(ORV_Settings_Key::have_colour_config, true);
-    write_setting(ORV_Settings_Key::is_net_server, false);
-    write_setting(ORV_Settings_Key::lan_server_ip, server);
-    write_setting(ORV_Settings_Key::file_down, downloads);
-    write_setting(ORV_Settings_Key::top_colour, ORV::DEFAULT_TOP_COLOUR);
+    EXPECT_TRUE(write_setting(ORV_Settings_Key::have_colour_config, true));
+    EXPECT_TRUE(write_setting(ORV_Settings_Key::is_net_server, false));
+    EXPECT_TRUE(write_setting(ORV_Settings_Key::lan_server_ip, server));
+    EXPECT_TRUE(write_setting(ORV_Settings_Key::file_down, downloads));
+    EXPECT_TRUE(write_setting(ORV_Settings_Key::top_colour, ORV::DEFAULT_TOP_COLOUR));
+    // GBK has no emoji: the folder is refused, the stored one stays.
+    EXPECT_FALSE(write_setting(ORV_Settings_Key::file_down, QStringLiteral("/home/\U0001F600")));
 
     // Written without anyone syncing, in GBK bytes.
     QFile file(folder.path() + QStringLiteral("/config.ini"));
