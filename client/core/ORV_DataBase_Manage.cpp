@@ -34,11 +34,8 @@ ORV_DataBase_Manage::ORV_DataBase_Manage() = default;
 
 bool ORV_DataBase_Manage::load_my_info()
 {
-    ORV_Sql_Connection& connection = ORV_Sql_Connection::instance();
-    if (connection.is_open()) {
-        if (!myinfor_table_ready())
-            return false;
-        QSqlQuery query(connection.database());
+    if (myinfor_table_ready()) {
+        QSqlQuery query(ORV_Sql_Connection::instance().database());
         // The newest row holds the record.
         if (query.exec(QStringLiteral("select my_eml, my_password, my_uuid, server_ip, isautostart "
                                       "from t_myinfor order by id desc limit 1"))

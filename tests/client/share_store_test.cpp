@@ -186,3 +186,14 @@ TEST(Share_Store, EveryThreadUsesItsOwnConnection)
     EXPECT_TRUE(manager.is_shared(a));
     EXPECT_TRUE(manager.is_shared(b));
 }
+
+TEST(Own_Record, WithoutADatabaseTheIdentityStillBelongsToThisClient)
+{
+    Client_Test_Env env;
+    ORV_Sql_Connection::instance().close();
+    ORV_DataBase_Manage& record = ORV_DataBase_Manage::instance();
+    record.set_my_uuid(QString());
+    EXPECT_FALSE(record.load_my_info());
+    EXPECT_EQ(record.get_my_uuid().size(), 32);
+    EXPECT_FALSE(record.update_server_ip(QStringLiteral("10.0.0.2")));
+}
