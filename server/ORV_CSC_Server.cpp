@@ -56,6 +56,9 @@ bool ORV_CSC_Server::start(std::string* error)
     }
     const int mss = RELAY_MSS;
     UDT::setsockopt(m_listener, 0, UDT_MSS, &mss, sizeof mss);
+    // Never share another UDT socket's port: a second server must fail here.
+    const bool reuse = false;
+    UDT::setsockopt(m_listener, 0, UDT_REUSEADDR, &reuse, sizeof reuse);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);

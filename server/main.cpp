@@ -15,6 +15,7 @@
 
 #include <iostream>
 #include <memory>
+#include <string>
 
 #ifndef ORV_SERVER_TRACE
 #define ORV_SERVER_TRACE 1
@@ -29,17 +30,28 @@ std::unique_ptr<Trace_Sink> make_trace_sink()
     return std::make_unique<Null_Trace_Sink>();
 }
 
-// The windowed build's standard output goes nowhere once it runs, like a GUI
-// program's; start-up failures are still reported before this.
-void discard_standard_output()
+// The windowed build's standard output goes nowhere, like a GUI program's.
+// Returns a descriptor that still reaches the original output, for the one
+// thing an operator must see: why the server did not start.
+int discard_standard_output()
 {
     if (ORV_SERVER_TRACE)
-        return;
+        return STDOUT_FILENO;
+    const int original = ::dup(STDOUT_FILENO);
     const int null_device = ::open("/dev/null", O_WRONLY);
     if (null_device >= 0) {
         ::dup2(null_device, STDOUT_FILENO);
         ::close(null_device);
     }
+    return original;
+}
+
+void report_start_failure(int output, const std::string& error)
+{
+    const std::string line = error + "\n";
+    if (output >= 0 && ::write(output, line.data(), line.size()) < 0)
+        std::cerr << line;
+    std::cerr << "Quillfen_NetServer: " << line;
 }
 
 } // namespace
@@ -49,17 +61,18 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ORV_LAN_SERVER/image/icon_162x162.png")));
 
+    std::cout.flush();
+    const int output = discard_standard_output();
     std::unique_ptr<Trace_Sink> trace = make_trace_sink();
     ORV_Server_Services services(Server_Settings{}, *trace);
     int result = 1;
     {
         ORV_LAN_SERVER window(services);
         if (!window.setup()) {
-            std::cout << services.error() << std::endl;
-            std::cerr << "Quillfen_NetServer: " << services.error() << std::endl;
+            std::cout.flush();
+            report_start_failure(output, services.error());
             return 1;
         }
-        discard_standard_output();
         window.show();
         result = app.exec();
     }

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -168,11 +169,14 @@ TEST_F(TransportNetns, LanPeersSeeEachOtherAndConnectDirectly)
     // Notices from a host other than the server change nothing.
     const std::string sockets = lab->capture("a2", "ss -H -uanp");
     int forged = 0;
-    const std::string any = "0.0.0.0:";
-    for (std::size_t at = sockets.find(any); at != std::string::npos;
-         at = sockets.find(any, at + 1)) {
-        const std::string port = std::to_string(std::stoi(sockets.substr(at + any.size())));
-        if (port == "31000")
+    std::istringstream lines(sockets);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string state, recv_q, send_q, local;
+        fields >> state >> recv_q >> send_q >> local;
+        const std::string port = local.substr(local.rfind(':') + 1);
+        if (port.empty() || port == "31000")
             continue;
         harness("a1", {"forge", "--to", "10.1.0.12:" + port, "--id",
                        "ffffffffffffffffffffffffffffffff"})
