@@ -19,6 +19,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <future>
 #include <thread>
 #include <vector>
@@ -269,4 +270,25 @@ TEST(DllClassOperations, NullPointersAndCloseAreSafe)
     EXPECT_FALSE(dll.recv(0, nullptr, 10, nullptr));
     EXPECT_FALSE(dll.connect("", "", "", nullptr));
     EXPECT_FALSE(dll.close(nullptr));
+}
+
+static int thread_count()
+{
+    int count = 0;
+    for (const auto& entry [[maybe_unused]] : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+TEST(ServerLink, RepeatedInitKeepsOneLoginChain)
+{
+    // The server is an unused loopback address: logins go nowhere.
+    DllClass dll;
+    ASSERT_TRUE(dll.init("127.0.0.9", "pc", "127.0.0.1", "AA:BB", "0123"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int threads = thread_count();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(dll.init("127.0.0.9", "pc", "127.0.0.1", "AA:BB", "0123"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(thread_count(), threads);
 }
