@@ -234,3 +234,19 @@ TEST(Share_Rows, LinksLeavingTheShareAreNotListed)
     EXPECT_EQ(seen[0].path, s(docs) + "/kept.txt");
     EXPECT_EQ(seen[1].path, s(docs) + "/same.txt");
 }
+
+TEST(Share_Rows, EntriesTooLongForTheirBlockAreLeftOut)
+{
+    Client_Test_Env env;
+    const QString docs = env.make_dir(QStringLiteral("docs"));
+    env.make_file(QStringLiteral("docs/") + QString(250, QLatin1Char('x')));
+    env.make_file(QStringLiteral("docs/short.txt"));
+    ORV_Share_Data_Manage& manager = ORV_Share_Data_Manage::instance();
+    ASSERT_TRUE(manager.save_share(make_share(docs, 1, 1, 1), 0));
+
+    std::vector<M_Pack_Share_Item> out;
+    manager.build_share_rows(out, "", "", s(docs), false);
+    const std::vector<Entry> seen = entries(out);
+    ASSERT_EQ(seen.size(), 1u); // never an empty path, which would mean "the root"
+    EXPECT_EQ(seen[0].path, s(docs) + "/short.txt");
+}
