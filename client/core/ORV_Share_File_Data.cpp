@@ -55,3 +55,15 @@ std::string file_name_of_path(const std::string& path)
     const QString name = info.fileName();
     return (name.isEmpty() ? info.filePath() : name).toStdString();
 }
+
+std::string local_name_for_peer_path(const std::string& path)
+{
+    std::string name = file_name_of_path(path);
+    for (char& c : name) {
+        if (c == '/' || c == '\\' || c == '\0')
+            c = '_';
+    }
+    if (name.empty() || name == "." || name == "..")
+        return std::string();
+    return name;
+}

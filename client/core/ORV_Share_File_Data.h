@@ -30,3 +30,8 @@ struct ORV_Share_File_Data
 
 // The last component of a path, or the path itself for a root ("/", "C:/").
 std::string file_name_of_path(const std::string& path);
+
+// The name under which a file named by a peer may be stored here: its last
+// component with separators replaced, or empty (refused) for "", "." and "..".
+// Joined to a local folder it can never reach outside that folder.
+std::string local_name_for_peer_path(const std::string& path);

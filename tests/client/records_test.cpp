@@ -65,6 +65,13 @@ TEST(Row_Records, KindsAndNames)
     EXPECT_EQ(file_name_of_path("a/b.txt"), "b.txt");
     EXPECT_EQ(file_name_of_path("/srv/共享"), "共享");
 
+    EXPECT_EQ(local_name_for_peer_path("/srv/共享/report.pdf"), "report.pdf");
+    EXPECT_EQ(local_name_for_peer_path("C:/"), "C:_");
+    EXPECT_EQ(local_name_for_peer_path("/"), "_");
+    EXPECT_EQ(local_name_for_peer_path("/srv/a\\..\\b"), "a_.._b");
+    for (const char* refused : {"", ".", "..", "/srv/..", "/srv/."})
+        EXPECT_EQ(local_name_for_peer_path(refused), "") << refused;
+
     EXPECT_EQ(ORV_FileExplorer_Table_Row_Data().get_kind(), 1);
     const ORV_FileExplorer_Table_Row_Data local{QFileInfo(QStringLiteral("/tmp"))};
     EXPECT_EQ(local.get_kind(), 1);

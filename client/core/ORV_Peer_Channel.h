@@ -1,0 +1,45 @@
+#pragma once
+
+#include "foundation/Message_Block.h"
+#include "transport/IDllClass.h"
+
+#include <cstdint>
+
+// One UDT connection to another client as the peer protocol uses it: whole
+// 1000-byte control blocks, read exactly however the stream was cut on its
+// way, and a receive time-out for the duration of an exchange.
+class ORV_Peer_Channel
+{
+public:
+    // How long one receive of an exchange may wait before the exchange counts
+    // as failed.
+    static constexpr int EXCHANGE_TIMEOUT_MS = 30000;
+    // No limit: a connection waiting for its next request.
+    static constexpr int NO_TIMEOUT = -1;
+
+    ORV_Peer_Channel(IDllClass* dll, int sock);
+
+    int socket() const { return m_sock; }
+    IDllClass* dll() const { return m_dll; }
+
+    bool send_block(const Message_Block& block);
+    template <class Record>
+    bool send_record(const Record& record)
+    {
+        return send_block(to_block(record));
+    }
+
+    // Exactly `len` bytes, or false (closed, broken, timed out).
+    bool recv_exact(char* buf, std::int64_t len);
+    // A zeroed block filled with exactly the next 1000 bytes.
+    bool recv_block(Message_Block& block);
+
+    bool set_recv_timeout(int ms);
+
+    // Closes the socket through the library; the channel then holds none.
+    void close();
+
+private:
+    IDllClass* m_dll;
+    int m_sock;
+};
