@@ -1,19 +1,41 @@
-// Both server programs on the production ports. These tests bind the fixed
-// ports 10001-10004 and so carry the ctest resource lock "fixed_ports".
+// Both server programs on the production ports 10001-10004. Each test moves
+// into a network namespace of its own, so it meets no other process on those
+// ports; where namespaces are not allowed it runs on the host's loopback,
+// under the ctest resource lock "fixed_ports".
 
 #include "tests/server/Server_Test_Support.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <net/if.h>
 #include <poll.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
+
+// A fresh network namespace with its loopback up; children inherit it.
+void enter_private_network()
+{
+    if (::unshare(CLONE_NEWNET) != 0)
+        return;
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
+        request.ifr_flags |= IFF_UP;
+        ::ioctl(sock, SIOCSIFFLAGS, &request);
+    }
+    ::close(sock);
+}
 
 // A server program started with its standard output and error on a pipe.
 class Program
@@ -121,6 +143,7 @@ bool user_is_served(std::chrono::milliseconds patience)
 
 TEST(ServerProgram, ConsoleBuildServesAndShowsItsDiagnostics)
 {
+    enter_private_network();
     Program console("Quillfen_NetServer_console");
     ASSERT_TRUE(console.wait_for_output("开启辅助监听", 20s)) << console.output();
     EXPECT_TRUE(user_is_served(5s));
@@ -135,6 +158,7 @@ TEST(ServerProgram, ConsoleBuildServesAndShowsItsDiagnostics)
 
 TEST(ServerProgram, WindowedBuildServesSilently)
 {
+    enter_private_network();
     Program windowed("Quillfen_NetServer");
     ASSERT_TRUE(eventually([] { return user_is_served(500ms); }, 20s));
     EXPECT_FALSE(windowed.wait_for_output("端口", 1s));
