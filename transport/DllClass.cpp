@@ -92,3 +92,9 @@ std::map<std::string, ORV_Peer_Data> DllClass::get_peers()
 {
     return Peer_Table::instance().copy();
 }
+
+bool DllClass::set_recv_timeout(int sock, int ms)
+{
+    DLL_Socket_Con::instance();
+    return Udt_Link::set_recv_timeout(sock, ms);
+}

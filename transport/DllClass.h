@@ -19,4 +19,5 @@ public:
     bool recv(int sock, char* buf, int len, int* count) override;
     bool close(int* sock) override;
     std::map<std::string, ORV_Peer_Data> get_peers() override;
+    bool set_recv_timeout(int sock, int ms) override;
 };

@@ -42,6 +42,17 @@ public:
     virtual bool recv(int sock, char* buf, int len, int* count) = 0;
     virtual bool close(int* sock) = 0;
     virtual std::map<std::string, ORV_Peer_Data> get_peers() = 0;
+
+    // Added after the ten so their slots keep their places. Receive time-out
+    // of one socket in milliseconds (-1: none), so that a peer that keeps the
+    // link alive but stops answering cannot hold an exchange for ever. An
+    // implementation without it answers false.
+    virtual bool set_recv_timeout(int sock, int ms)
+    {
+        (void)sock;
+        (void)ms;
+        return false;
+    }
 };
 
 // The library's two exports.
