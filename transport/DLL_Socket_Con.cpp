@@ -52,7 +52,7 @@ void DLL_Socket_Con::ListenLoop()
         int length = sizeof(peer);
         const int sock = UDT::accept(m_listener, reinterpret_cast<sockaddr*>(&peer), &length);
         if (sock != UDT::INVALID_SOCK) {
-            std::thread(&DLL_Socket_Con::AcceptHandshake, sock).detach();
+            std::thread([sock] { AcceptHandshake(sock); }).detach();
             continue;
         }
         // A broken listener would fail every accept at once: back off, and
@@ -68,11 +68,11 @@ void DLL_Socket_Con::ListenLoop()
     }
 }
 
-void DLL_Socket_Con::AcceptHandshake(int sock)
+void DLL_Socket_Con::AcceptHandshake(int sock, int timeout_ms)
 {
     char block[1000] = {};
     int count = 0;
-    Udt_Link::set_recv_timeout(sock, Transport_Ports::HANDSHAKE_TIMEOUT_MS);
+    Udt_Link::set_recv_timeout(sock, timeout_ms);
     if (!Udt_Link::recv_msg(sock, block, sizeof(block), &count)
         || !Local_Identity::instance().matches(block, sizeof(block))) {
         UDT::close(sock);

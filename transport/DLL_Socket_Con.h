@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transport/Transport_Ports.h"
+
 #include <atomic>
 
 // The UDT listener for incoming peer connections (port 31000). Created once;
@@ -13,9 +15,10 @@ public:
     bool listening() const { return m_listener >= 0; }
 
     // Admits one connected socket: it must name this client's identity within
-    // the handshake time-out. An admitted socket goes to the callback object,
-    // a refused one (or one nobody takes) is closed.
-    static void AcceptHandshake(int sock);
+    // the time-out. An admitted socket goes to the callback object, a refused
+    // one (or one nobody takes) is closed.
+    static void AcceptHandshake(int sock,
+                                int timeout_ms = Transport_Ports::HANDSHAKE_TIMEOUT_MS);
 
 private:
     DLL_Socket_Con();

@@ -275,3 +275,32 @@ TEST_F(TransportNetns, FrozenTargetFailsWithinBoundedTime)
     std::cout << "[connection time] frozen target gave up after " << connect_ms(out) << " ms"
               << std::endl;
 }
+
+TEST_F(TransportNetns, FailedDirectPunchGoesStraightToTheRelay)
+{
+    // a1's NAT lets b1's direct answer in, but b1's NAT drops everything from
+    // a1's side: the code-3 connect fails and the relay must follow at once.
+    build(Nat::full_cone, Nat::port_restricted);
+    lab->run("natb", "iptables -I FORWARD -i wan -s 198.51.100.1 -j DROP");
+    Netns_Process b1 = serve("b1", ID_B1, "10.2.0.11");
+    int status = -1;
+    const std::string out = connect("a1", ID_A1, "10.1.0.11", ID_B1, "10.2.0.11", "12345", &status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("直连成功"), std::string::npos) << out;
+    EXPECT_NE(out.find("udt打洞失败"), std::string::npos) << out;
+    EXPECT_NE(out.find("UDT成功"), std::string::npos) << out;
+    EXPECT_NE(out.find("ECHO_OK"), std::string::npos) << out;
+    EXPECT_LT(connect_ms(out), 9000) << "no second wait on the handed-over UDP socket";
+    report("relay after a failed direct punch", out);
+}
+
+TEST_F(TransportNetns, SecondClientOnOneHostReportsTheTakenPort)
+{
+    build(Nat::port_restricted, Nat::port_restricted);
+    Netns_Process first = serve("a1", ID_A1, "10.1.0.11");
+    EXPECT_NE(first.output().find("IDENTITY ok"), std::string::npos) << first.output();
+    Netns_Process second = harness("a1", {"serve", "--id", ID_A2, "--server", SERVER_IP,
+                                          "--ips", "10.1.0.11"});
+    EXPECT_TRUE(second.wait_for("IDENTITY failed", 20s)) << second.output();
+    EXPECT_NE(second.output().find("监听端口绑定失败:31000"), std::string::npos) << second.output();
+}

@@ -137,7 +137,7 @@ TEST(BlockTransfer, ClosedPeerFailsTheReceive)
 static bool handshake(const char* block, Recording_Call_Back* call_back)
 {
     Udt_Pair pair;
-    std::thread listener(&DLL_Socket_Con::AcceptHandshake, pair.server);
+    std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
     pair.server = -1;   // the handshake owns it now
     char answer[1000] = {};
     int count = 0;
@@ -186,7 +186,7 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     // Admitted with nobody to take it: the socket is closed, not kept.
     dll.set_call_back(nullptr);
     Udt_Pair pair;
-    std::thread listener(&DLL_Socket_Con::AcceptHandshake, pair.server);
+    std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
     pair.server = -1;
     char answer[1000];
     int count = 0;
@@ -194,6 +194,19 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     ASSERT_TRUE(Udt_Link::send_msg(block, pair.client, 1000));
     EXPECT_TRUE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
     listener.join();
+    EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+}
+
+TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
+{
+    Udt_Pair pair;
+    const auto start = std::chrono::steady_clock::now();
+    DLL_Socket_Con::AcceptHandshake(pair.server, 300);
+    pair.server = -1;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    char answer[1000];
+    int count = 0;
+    Udt_Link::set_recv_timeout(pair.client, 5000);
     EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
 }
 
