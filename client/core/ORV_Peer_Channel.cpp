@@ -11,10 +11,15 @@ ORV_Peer_Channel::ORV_Peer_Channel(IDllClass* dll, int sock)
 
 bool ORV_Peer_Channel::send_block(const Message_Block& block)
 {
-    return m_sock != 0 && m_dll->send(m_sock, block.data(), ORV::BLOCK_SIZE, 0);
+    return send_bytes(block.data(), ORV::BLOCK_SIZE);
 }
 
-bool ORV_Peer_Channel::recv_exact(char* buf, std::int64_t len)
+bool ORV_Peer_Channel::send_bytes(const char* data, int len)
+{
+    return m_sock != 0 && m_dll->send(m_sock, data, len, 0);
+}
+
+bool ORV_Peer_Channel::recv_bytes(char* buf, std::int64_t len)
 {
     if (m_sock == 0)
         return false;
@@ -33,7 +38,7 @@ bool ORV_Peer_Channel::recv_exact(char* buf, std::int64_t len)
 bool ORV_Peer_Channel::recv_block(Message_Block& block)
 {
     block.fill(0);
-    return recv_exact(block.data(), ORV::BLOCK_SIZE);
+    return recv_bytes(block.data(), ORV::BLOCK_SIZE);
 }
 
 bool ORV_Peer_Channel::set_recv_timeout(int ms)

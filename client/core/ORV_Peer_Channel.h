@@ -28,9 +28,11 @@ public:
     {
         return send_block(to_block(record));
     }
+    // Raw bytes of a data phase, all of them or false.
+    bool send_bytes(const char* data, int len);
 
     // Exactly `len` bytes, or false (closed, broken, timed out).
-    bool recv_exact(char* buf, std::int64_t len);
+    bool recv_bytes(char* buf, std::int64_t len);
     // A zeroed block filled with exactly the next 1000 bytes.
     bool recv_block(Message_Block& block);
 

@@ -1,0 +1,48 @@
+#include "client/core/ShareRequestHandler.h"
+
+#include "client/core/Net_Dll_Access.h"
+#include "client/core/ORV_Log.h"
+#include "client/core/ORV_Peer_Channel.h"
+#include "client/core/ORV_Share_List_Exchange.h"
+
+namespace {
+
+// One request; false when the connection can no longer be trusted to be in
+// step with the peer.
+bool serve_request(ORV_Peer_Channel& channel, const Message_Block& block)
+{
+    M_Pack_Head head;
+    unpack_header(head, block.data(), ORV::BLOCK_SIZE);
+    switch (head.type) {
+    case ORV::MSG_SHARE_REQUEST: {
+        M_Pack_Share_Request request;
+        unpack_share_request(request, block.data(), ORV::BLOCK_SIZE);
+        return answer_share_list(channel, request);
+    }
+    default:
+        log_line("脏数据");
+        return true;
+    }
+}
+
+} // namespace
+
+void ShareRequestHandler(int sock)
+{
+    log_line("这是客户端哦");
+    ORV_Peer_Channel channel(net_dll(), sock);
+    for (;;) {
+        // Between requests the connection may rest as long as the peer keeps it.
+        channel.set_recv_timeout(ORV_Peer_Channel::NO_TIMEOUT);
+        Message_Block block;
+        log_line("开始接收下一个消息");
+        if (!channel.recv_block(block)) {
+            log_line("socket_接受失败");
+            break;
+        }
+        log_line("socket_接受到一次共享请求");
+        if (!serve_request(channel, block))
+            break;
+    }
+    channel.close();
+}
