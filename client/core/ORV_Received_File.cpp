@@ -58,15 +58,3 @@ bool ORV_Received_File::commit(const QString& final_path, bool replace)
     m_file.setAutoRemove(false);
     return true;
 }
-
-QString clean_file_name(const std::string& peer_path)
-{
-    if (peer_path.find('\0') != std::string::npos)
-        return QString();
-    QString path = QString::fromStdString(peer_path);
-    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString name = path.section(QLatin1Char('/'), -1);
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QString();
-    return name;
-}

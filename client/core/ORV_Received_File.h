@@ -27,8 +27,3 @@ public:
 private:
     QTemporaryFile m_file;
 };
-
-// The last component of a path a peer sent, as a local file name; both
-// separators count, since a Windows peer writes "\". Empty when nothing
-// usable is left ("", ".", "..", a NUL byte).
-QString clean_file_name(const std::string& peer_path);

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -32,6 +33,6 @@ private:
     Clock m_clock;
     std::int64_t m_last;
     std::int64_t m_since = 0;
-    int m_ring[10] = {};
+    std::array<int, 10> m_ring{};
     int m_counter = 0;
 };
