@@ -1,0 +1,506 @@
+// quillfen_loadgen: N fake users log in to a server from loopback addresses
+// (127.0.x.y, every one of which is local on Linux and stands for an outside
+// address of its own), send heartbeats, and count the introductions they get.
+//
+//   quillfen_loadgen [--users N] [--per-address K] [--heartbeat-ms MS]
+//                    [--settle-s S] [--steady-s S] [--rcvbuf BYTES]
+//                    [--server PATH | --attach PID]
+//
+// By default it starts Quillfen_NetServer_console from its own folder (output
+// discarded, offscreen platform, in a temporary folder for "login.txt") on
+// the production ports, inside a network namespace of its own when it may
+// make one (so nothing else on the host can hold those ports); --attach
+// measures a server already running on this host's loopback.
+// The server introduces only users behind the same outside address (its
+// default), so each user expects K - 1 introductions plus its own record.
+
+#include "foundation/M_Pack_Head.h"
+#include "foundation/Server_Records.h"
+#include "foundation/platform/Guid.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/epoll.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+struct Options
+{
+    int users = 200;
+    int per_address = 1;
+    int heartbeat_ms = 10000;
+    int settle_s = 60;
+    int steady_s = 15;
+    int rcvbuf = 0;  // 0: the system default
+    std::string server_path;
+    pid_t attach = 0;
+};
+
+constexpr int LOGIN_PORT = 10001;
+constexpr int HEARTBEAT_PORT = 10002;
+constexpr int ASSIST_PORT = 10004;
+
+struct User
+{
+    std::string identity;
+    std::string ip;
+    int group = 0;
+    int login_socket = -1;
+    int heartbeat_socket = -1;
+    std::set<std::string> introduced;  // identities of others received online
+    bool has_own = false;
+    int heartbeats = 0;
+    int offline_notices = 0;
+    Clock::time_point complete_at{};
+};
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::cerr << "quillfen_loadgen: " << what << std::endl;
+    std::exit(1);
+}
+
+Options parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                fail("missing value for " + arg);
+            return argv[++i];
+        };
+        if (arg == "--users") options.users = std::stoi(value());
+        else if (arg == "--per-address") options.per_address = std::stoi(value());
+        else if (arg == "--heartbeat-ms") options.heartbeat_ms = std::stoi(value());
+        else if (arg == "--settle-s") options.settle_s = std::stoi(value());
+        else if (arg == "--steady-s") options.steady_s = std::stoi(value());
+        else if (arg == "--rcvbuf") options.rcvbuf = std::stoi(value());
+        else if (arg == "--server") options.server_path = value();
+        else if (arg == "--attach") options.attach = static_cast<pid_t>(std::stoi(value()));
+        else fail("unknown option " + arg);
+    }
+    if (options.users < 1 || options.per_address < 1 || options.users > 60000)
+        fail("--users must be 1..60000 and --per-address at least 1");
+    return options;
+}
+
+sockaddr_in address_of(const std::string& ip, int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    inet_pton(AF_INET, ip.c_str(), &address.sin_addr);
+    return address;
+}
+
+// Group g gets 127.0.(g / 250).(g % 250 + 2): 127.0.0.1 stays the server's.
+std::string group_ip(int group)
+{
+    return "127.0." + std::to_string(group / 250) + "." + std::to_string(group % 250 + 2);
+}
+
+int bound_socket(const std::string& ip, int rcvbuf)
+{
+    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+    const sockaddr_in local = address_of(ip, 0);
+    if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        fail("cannot bind a socket on " + ip + ": " + std::strerror(errno));
+    if (rcvbuf > 0)
+        ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
+    return sock;
+}
+
+void send_block(int sock, const Message_Block& block, int port)
+{
+    const sockaddr_in server = address_of("127.0.0.1", port);
+    ::sendto(sock, block.data(), block.size(), 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
+}
+
+Message_Block login_block(const std::string& identity, const std::string& ip)
+{
+    const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "LOADGEN", "00:00:00:00:00:00",
+                                          ip, "");
+    return to_block(record.value());
+}
+
+struct Process_Sample
+{
+    double cpu_seconds = 0;
+    long peak_rss_kb = 0;
+    int threads = 0;
+};
+
+Process_Sample sample(pid_t pid)
+{
+    Process_Sample result;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close != std::string::npos) {
+        std::istringstream fields(text.substr(close + 2));
+        std::vector<std::string> values;
+        for (std::string field; fields >> field;)
+            values.push_back(field);
+        // Fields after the name start at 3 (state); utime is 14, stime 15, threads 20.
+        if (values.size() > 17) {
+            const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
+            result.cpu_seconds = (std::stod(values[11]) + std::stod(values[12])) / ticks;
+            result.threads = std::stoi(values[17]);
+        }
+    }
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            result.peak_rss_kb = std::stol(line.substr(6));
+    }
+    return result;
+}
+
+long udp_receive_buffer_errors()
+{
+    std::ifstream snmp("/proc/net/snmp");
+    std::string header;
+    std::string values;
+    for (std::string line; std::getline(snmp, line);) {
+        if (line.rfind("Udp:", 0) != 0)
+            continue;
+        if (header.empty()) {
+            header = line;
+        } else {
+            values = line;
+            break;
+        }
+    }
+    std::istringstream names(header);
+    std::istringstream numbers(values);
+    for (std::string name, number; names >> name && numbers >> number;) {
+        if (name == "RcvbufErrors")
+            return std::stol(number);
+    }
+    return 0;
+}
+
+std::string own_folder()
+{
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+// A fresh network namespace with its loopback up, when allowed.
+void enter_private_network()
+{
+    if (::unshare(CLONE_NEWNET) != 0)
+        return;
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
+        request.ifr_flags |= IFF_UP;
+        ::ioctl(sock, SIOCSIFFLAGS, &request);
+    }
+    ::close(sock);
+}
+
+pid_t start_server(const std::string& path, std::string* folder)
+{
+    *folder = (std::filesystem::temp_directory_path() / "quillfen_loadgen_XXXXXX").string();
+    if (!::mkdtemp(folder->data()))
+        fail("cannot make a temporary folder");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null_device = ::open("/dev/null", O_WRONLY);
+        ::dup2(null_device, STDOUT_FILENO);
+        if (::chdir(folder->c_str()) != 0)
+            ::_exit(126);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+        ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// Logs a probe user in from an address no fake user has, until it is answered.
+bool wait_until_serving(std::chrono::seconds patience)
+{
+    const std::string ip = "127.0.255.254";
+    const std::string identity = new_guid_string();
+    const int sock = bound_socket(ip, 0);
+    const auto deadline = Clock::now() + patience;
+    bool served = false;
+    while (!served && Clock::now() < deadline) {
+        send_block(sock, login_block(identity, ip), LOGIN_PORT);
+        std::this_thread::sleep_for(200ms);
+        Message_Block block{};
+        while (::recv(sock, block.data(), block.size(), 0) > 0)
+            served = true;
+    }
+    ::close(sock);
+    return served;
+}
+
+class Load_Run
+{
+public:
+    explicit Load_Run(const Options& options) : m_options(options) {}
+
+    void prepare()
+    {
+        const int groups = (m_options.users + m_options.per_address - 1) / m_options.per_address;
+        m_epoll = ::epoll_create1(0);
+        m_users.resize(static_cast<std::size_t>(m_options.users));
+        for (int i = 0; i < m_options.users; ++i) {
+            User& user = m_users[static_cast<std::size_t>(i)];
+            user.group = i / m_options.per_address;
+            user.ip = group_ip(user.group);
+            user.identity = new_guid_string();
+            user.login_socket = bound_socket(user.ip, m_options.rcvbuf);
+            user.heartbeat_socket = bound_socket(user.ip, 0);
+            epoll_event event{};
+            event.events = EPOLLIN;
+            event.data.u32 = static_cast<std::uint32_t>(i);
+            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, user.login_socket, &event);
+            m_index.emplace(user.identity, i);
+        }
+        m_group_size.assign(static_cast<std::size_t>(groups), 0);
+        for (const User& user : m_users)
+            ++m_group_size[static_cast<std::size_t>(user.group)];
+    }
+
+    void run(pid_t server)
+    {
+        const Process_Sample before = sample(server);
+        const long drops_before = udp_receive_buffer_errors();
+        m_receiver = std::thread([this] { receive_loop(); });
+
+        const auto start = Clock::now();
+        for (User& user : m_users) {
+            const Message_Block block = login_block(user.identity, user.ip);
+            send_block(user.login_socket, block, ASSIST_PORT);
+            send_block(user.login_socket, block, LOGIN_PORT);
+            m_sent += 2;
+        }
+        Process_Sample peak = before;
+        auto next_beat = start;
+        const auto settle_deadline = start + std::chrono::seconds(m_options.settle_s);
+        Clock::time_point settled{};
+        while (Clock::now() < settle_deadline && settled == Clock::time_point{}) {
+            next_beat = beat_if_due(next_beat);
+            std::this_thread::sleep_for(50ms);
+            track(peak, sample(server));
+            if (complete_count() == m_options.users)
+                settled = Clock::now();
+        }
+        const auto storm_end = Clock::now();
+        const std::uint64_t storm_in = m_sent.load();
+        const std::uint64_t storm_out = m_received.load();
+        const Process_Sample after_storm = sample(server);
+
+        const auto steady_end = storm_end + std::chrono::seconds(m_options.steady_s);
+        while (Clock::now() < steady_end) {
+            next_beat = beat_if_due(next_beat);
+            std::this_thread::sleep_for(50ms);
+            track(peak, sample(server));
+        }
+        m_stop = true;
+        m_receiver.join();
+        const Process_Sample after = sample(server);
+        report(start, settled, storm_end, storm_in, storm_out, before, after_storm, after, peak,
+               udp_receive_buffer_errors() - drops_before);
+    }
+
+private:
+    static void track(Process_Sample& peak, const Process_Sample& now)
+    {
+        peak.peak_rss_kb = std::max(peak.peak_rss_kb, now.peak_rss_kb);
+        peak.threads = std::max(peak.threads, now.threads);
+    }
+
+    Clock::time_point beat_if_due(Clock::time_point due)
+    {
+        if (Clock::now() < due)
+            return due;
+        for (const User& user : m_users) {
+            const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
+            send_block(user.heartbeat_socket, to_block(record.value()), HEARTBEAT_PORT);
+            ++m_sent;
+        }
+        return due + std::chrono::milliseconds(m_options.heartbeat_ms);
+    }
+
+    int expected(const User& user) const
+    {
+        return m_group_size[static_cast<std::size_t>(user.group)] - 1;
+    }
+
+    int complete_count()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_complete;
+    }
+
+    void receive_loop()
+    {
+        std::vector<epoll_event> events(256);
+        Message_Block block{};
+        while (!m_stop) {
+            const int ready = ::epoll_wait(m_epoll, events.data(), static_cast<int>(events.size()), 100);
+            for (int e = 0; e < ready; ++e) {
+                const int index = static_cast<int>(events[static_cast<std::size_t>(e)].data.u32);
+                User& user = m_users[static_cast<std::size_t>(index)];
+                for (;;) {
+                    const ssize_t got = ::recv(user.login_socket, block.data(), block.size(), 0);
+                    if (got <= 0)
+                        break;
+                    ++m_received;
+                    take(user, block, static_cast<int>(got));
+                }
+            }
+        }
+    }
+
+    void take(User& user, const Message_Block& block, int length)
+    {
+        M_Pack_Head head;
+        unpack_header(head, block.data(), length);
+        if (head.type == ORV::MSG_HEARTBEAT) {
+            ++user.heartbeats;
+            return;
+        }
+        if (head.type != ORV::MSG_ONLINE && head.type != ORV::MSG_OFFLINE)
+            return;
+        M_Pack_Login record;
+        unpack_login_record(record, block.data(), length);
+        const std::string subject = read_text_field(record.identity);
+        if (head.type == ORV::MSG_OFFLINE) {
+            ++user.offline_notices;
+            return;
+        }
+        std::lock_guard<std::mutex> guard(m_lock);
+        const bool was_complete = user.has_own && static_cast<int>(user.introduced.size()) == expected(user);
+        if (subject == user.identity)
+            user.has_own = true;
+        else if (m_index.count(subject))
+            user.introduced.insert(subject);
+        if (!was_complete && user.has_own && static_cast<int>(user.introduced.size()) == expected(user)) {
+            user.complete_at = Clock::now();
+            ++m_complete;
+        }
+    }
+
+    void report(Clock::time_point start, Clock::time_point settled, Clock::time_point storm_end,
+                std::uint64_t storm_in, std::uint64_t storm_out, const Process_Sample& before,
+                const Process_Sample& after_storm, const Process_Sample& after, const Process_Sample& peak,
+                long kernel_drops)
+    {
+        using seconds = std::chrono::duration<double>;
+        long expected_total = 0;
+        long received_total = 0;
+        int missing_own = 0;
+        int heartbeats = 0;
+        int offline = 0;
+        for (const User& user : m_users) {
+            expected_total += expected(user) + 1;
+            received_total += static_cast<long>(user.introduced.size()) + (user.has_own ? 1 : 0);
+            missing_own += user.has_own ? 0 : 1;
+            heartbeats += user.heartbeats;
+            offline += user.offline_notices;
+        }
+        const double storm_seconds = seconds(storm_end - start).count();
+        const double steady_seconds = seconds(Clock::now() - storm_end).count();
+        std::printf("users                         %d (%d per address, %zu addresses)\n", m_options.users,
+                    m_options.per_address, m_group_size.size());
+        if (settled != Clock::time_point{})
+            std::printf("all introductions received in %.3f s\n", seconds(settled - start).count());
+        else
+            std::printf("all introductions received in NOT WITHIN %d s (%d of %d users complete)\n",
+                        m_options.settle_s, m_complete, m_options.users);
+        std::printf("introductions expected        %ld (own records included)\n", expected_total);
+        std::printf("introductions lost            %ld (%d users without their own record)\n",
+                    expected_total - received_total, missing_own);
+        std::printf("login phase: datagrams/s      in %.0f, out %.0f (over %.3f s)\n", storm_in / storm_seconds,
+                    storm_out / storm_seconds, storm_seconds);
+        std::printf("steady phase: datagrams/s     in %.0f, out %.0f (over %.1f s, heartbeat every %d ms)\n",
+                    (m_sent.load() - storm_in) / steady_seconds, (m_received.load() - storm_out) / steady_seconds,
+                    steady_seconds, m_options.heartbeat_ms);
+        std::printf("server heartbeats received    %d; offline notices %d\n", heartbeats, offline);
+        std::printf("server peak memory (VmHWM)    %.1f MiB; threads at most %d\n", peak.peak_rss_kb / 1024.0,
+                    peak.threads);
+        std::printf("server CPU                    login phase %.1f%%, steady phase %.1f%%\n",
+                    100.0 * (after_storm.cpu_seconds - before.cpu_seconds) / storm_seconds,
+                    100.0 * (after.cpu_seconds - after_storm.cpu_seconds) / steady_seconds);
+        std::printf("kernel UDP receive drops      %ld (whole host, RcvbufErrors)\n", kernel_drops);
+    }
+
+    const Options m_options;
+    std::vector<User> m_users;
+    std::unordered_map<std::string, int> m_index;
+    std::vector<int> m_group_size;
+    int m_epoll = -1;
+    std::mutex m_lock;
+    int m_complete = 0;
+    std::atomic<bool> m_stop{false};
+    std::atomic<std::uint64_t> m_sent{0};
+    std::atomic<std::uint64_t> m_received{0};
+    std::thread m_receiver;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = parse(argc, argv);
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, static_cast<rlim_t>(options.users) * 2 + 256);
+    ::setrlimit(RLIMIT_NOFILE, &files);
+
+    pid_t server = options.attach;
+    std::string folder;
+    if (!server) {
+        const std::string path = options.server_path.empty() ? own_folder() + "/Quillfen_NetServer_console"
+                                                             : options.server_path;
+        enter_private_network();
+        server = start_server(path, &folder);
+    }
+    if (!wait_until_serving(30s))
+        fail("the server does not answer on 127.0.0.1:10001");
+
+    Load_Run run(options);
+    run.prepare();
+    run.run(server);
+
+    if (!options.attach) {
+        ::kill(server, SIGTERM);
+        ::waitpid(server, nullptr, 0);
+        std::filesystem::remove_all(folder);
+    }
+    return 0;
+}
