@@ -1,0 +1,338 @@
+// The file exchange against an in-memory library whose receives deliver a
+// few bytes at a time: the requester's side directly, the serving side
+// through the peer request service, as a real connection would reach it.
+
+#include "Client_Test_Env.h"
+#include "Fake_Pipe_Dll.h"
+
+#include "client/core/Net_Dll_Access.h"
+#include "client/core/ORV_File_Exchange.h"
+#include "client/core/ORV_Share_Data_Manage.h"
+#include "client/core/ShareRequestHandler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <sys/resource.h>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+using Outcome = ORV_File_Exchange::Outcome;
+
+QByteArray random_bytes(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char& c : bytes)
+        c = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    return bytes;
+}
+
+QByteArray read_all(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList temporary_files(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("Temp_*")}, QDir::Files | QDir::Hidden);
+}
+
+class Exchange_Test : public ::testing::Test
+{
+protected:
+    // A holder serving END_B through the request service.
+    void start_holder(int max_read)
+    {
+        m_pipe = std::make_unique<Fake_Pipe_Dll>(max_read);
+        set_net_dll(m_pipe.get());
+        m_holder = std::thread(ShareRequestHandler, Fake_Pipe_Dll::END_B);
+    }
+
+    void TearDown() override
+    {
+        if (m_pipe) {
+            int end = Fake_Pipe_Dll::END_A;
+            m_pipe->close(&end);
+        }
+        if (m_holder.joinable())
+            m_holder.join();
+        set_net_dll(nullptr);
+    }
+
+    ORV_File_Exchange requester(int timeout_ms = 10000)
+    {
+        ORV_File_Exchange::Settings settings;
+        settings.piece_bytes = 64 * 1024;
+        settings.timeout_ms = timeout_ms;
+        return ORV_File_Exchange(m_pipe.get(), settings, [this](const QString&, const QString&, int percent) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_percents.push_back(percent);
+        });
+    }
+
+    static ORV_UpDown_Data job(int type, const QString& from, const QString& to, qint64 listed_size = 0)
+    {
+        ORV_UpDown_Data made;
+        made.type = type;
+        made.my_uuid = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
+        made.peer_uuid = "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb";
+        made.from_path = from.toStdString();
+        made.to_path = to.toStdString();
+        made.file.filepath = made.type == 1 ? made.from_path : made.to_path;
+        made.file.size = listed_size;
+        return made;
+    }
+
+    Outcome download(const QString& remote, const QString& folder, qint64 listed_size = 0)
+    {
+        return requester().receive_file(Fake_Pipe_Dll::END_A, job(1, remote, folder, listed_size));
+    }
+
+    Outcome upload(const QString& local, const QString& remote_folder)
+    {
+        ORV_File_Exchange exchange = requester();
+        const ORV_UpDown_Data made = job(3, local, remote_folder);
+        const Outcome opened = exchange.open_upload(Fake_Pipe_Dll::END_A, made);
+        return opened == Outcome::Done ? exchange.send_file(Fake_Pipe_Dll::END_A, made) : opened;
+    }
+
+    // The service reads a request only once the last one has ended, so an
+    // answered request means every earlier upload is stored.
+    void sync_with_holder()
+    {
+        EXPECT_EQ(download(QStringLiteral("/nothing/here"), m_env.tree()), Outcome::Failed);
+    }
+
+    void share(const QString& path, int grade)
+    {
+        ASSERT_TRUE(ORV_Share_Data_Manage::instance().add_share(
+            make_share(path, ORV::SHARE_KIND_DIR, ORV::SHARE_TYPE_ALL_LAN, grade)));
+    }
+
+    Client_Test_Env m_env;
+    std::unique_ptr<Fake_Pipe_Dll> m_pipe;
+    std::thread m_holder;
+    std::mutex m_mutex;
+    std::vector<int> m_percents;
+};
+
+TEST_F(Exchange_Test, DownloadsEverySizeByteForByteAndStaysInStep)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(shared, ORV::SHARE_GRADE_A);
+    start_holder(7);
+    // All on one connection: each exchange must leave it where the next begins.
+    for (const int size : {0, 1, 999, 1000, 1001, 2500, 70001}) {
+        const QByteArray content = random_bytes(size);
+        const QString name = QStringLiteral("f%1.bin").arg(size);
+        m_env.make_file(QStringLiteral("shared/") + name, content);
+        ASSERT_EQ(download(QDir(shared).filePath(name), local, size), Outcome::Done) << size;
+        EXPECT_EQ(read_all(QDir(local).filePath(name)), content) << size;
+    }
+    EXPECT_TRUE(temporary_files(local).isEmpty());
+    EXPECT_FALSE(m_pipe->is_closed());
+}
+
+TEST_F(Exchange_Test, LargePiecesMeetThousandByteReadsAndReplaceOnlyWhenComplete)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(shared, ORV::SHARE_GRADE_A);
+    const QByteArray content = random_bytes(3 * 1024 * 1024 + 17);
+    m_env.make_file(QStringLiteral("shared/big.bin"), content);
+    m_env.make_file(QStringLiteral("local/big.bin"), "old content");
+    start_holder(1000);
+    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("big.bin")), local), Outcome::Done);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("big.bin"))), content);
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    ASSERT_FALSE(m_percents.empty());
+    EXPECT_EQ(m_percents.back(), 100);
+    EXPECT_TRUE(std::is_sorted(m_percents.begin(), m_percents.end()));
+}
+
+TEST_F(Exchange_Test, PathsOutsideTheSharesAreRefusedWithoutAByteOfData)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    m_env.make_dir(QStringLiteral("shared/sub"));
+    const QString secret = m_env.make_file(QStringLiteral("secret.txt"), "the secret");
+    m_env.make_link(QStringLiteral("shared/link.txt"), secret);
+    m_env.make_file(QStringLiteral("shared/ok.txt"), "shared");
+    share(shared, ORV::SHARE_GRADE_A);
+    start_holder(7);
+    const QStringList refused = {
+        secret,                                                   // absolute, outside
+        shared + QStringLiteral("/../secret.txt"),                // through ".."
+        secret.mid(1),                                            // relative
+        QDir(shared).filePath(QStringLiteral("link.txt")),        // a link leading out
+        QDir(shared).filePath(QStringLiteral("sub")),             // a folder
+        QDir(shared).filePath(QStringLiteral("missing.txt")),     // nothing there
+    };
+    std::int64_t answered = 0;
+    for (const QString& path : refused) {
+        EXPECT_EQ(download(path, local), Outcome::Failed) << path.toStdString();
+        answered += 1000;
+        // The answer block, and not one byte behind it.
+        EXPECT_EQ(m_pipe->bytes_sent(Fake_Pipe_Dll::END_B), answered) << path.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("secret.txt"))));
+    EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("link.txt"))));
+    EXPECT_TRUE(temporary_files(local).isEmpty());
+    // Still in step: the next request is served.
+    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("ok.txt")), local), Outcome::Done);
+}
+
+TEST_F(Exchange_Test, UploadsFollowTheGradeOfTheFolder)
+{
+    const QString plain = m_env.make_dir(QStringLiteral("plain"));     // A
+    const QString open = m_env.make_dir(QStringLiteral("open"));       // A+
+    const QString admin = m_env.make_dir(QStringLiteral("admin"));     // A++
+    share(plain, ORV::SHARE_GRADE_A);
+    share(open, ORV::SHARE_GRADE_A_PLUS);
+    share(admin, ORV::SHARE_GRADE_A_PLUS_PLUS);
+    m_env.make_file(QStringLiteral("open/taken.txt"), "keep me");
+    m_env.make_file(QStringLiteral("admin/taken.txt"), "replace me");
+    const QByteArray content = random_bytes(5001);
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString local = m_env.make_file(QStringLiteral("mine/taken.txt"), content);
+    const QString fresh = m_env.make_file(QStringLiteral("mine/fresh.txt"), content);
+    start_holder(7);
+
+    EXPECT_EQ(upload(fresh, plain), Outcome::Failed);
+    EXPECT_FALSE(QFile::exists(QDir(plain).filePath(QStringLiteral("fresh.txt"))));
+    EXPECT_EQ(upload(fresh, open), Outcome::Done);
+    EXPECT_EQ(upload(local, open), Outcome::Failed);
+    EXPECT_EQ(upload(local, admin), Outcome::Done);
+    // Refusals leave the service reading requests: one more upload works.
+    EXPECT_EQ(upload(fresh, admin), Outcome::Done);
+    sync_with_holder();
+
+    EXPECT_EQ(read_all(QDir(open).filePath(QStringLiteral("fresh.txt"))), content);
+    EXPECT_EQ(read_all(QDir(open).filePath(QStringLiteral("taken.txt"))), QByteArray("keep me"));
+    EXPECT_EQ(read_all(QDir(admin).filePath(QStringLiteral("taken.txt"))), content);
+    for (const QString& folder : {plain, open, admin})
+        EXPECT_TRUE(temporary_files(folder).isEmpty());
+}
+
+TEST_F(Exchange_Test, UploadTargetsAndNamesFromThePeerAreCleaned)
+{
+    const QString open = m_env.make_dir(QStringLiteral("open"));
+    share(open, ORV::SHARE_GRADE_A_PLUS_PLUS);
+    m_env.make_dir(QStringLiteral("open/sub"));
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString local = m_env.make_file(QStringLiteral("mine/file.txt"), "x");
+    start_holder(7);
+    for (const QString& folder : {QStringLiteral(""), QStringLiteral("D:"), open + QStringLiteral("/sub/.."),
+                                  open + QStringLiteral("/none"), m_env.tree()})
+        EXPECT_EQ(upload(local, folder), Outcome::Failed) << folder.toStdString();
+    // A folder is no file name; Windows separators stay inside one name.
+    EXPECT_EQ(upload(QStringLiteral("/x/.."), open), Outcome::Failed);
+    EXPECT_EQ(QDir(open).entryList(QDir::Files).size(), 0);
+    const QString odd = m_env.make_file(QStringLiteral("mine/..\\..\\odd.txt"), "odd");
+    EXPECT_EQ(upload(odd, open), Outcome::Done);
+    sync_with_holder();
+    EXPECT_EQ(QDir(open).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(".._.._odd.txt")});
+}
+
+TEST_F(Exchange_Test, ACutStreamFailsAndNeverTakesTheFinalName)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(shared, ORV::SHARE_GRADE_A);
+    m_env.make_file(QStringLiteral("shared/cut.bin"), random_bytes(200000));
+    m_env.make_file(QStringLiteral("local/cut.bin"), "previous");
+    start_holder(7);
+    m_pipe->cut_after(Fake_Pipe_Dll::END_B, 1000 + 123456);
+    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("cut.bin")), local), Outcome::Broken);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("cut.bin"))), QByteArray("previous"));
+    EXPECT_TRUE(temporary_files(local).isEmpty());
+}
+
+// A holder scripted block by block, for answers no sound holder gives.
+class Scripted_Holder_Test : public Exchange_Test
+{
+protected:
+    void start_script(const std::function<void(ORV_Peer_Channel&)>& script)
+    {
+        m_pipe = std::make_unique<Fake_Pipe_Dll>(7);
+        m_holder = std::thread([this, script] {
+            ORV_Peer_Channel channel(m_pipe.get(), Fake_Pipe_Dll::END_B);
+            Message_Block request;
+            if (channel.recv_block(request))
+                script(channel);
+        });
+    }
+
+    static Message_Block answer(std::int32_t code, std::int64_t size)
+    {
+        M_Pack_File_Request record{};
+        record.head = new_header(ORV::MSG_FILE_REQUEST);
+        record.code = code;
+        record.size = size;
+        return to_block(record);
+    }
+};
+
+TEST_F(Scripted_Holder_Test, NegativeSizeFails)
+{
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    m_env.make_file(QStringLiteral("local/a.txt"), "mine");
+    start_script([](ORV_Peer_Channel& channel) { channel.send_block(answer(ORV::FILE_CODE_ANSWER, -5)); });
+    EXPECT_EQ(download(QStringLiteral("/remote/a.txt"), local), Outcome::Broken);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("a.txt"))), QByteArray("mine"));
+}
+
+TEST_F(Scripted_Holder_Test, AnEmptyAnswerForAListedFileReplacesNothing)
+{
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    m_env.make_file(QStringLiteral("local/a.txt"), "mine");
+    start_script([](ORV_Peer_Channel& channel) { channel.send_block(answer(ORV::FILE_CODE_ANSWER, 0)); });
+    EXPECT_EQ(download(QStringLiteral("/remote/a.txt"), local, 42), Outcome::Failed);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("a.txt"))), QByteArray("mine"));
+}
+
+TEST_F(Scripted_Holder_Test, ASilentHolderTimesOut)
+{
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    start_script([](ORV_Peer_Channel& channel) {
+        channel.send_block(answer(ORV::FILE_CODE_ANSWER, 5000));
+        channel.send_bytes("abc", 3);
+    });
+    EXPECT_EQ(requester(300).receive_file(Fake_Pipe_Dll::END_A, job(1, QStringLiteral("/r/t.bin"), local)),
+              Outcome::Broken);
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(Scripted_Holder_Test, AWriteThatFailsFailsTheTransfer)
+{
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    constexpr int SIZE = 300000;
+    start_script([](ORV_Peer_Channel& channel) {
+        channel.send_block(answer(ORV::FILE_CODE_ANSWER, SIZE));
+        const QByteArray data(SIZE, 'x');
+        channel.send_bytes(data.constData(), SIZE);
+    });
+    // Files of this process may not grow past 100000 bytes for a moment.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Outcome outcome = download(QStringLiteral("/remote/w.bin"), local);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(outcome, Outcome::Broken);
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
+}
+
+} // namespace

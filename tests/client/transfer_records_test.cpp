@@ -1,0 +1,203 @@
+// Transfer jobs on the wire, the progress meter and the transfer records.
+
+#include "Client_Test_Env.h"
+
+#include "client/core/ORV_DownRecord_Store.h"
+#include "client/core/ORV_File_UpDownload_Manage.h"
+#include "client/core/ORV_Sql_Connection.h"
+#include "client/core/ORV_Transfer_Meter.h"
+#include "client/core/ORV_UpDown_Data.h"
+
+#include <QSqlQuery>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+using Manage = ORV_File_UpDownload_Manage;
+
+TEST(Transfer_Job, TravelsWithIdentitiesCrosswiseAndKeepsItsOwnId)
+{
+    ORV_UpDown_Data sent;
+    EXPECT_EQ(sent.to_path, "D:");
+    EXPECT_EQ(sent.type, 0);
+    EXPECT_EQ(sent.down_uuid.size(), 32u);
+    sent.type = 1;
+    sent.my_uuid = "11111111111111111111111111111111";
+    sent.peer_uuid = "22222222222222222222222222222222";
+    sent.from_path = "/pub/a.bin";
+    sent.to_path = "/home/me/in";
+    sent.file.is_dir = true;
+    sent.file.size = 77;
+    const auto record = sent.to_file_request();
+    ASSERT_TRUE(record);
+    const Message_Block block = to_block(*record);
+    std::int32_t type = 0;
+    std::memcpy(&type, block.data(), 4);
+    EXPECT_EQ(type, ORV::MSG_FILE_REQUEST);
+    EXPECT_STREQ(block.data() + 48, "/pub/a.bin");
+    EXPECT_STREQ(block.data() + 304, "/home/me/in");
+    EXPECT_STREQ(block.data() + 560, "11111111111111111111111111111111");
+    EXPECT_STREQ(block.data() + 600, "22222222222222222222222222222222");
+    std::int32_t code = 0;
+    std::memcpy(&code, block.data() + 640, 4);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(block[644], 1);
+    std::int64_t size = -1;
+    std::memcpy(&size, block.data() + 648, 8);
+    EXPECT_EQ(size, 0);
+
+    ORV_UpDown_Data received;
+    received.file.size = 5;
+    EXPECT_TRUE(received.from_file_request(*record));
+    EXPECT_EQ(received.my_uuid, sent.peer_uuid);
+    EXPECT_EQ(received.peer_uuid, sent.my_uuid);
+    EXPECT_EQ(received.file.user_uuid, sent.peer_uuid);
+    EXPECT_EQ(received.from_path, sent.from_path);
+    EXPECT_EQ(received.to_path, sent.to_path);
+    EXPECT_EQ(received.type, 1);
+    EXPECT_TRUE(received.file.is_dir);
+    EXPECT_EQ(received.file.size, 5);
+    EXPECT_NE(received.down_uuid, sent.down_uuid);
+
+    ORV_UpDown_Data back;
+    back.from_file_request(*received.to_file_request());
+    EXPECT_EQ(back.my_uuid, sent.my_uuid);
+    EXPECT_EQ(back.peer_uuid, sent.peer_uuid);
+}
+
+TEST(Transfer_Job, APathTooLongForItsFieldRefusesTheRequest)
+{
+    ORV_UpDown_Data job;
+    job.from_path = "/" + std::string(256, 'x');
+    EXPECT_FALSE(job.to_file_request());
+    job.from_path = "/" + std::string(255, 'x');
+    EXPECT_TRUE(job.to_file_request());
+}
+
+TEST(Transfer_Speed, AveragesTheLastTenReports)
+{
+    std::array<int, 10> ring{};
+    int counter = 0;
+    EXPECT_EQ(Manage::average_speed(ring, counter, 800), 800);
+    for (counter = 1; counter < 10; ++counter)
+        Manage::average_speed(ring, counter, 100);
+    // The 11th value replaces the first: the mean of nine 100s and 1100.
+    EXPECT_EQ(Manage::average_speed(ring, counter, 1100), 200);
+    counter = 100;
+    Manage::average_speed(ring, counter, 5);
+    EXPECT_EQ(counter, 10);
+}
+
+TEST(Transfer_Speed, TextBands)
+{
+    EXPECT_EQ(Manage::speed_text(1023), QStringLiteral("1023B/S"));
+    EXPECT_EQ(Manage::speed_text(1024), QStringLiteral("1K/S"));
+    EXPECT_EQ(Manage::speed_text(1048575), QStringLiteral("1023K/S"));
+    EXPECT_EQ(Manage::speed_text(1048576 * 3 / 2), QStringLiteral("1.50M/S"));
+    EXPECT_EQ(Manage::speed_text(1073741824), QString());
+}
+
+TEST(Transfer_Meter, ReportsAtMostTwiceASecondAndEndsAtAHundred)
+{
+    std::int64_t now = 1000;
+    std::vector<std::pair<QString, int>> reports;
+    ORV_Transfer_Meter meter(
+        10000, [&](const QString& speed, int percent) { reports.emplace_back(speed, percent); },
+        [&] { return now; });
+    meter.moved(1000, 9000);
+    now += 499;
+    meter.moved(1000, 8000);
+    EXPECT_TRUE(reports.empty());
+    now += 1;
+    meter.moved(1000, 7000);   // 3000 bytes in 500 ms
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], std::make_pair(QStringLiteral("5K/S"), 30));
+    meter.moved(7000, 0);
+    now += 0;
+    meter.finish();            // no time passed: counted as 10 ms
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1], std::make_pair(QStringLiteral("683K/S"), 100));
+    meter.finish();
+    EXPECT_EQ(reports.size(), 2u);
+}
+
+TEST(Transfer_Meter, AnEmptyFileThatGivesDataIsDone)
+{
+    std::int64_t now = 0;
+    int percent = -1;
+    ORV_Transfer_Meter meter(0, [&](const QString&, int p) { percent = p; }, [&] { return now; });
+    now = 600;
+    meter.moved(10, 0);
+    EXPECT_EQ(percent, 100);
+}
+
+TEST(Transfer_Maps, CarryTheirKeys)
+{
+    ORV_UpDown_Data job;
+    job.type = 3;
+    job.peer_uuid = "p";
+    job.file.filepath = "/their/folder";
+    job.from_path = "/mine/x.txt";
+    EXPECT_EQ(Manage::task_key(job), QStringLiteral("folderp/their/folder/mine/x.txt"));
+    const QVariantMap start = Manage::make_upload_start_map(job).toMap();
+    EXPECT_EQ(start.value(QStringLiteral("msg_type")).toInt(), 1);
+    EXPECT_EQ(start.value(QStringLiteral("down_topath")).toString(), QStringLiteral("/mine"));
+    EXPECT_EQ(start.value(QStringLiteral("file_name")).toString(), QStringLiteral("/mine/x.txt"));
+    EXPECT_EQ(start.value(QStringLiteral("down_uuid")).toString().toStdString(), job.down_uuid);
+    job.type = 1;
+    EXPECT_EQ(Manage::task_key(job), QStringLiteral("folderp/their/folder"));
+    const QVariantMap progress = Manage::make_progress_map(QStringLiteral("id"), QStringLiteral("1K/S"), 7).toMap();
+    EXPECT_EQ(progress.value(QStringLiteral("msg_type")).toInt(), 2);
+    EXPECT_EQ(progress.value(QStringLiteral("int_schedule")).toInt(), 7);
+    EXPECT_EQ(Manage::make_error_map(2, QStringLiteral("id")).toMap().value(QStringLiteral("error_msg")).toInt(), 2);
+    EXPECT_EQ(Manage::make_done_map(QStringLiteral("id")).toMap().value(QStringLiteral("msg_type")).toInt(), 3);
+}
+
+ORV_DownRecord_Data record(const QString& uuid, const QString& name)
+{
+    ORV_DownRecord_Data made;
+    made.file_path = QStringLiteral("/home/o'brien/in");
+    made.file_name = name;
+    made.down_timer = QStringLiteral("2026-12-09 05:40");
+    made.down_uuid = uuid;
+    made.file_size = QStringLiteral("3.00M");
+    return made;
+}
+
+TEST(Transfer_Records, SurviveARestartAndDeleteByTransferId)
+{
+    Client_Test_Env env;
+    ORV_DownRecord_Store store;
+    EXPECT_TRUE(store.load_records());
+    EXPECT_TRUE(store.get_records().empty());
+    EXPECT_TRUE(store.insert_record(record(QStringLiteral("u1"), QStringLiteral("a.bin"))));
+    EXPECT_TRUE(store.insert_record(record(QStringLiteral("x' or '1'='1"), QStringLiteral("b'.bin"))));
+    EXPECT_TRUE(store.insert_record(record(QStringLiteral("u1"), QStringLiteral("c.bin"))));
+    QSqlQuery foreign(ORV_Sql_Connection::instance().database());
+    EXPECT_TRUE(foreign.exec(QStringLiteral("insert into t_downrecord (my_eml, down_uuid) values ('x@y', 'u9')")));
+
+    env.restart();
+    ORV_DownRecord_Store reloaded;
+    ASSERT_TRUE(reloaded.load_records());
+    std::list<ORV_DownRecord_Data> records = reloaded.get_records();
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records.front().file_path, QStringLiteral("/home/o'brien/in"));
+    EXPECT_EQ(records.front().down_timer, QStringLiteral("2026-12-09 05:40"));
+    EXPECT_FALSE(records.front().running);
+
+    EXPECT_FALSE(reloaded.delete_record(ORV_DownRecord_Data()));
+    // A quote in the id is only an id: it deletes its own row and nothing else.
+    EXPECT_TRUE(reloaded.delete_record(record(QStringLiteral("x' or '1'='1"), QString())));
+    EXPECT_EQ(count_rows(QStringLiteral("select count(*) from t_downrecord")), 3);
+    // Both rows of a doubled id go; the list loses its first entry only.
+    EXPECT_TRUE(reloaded.delete_record(record(QStringLiteral("u1"), QString())));
+    EXPECT_EQ(count_rows(QStringLiteral("select count(*) from t_downrecord")), 1);
+    records = reloaded.get_records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records.front().file_name, QStringLiteral("c.bin"));
+}
+
+} // namespace
