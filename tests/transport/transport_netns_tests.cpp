@@ -304,3 +304,35 @@ TEST_F(TransportNetns, SecondClientOnOneHostReportsTheTakenPort)
     EXPECT_TRUE(second.wait_for("IDENTITY failed", 20s)) << second.output();
     EXPECT_NE(second.output().find("监听端口绑定失败:31000"), std::string::npos) << second.output();
 }
+
+namespace {
+
+std::size_t nth(const std::string& text, const std::string& what, int n)
+{
+    std::size_t at = std::string::npos;
+    for (int i = 0; i < n; ++i) {
+        at = text.find(what, at == std::string::npos ? 0 : at + 1);
+        if (at == std::string::npos)
+            break;
+    }
+    return at;
+}
+
+} // namespace
+
+TEST_F(TransportNetns, FourSilentPeriodsLogInAgain)
+{
+    build(Nat::port_restricted, Nat::port_restricted);
+    Netns_Process a1 = serve("a1", ID_A1, "10.1.0.11");
+    // Nothing from the server reaches a1 any more.
+    lab->run("nata", "iptables -I FORWARD -i wan -s " + SERVER_IP + " -j DROP");
+    const std::string login = "登录信息发送成功";
+    const auto deadline = std::chrono::steady_clock::now() + 70s;
+    while (nth(a1.output(), login, 2) == std::string::npos
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(200ms);
+    const std::string out = a1.output();
+    const std::size_t again = nth(out, login, 2);
+    ASSERT_NE(again, std::string::npos) << out;
+    EXPECT_GT(again, nth(out, "超时：", 4)) << "three silent periods must not log in again";
+}
