@@ -39,12 +39,6 @@ bool Fake_Pipe_Dll::is_closed() const
     return m_closed;
 }
 
-int Fake_Pipe_Dll::close_count() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_close_count;
-}
-
 bool Fake_Pipe_Dll::send(int sock, const char* data, int len, int)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -90,7 +84,6 @@ bool Fake_Pipe_Dll::close(int* sock)
         return false;
     *sock = 0;
     m_closed = true;
-    ++m_close_count;
     m_changed.notify_all();
     return true;
 }

@@ -24,7 +24,6 @@ public:
     void cut_after(int end, std::int64_t bytes);
     std::int64_t bytes_sent(int end) const;
     bool is_closed() const;
-    int close_count() const;
 
     bool init(const char*, const char*, const char*, const char*, const char*) override { return false; }
     bool is_ready() override { return false; }
@@ -52,5 +51,4 @@ private:
     std::condition_variable m_changed;
     End m_ends[2];
     bool m_closed = false;
-    int m_close_count = 0;
 };

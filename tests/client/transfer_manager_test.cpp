@@ -1,0 +1,155 @@
+// Transfer jobs on their threads: what the record page hears, the table of
+// transfers in progress and the reuse of idle connections.
+
+#include "Client_Test_Env.h"
+#include "Fake_Pipe_Dll.h"
+
+#include "client/core/Net_Dll_Access.h"
+#include "client/core/ORV_File_UpDownload_Manage.h"
+#include "client/core/ORV_Share_Data_Manage.h"
+#include "client/core/ShareRequestHandler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using Manage = ORV_File_UpDownload_Manage;
+
+class Manager_Test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pipe = std::make_unique<Fake_Pipe_Dll>(1000);
+        set_net_dll(m_pipe.get());
+        ORV_File_Exchange::Settings settings;
+        settings.timeout_ms = 5000;
+        Manage::instance().set_exchange_settings(settings);
+        Manage::instance().set_peer_connector([this](const std::string&) {
+            ++m_connects;
+            return m_online ? Fake_Pipe_Dll::END_A : 0;
+        });
+        m_connection = QObject::connect(&Manage::instance(), &Manage::signal_to_file_down, [this](QVariant map) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_maps.push_back(map.toMap());
+        });
+        m_shared = m_env.make_dir(QStringLiteral("shared"));
+        m_local = m_env.make_dir(QStringLiteral("local"));
+        ASSERT_TRUE(ORV_Share_Data_Manage::instance().add_share(
+            make_share(m_shared, ORV::SHARE_KIND_DIR, ORV::SHARE_TYPE_ALL_LAN, ORV::SHARE_GRADE_A)));
+    }
+
+    void TearDown() override
+    {
+        QObject::disconnect(m_connection);
+        int end = Fake_Pipe_Dll::END_A;
+        m_pipe->close(&end);
+        if (m_holder.joinable())
+            m_holder.join();
+        Manage::instance().set_peer_connector(nullptr);
+        set_net_dll(nullptr);
+    }
+
+    void start_holder() { m_holder = std::thread(ShareRequestHandler, Fake_Pipe_Dll::END_B); }
+
+    ORV_UpDown_Data download_job(const QString& name)
+    {
+        ORV_UpDown_Data job;
+        job.type = ORV::FILE_CODE_DOWNLOAD;
+        job.my_uuid = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
+        job.peer_uuid = job.file.user_uuid = "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb";
+        job.file.filepath = job.from_path = QDir(m_shared).filePath(name).toStdString();
+        job.to_path = m_local.toStdString();
+        return job;
+    }
+
+    // The map that ended the job: msg_type 3 or 4.
+    QVariantMap outcome(const ORV_UpDown_Data& job)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                for (const QVariantMap& map : m_maps) {
+                    const int type = map.value(QStringLiteral("msg_type")).toInt();
+                    if ((type == 3 || type == 4)
+                        && map.value(QStringLiteral("str_uuid")).toString().toStdString() == job.down_uuid)
+                        return map;
+                }
+            }
+            QThread::msleep(5);
+        }
+        return {};
+    }
+
+    static bool done(const QVariantMap& map) { return map.value(QStringLiteral("msg_type")).toInt() == 3; }
+    static int error(const QVariantMap& map) { return map.value(QStringLiteral("error_msg")).toInt(); }
+
+    Client_Test_Env m_env;
+    QString m_shared;
+    QString m_local;
+    std::unique_ptr<Fake_Pipe_Dll> m_pipe;
+    std::thread m_holder;
+    std::atomic<int> m_connects{0};
+    std::atomic<bool> m_online{true};
+    QMetaObject::Connection m_connection;
+    std::mutex m_mutex;
+    std::vector<QVariantMap> m_maps;
+};
+
+TEST_F(Manager_Test, ADuplicateIsRefusedWhileTheFirstGoesOnAndConnectionsAreReused)
+{
+    m_env.make_file(QStringLiteral("shared/a.txt"), "first");
+    m_env.make_file(QStringLiteral("shared/b.txt"), "second");
+    const ORV_UpDown_Data first = download_job(QStringLiteral("a.txt"));
+    Manage::instance().start_job(first);
+    // The holder is not serving yet, so the first job waits for its answer.
+    QThread::msleep(100);
+    const ORV_UpDown_Data twin = download_job(QStringLiteral("a.txt"));
+    Manage::instance().start_job(twin);
+    EXPECT_EQ(error(outcome(twin)), 1);
+    start_holder();
+    EXPECT_TRUE(done(outcome(first)));
+    EXPECT_EQ(QFile(QDir(m_local).filePath(QStringLiteral("a.txt"))).size(), 5);
+
+    const ORV_UpDown_Data next = download_job(QStringLiteral("b.txt"));
+    Manage::instance().start_job(next);
+    EXPECT_TRUE(done(outcome(next)));
+    EXPECT_EQ(m_connects.load(), 1);   // the idle connection served the second job
+
+    // A refusal ends the job with error 2 and the connection is closed, not kept.
+    const ORV_UpDown_Data refused = download_job(QStringLiteral("../secret"));
+    Manage::instance().start_job(refused);
+    EXPECT_EQ(error(outcome(refused)), 2);
+    EXPECT_TRUE(m_pipe->is_closed());
+
+    ORV_UpDown_Data other_type = download_job(QStringLiteral("a.txt"));
+    other_type.type = 2;
+    EXPECT_TRUE(Manage::instance().start_job(other_type));
+}
+
+TEST_F(Manager_Test, AnOfflinePeerFailsAtOnceAndLeavesNothingActive)
+{
+    m_env.make_file(QStringLiteral("shared/a.txt"), "data");
+    m_online = false;
+    const ORV_UpDown_Data offline = download_job(QStringLiteral("a.txt"));
+    Manage::instance().start_job(offline);
+    EXPECT_EQ(error(outcome(offline)), 1);
+    m_online = true;
+    start_holder();
+    const ORV_UpDown_Data again = download_job(QStringLiteral("a.txt"));
+    Manage::instance().start_job(again);
+    EXPECT_TRUE(done(outcome(again)));
+}
+
+} // namespace
