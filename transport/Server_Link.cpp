@@ -143,7 +143,6 @@ void Server_Link::dispatch(const Datagram_Job& job)
         Net_Log::line("非服务器消息已忽略:", head.type);
         return;
     }
-    ORV_Call_Back_Object* call_back = nullptr;
     switch (head.type) {
     case ORV::MSG_ONLINE:
     case ORV::MSG_OFFLINE: {
@@ -157,7 +156,7 @@ void Server_Link::dispatch(const Datagram_Job& job)
         } else {
             Peer_Table::instance().remove(peer.identity);
         }
-        if ((call_back = Call_Back_Slot::get()))
+        if (ORV_Call_Back_Object* call_back = Call_Back_Slot::get())
             call_back->on_peer_event(head.type);
         return;
     }
@@ -181,7 +180,7 @@ void Server_Link::dispatch(const Datagram_Job& job)
         return;
     }
     default:
-        if ((call_back = Call_Back_Slot::get()))
+        if (ORV_Call_Back_Object* call_back = Call_Back_Slot::get())
             call_back->on_message(job);
         return;
     }
