@@ -3,6 +3,7 @@
 #include "client/core/C_ORV_Call_Back_Object.h"
 #include "client/core/Net_Dll_Access.h"
 #include "client/core/ORV_Connect_Pool.h"
+#include "client/core/ORV_File_UpDownload_Manage.h"
 #include "client/core/ORV_Log.h"
 #include "client/core/ORV_Share_Data_Manage.h"
 #include "client/core/ShareRequestHandler.h"
@@ -19,6 +20,7 @@ void ORV_Peer_Service::install()
 {
     ORV_Share_Data_Manage::instance();
     ORV_Connect_Pool::instance();
+    ORV_File_UpDownload_Manage::instance();
     C_ORV_Call_Back_Object::instance().set_socket_handler(&ORV_Peer_Service::serve);
 }
 

@@ -1,11 +1,31 @@
 #include "client/core/ShareRequestHandler.h"
 
 #include "client/core/Net_Dll_Access.h"
+#include "client/core/ORV_File_UpDownload_Manage.h"
 #include "client/core/ORV_Log.h"
 #include "client/core/ORV_Peer_Channel.h"
 #include "client/core/ORV_Share_List_Exchange.h"
 
 namespace {
+
+// The transfer runs on this thread: the next request on the connection is
+// read only once it has ended.
+bool serve_transfer(ORV_Peer_Channel& channel, const Message_Block& block)
+{
+    M_Pack_File_Request request;
+    unpack_download_request(request, block.data(), ORV::BLOCK_SIZE);
+    ORV_UpDown_Data job;
+    job.from_file_request(request);
+    ORV_File_UpDownload_Manage& manager = ORV_File_UpDownload_Manage::instance();
+    switch (job.type) {
+    case ORV::FILE_CODE_DOWNLOAD:
+        return manager.serve_download_request(channel.socket(), job);
+    case ORV::FILE_CODE_UPLOAD:
+        return manager.serve_upload_request(channel.socket(), job);
+    default:
+        return true;
+    }
+}
 
 // One request; false when the connection can no longer be trusted to be in
 // step with the peer.
@@ -19,6 +39,8 @@ bool serve_request(ORV_Peer_Channel& channel, const Message_Block& block)
         unpack_share_request(request, block.data(), ORV::BLOCK_SIZE);
         return answer_share_list(channel, request);
     }
+    case ORV::MSG_FILE_REQUEST:
+        return serve_transfer(channel, block);
     default:
         log_line("脏数据");
         return true;

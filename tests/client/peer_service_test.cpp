@@ -1,0 +1,220 @@
+// The peer request service and the share-list requester, over an in-memory
+// library whose receives hand out a few bytes at a time.
+
+#include "Background.h"
+#include "Client_Test_Env.h"
+#include "Fake_Net_Dll.h"
+
+#include "client/core/Net_Dll_Access.h"
+#include "client/core/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/ORV_Peer_Service.h"
+#include "client/core/ORV_Share_Data_Manage.h"
+#include "client/core/ORV_Share_List_Exchange.h"
+#include "client/core/ShareRequestHandler.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string PEER = "b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1";
+
+// The fake library in place of the binding for one test.
+struct Fake_Library
+{
+    explicit Fake_Library(int max_read) : dll(max_read) { set_net_dll(&dll); }
+    ~Fake_Library() { set_net_dll(nullptr); }
+    Fake_Net_Dll dll;
+};
+
+// pub/ shared with grade A for everyone, holding a.txt, sub/ and a link
+// "escape" to private/, which is not shared.
+struct Shared_Tree
+{
+    Shared_Tree()
+    {
+        pub = env.make_dir(QStringLiteral("pub")).toStdString();
+        env.make_dir(QStringLiteral("pub/sub"));
+        env.make_file(QStringLiteral("pub/a.txt"), "abc");
+        env.make_dir(QStringLiteral("private"));
+        env.make_file(QStringLiteral("private/secret.txt"), "secret");
+        env.make_link(QStringLiteral("pub/escape"), env.tree(QStringLiteral("private")));
+        EXPECT_TRUE(ORV_Share_Data_Manage::instance().save_share(
+            make_share(QString::fromStdString(pub), ORV::SHARE_KIND_DIR, ORV::SHARE_TYPE_ALL_LAN, ORV::SHARE_GRADE_A),
+            ORV_Share_Data_Manage::ADD));
+    }
+
+    std::string outside() const { return env.tree(QStringLiteral("private")).toStdString(); }
+
+    Client_Test_Env env;
+    std::string pub;
+};
+
+std::vector<std::string> paths_of(const std::vector<M_Pack_Share_Item>& entries)
+{
+    std::vector<std::string> paths;
+    for (const M_Pack_Share_Item& entry : entries)
+        paths.push_back(read_text_field(entry.path));
+    return paths;
+}
+
+ORV_Share_List_Reply ask(ORV_Peer_Channel& channel, const std::string& path)
+{
+    const auto request = make_share_list_request("a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1", "pc-a", path);
+    EXPECT_TRUE(request && channel.send_record(*request)) << path;
+    return receive_share_list(channel);
+}
+
+class Service_Over_Cut_Stream : public testing::TestWithParam<int>
+{
+};
+
+} // namespace
+
+TEST_P(Service_Over_Cut_Stream, AnswersInOrderOnlyWhatIsSharedAndClosesAtTheEnd)
+{
+    Shared_Tree tree;
+    Fake_Library library(GetParam());
+    const auto [client, server] = library.dll.make_pair();
+    const int served = server;
+    std::future<void> service = in_background([served] { ShareRequestHandler(served); });
+    ORV_Peer_Channel channel(&library.dll, client);
+
+    ORV_Share_List_Reply reply = ask(channel, "");
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_DONE);
+    EXPECT_TRUE(reply.in_step);
+    ASSERT_EQ(reply.entries.size(), 1u);
+    EXPECT_EQ(read_text_field(reply.entries[0].path), tree.pub);
+    EXPECT_EQ(reply.entries[0].power, ORV::SHARE_GRADE_A);
+    EXPECT_EQ(reply.entries[0].is_dir, 1);
+    EXPECT_EQ(reply.entries[0].head.type, ORV::MSG_SHARE_ITEM);
+
+    reply = ask(channel, tree.pub);
+    EXPECT_EQ(paths_of(reply.entries), (std::vector<std::string>{tree.pub + "/sub", tree.pub + "/a.txt"}));
+    ASSERT_EQ(reply.entries.size(), 2u);
+    EXPECT_EQ(reply.entries[1].size, 3);
+
+    // Outside the share, however it is named: an empty answer, still in step.
+    for (const std::string& path : {std::string("/etc"), tree.outside(), tree.pub + "/../private",
+                                    tree.pub + "/escape", tree.pub.substr(1), tree.pub + "/./sub"}) {
+        reply = ask(channel, path);
+        EXPECT_EQ(reply.result, ORV::SHARE_LIST_DONE) << path;
+        EXPECT_TRUE(reply.in_step) << path;
+        EXPECT_TRUE(reply.entries.empty()) << path;
+    }
+
+    // A block of no known type is skipped and the next request answered.
+    ASSERT_TRUE(channel.send_block(Message_Block{}));
+    reply = ask(channel, tree.pub + "/sub");
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_DONE);
+    EXPECT_TRUE(reply.entries.empty());
+    reply = ask(channel, tree.pub);
+    EXPECT_EQ(reply.entries.size(), 2u);
+
+    channel.close();
+    ASSERT_EQ(service.wait_for(10s), std::future_status::ready);
+    EXPECT_TRUE(library.dll.is_closed(server));
+    // Between requests the service waits without a time-out.
+    EXPECT_EQ(library.dll.last_timeout(server), ORV_Peer_Channel::NO_TIMEOUT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Read_Sizes, Service_Over_Cut_Stream, testing::Values(1, 7, 1000));
+
+TEST(Peer_Service, ConnectionsBeyondTheBoundAreClosedAtOnce)
+{
+    Fake_Library library(1000);
+    std::vector<int> clients;
+    std::vector<int> servers;
+    for (int i = 0; i < ORV_Peer_Service::MAX_SERVICE_THREADS; ++i) {
+        const auto [client, server] = library.dll.make_pair();
+        clients.push_back(client);
+        servers.push_back(server);
+        std::thread(&ORV_Peer_Service::serve, server).detach();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (ORV_Peer_Service::active() < ORV_Peer_Service::MAX_SERVICE_THREADS
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(ORV_Peer_Service::active(), ORV_Peer_Service::MAX_SERVICE_THREADS);
+
+    const auto [client, server] = library.dll.make_pair();
+    ORV_Peer_Service::serve(server);
+    EXPECT_TRUE(library.dll.is_closed(server));
+    EXPECT_EQ(ORV_Peer_Service::active(), ORV_Peer_Service::MAX_SERVICE_THREADS);
+
+    for (int sock : clients)
+        library.dll.close(&sock);
+    while (ORV_Peer_Service::active() > 0 && std::chrono::steady_clock::now() < deadline + 10s)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(ORV_Peer_Service::active(), 0);
+    for (int sock : servers)
+        EXPECT_TRUE(library.dll.is_closed(sock));
+}
+
+TEST(Share_List_Request, PooledConnectionIsLeasedToOneRequestAtATimeAndRenewedWhenBroken)
+{
+    Shared_Tree tree;
+    Fake_Library library(7);
+    library.dll.add_peer(PEER);
+    std::mutex services_mutex;
+    std::vector<std::pair<int, std::future<void>>> services;
+    library.dll.set_accept([&](int far_end) {
+        const std::lock_guard<std::mutex> lock(services_mutex);
+        services.emplace_back(far_end, in_background([far_end] { ShareRequestHandler(far_end); }));
+    });
+    ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
+
+    ASSERT_EQ(link.request_share_list(PEER, ""), ORV::SHARE_LIST_DONE);
+    QList<ORV_FileExplorer_Table_Row_Data> rows = link.take_rows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].get_kind(), ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE);
+    EXPECT_EQ(rows[0].get_share_data().filepath, tree.pub);
+    EXPECT_EQ(rows[0].get_share_data().user_uuid, PEER);
+    EXPECT_EQ(rows[0].get_share_data().share_power, ORV::SHARE_GRADE_A);
+    EXPECT_TRUE(rows[0].get_share_data().is_dir);
+    const auto first = library.dll.last_connection();
+    EXPECT_EQ(library.dll.last_timeout(first.first), ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS);
+
+    // Several requests at once share the one connection, one after the other,
+    // and each reads its own whole answer.
+    std::vector<std::future<void>> requests;
+    std::mutex results_mutex;
+    std::vector<int> results;
+    for (int i = 0; i < 4; ++i) {
+        requests.push_back(in_background([&] {
+            const int result = link.request_share_list(PEER, tree.pub);
+            const std::lock_guard<std::mutex> lock(results_mutex);
+            results.push_back(result);
+        }));
+    }
+    for (std::future<void>& request : requests)
+        ASSERT_EQ(request.wait_for(30s), std::future_status::ready);
+    EXPECT_EQ(results, std::vector<int>(4, ORV::SHARE_LIST_DONE));
+    EXPECT_EQ(link.take_rows().size(), 2);
+    EXPECT_EQ(library.dll.connects(), 1);
+
+    // The peer dropped the connection meanwhile: one new connection, and the
+    // broken one is closed here too.
+    int far_end = first.second;
+    library.dll.close(&far_end);
+    EXPECT_EQ(link.request_share_list(PEER, tree.pub + "/../private"), ORV::SHARE_LIST_DONE);
+    EXPECT_TRUE(link.take_rows().isEmpty());
+    EXPECT_EQ(library.dll.connects(), 2);
+    EXPECT_TRUE(library.dll.is_closed(first.first));
+
+    // Nobody of that name online: failed, and nothing is shown.
+    EXPECT_EQ(link.request_share_list("ffffffffffffffffffffffffffffffff", ""), ORV::SHARE_LIST_FAILED);
+    EXPECT_TRUE(link.take_rows().isEmpty());
+
+    // The services end with their connections.
+    for (auto& service : services) {
+        library.dll.close(&service.first);
+        EXPECT_EQ(service.second.wait_for(10s), std::future_status::ready);
+    }
+}
