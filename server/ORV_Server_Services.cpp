@@ -4,6 +4,7 @@
 #include "server/Datagram_Sender.h"
 #include "server/ORV_CSC_Server.h"
 #include "server/ORV_NAT_Server.h"
+#include "server/ORV_Notice_Sender.h"
 #include "server/ORV_P2P_Server.h"
 #include "server/ORV_Server_Dispatcher.h"
 #include "server/ORV_Server_Listening.h"
@@ -27,7 +28,8 @@ bool ORV_Server_Services::start()
     if (!m_listening->bind_sockets(&m_error))
         return false;
     m_sender = std::make_unique<Datagram_Sender>(m_listening->login_socket());
-    m_users = std::make_unique<ORV_User_Data_Manage>(*m_sender, m_settings, m_trace, m_clock);
+    m_notices = std::make_unique<ORV_Notice_Sender>(*m_sender, m_settings, m_trace, m_clock);
+    m_users = std::make_unique<ORV_User_Data_Manage>(*m_sender, *m_notices, m_settings, m_trace, m_clock);
     m_nat = std::make_unique<ORV_NAT_Server>(*m_users, m_settings, m_clock);
     m_queue = std::make_unique<ORV_Recv_Data_Manage>();
     m_matcher = std::make_unique<ORV_P2P_Server>(*m_sender, *m_users, m_settings, m_trace, m_clock);
@@ -36,6 +38,7 @@ bool ORV_Server_Services::start()
         return false;
     m_dispatcher = std::make_unique<ORV_Server_Dispatcher>(*m_queue, *m_users, *m_nat, *m_matcher, m_settings,
                                                            m_trace);
+    m_notices->start();
     m_users->start();
     m_nat->start();
     m_matcher->start();
@@ -60,6 +63,8 @@ void ORV_Server_Services::stop()
         m_nat->stop();
     if (m_users)
         m_users->stop();
+    if (m_notices)
+        m_notices->stop();
 }
 
 Server_Ports ORV_Server_Services::bound_ports() const

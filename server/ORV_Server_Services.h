@@ -9,6 +9,7 @@
 class Datagram_Sender;
 class ORV_CSC_Server;
 class ORV_NAT_Server;
+class ORV_Notice_Sender;
 class ORV_P2P_Server;
 class ORV_Recv_Data_Manage;
 class ORV_Server_Dispatcher;
@@ -37,6 +38,7 @@ public:
 
     // Valid once started.
     ORV_User_Data_Manage& user_table() { return *m_users; }
+    ORV_Notice_Sender& notices() { return *m_notices; }
     ORV_NAT_Server& nat() { return *m_nat; }
     ORV_P2P_Server& matcher() { return *m_matcher; }
     ORV_CSC_Server& relay() { return *m_relay; }
@@ -55,6 +57,7 @@ private:
 
     std::unique_ptr<ORV_Server_Listening> m_listening;
     std::unique_ptr<Datagram_Sender> m_sender;
+    std::unique_ptr<ORV_Notice_Sender> m_notices;
     std::unique_ptr<ORV_User_Data_Manage> m_users;
     std::unique_ptr<ORV_NAT_Server> m_nat;
     std::unique_ptr<ORV_Recv_Data_Manage> m_queue;

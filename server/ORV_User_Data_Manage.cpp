@@ -2,6 +2,7 @@
 
 #include "foundation/LogWriter.h"
 #include "foundation/Server_Records.h"
+#include "server/ORV_Notice_Sender.h"
 #include "server/Trace_Sink.h"
 
 #include <QDateTime>
@@ -25,9 +26,17 @@ bool same_endpoint(const sockaddr_in& a, const sockaddr_in& b)
 
 } // namespace
 
-ORV_User_Data_Manage::ORV_User_Data_Manage(Datagram_Sender& sender, const Server_Settings& settings,
-                                           Trace_Sink& trace, Server_Clock& clock)
-    : m_sender(sender), m_settings(settings), m_trace(trace), m_clock(clock),
+ORV_Peer_Data ORV_User_Data_Manage::Online_Entry::current() const
+{
+    ORV_Peer_Data copy = *peer;
+    copy.last_seen = last_seen;
+    copy.nat_type = nat_type;
+    return copy;
+}
+
+ORV_User_Data_Manage::ORV_User_Data_Manage(Datagram_Sender& sender, ORV_Notice_Sender& notices,
+                                           const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)
+    : m_sender(sender), m_notices(notices), m_settings(settings), m_trace(trace), m_clock(clock),
       m_show_lan_only(settings.show_lan_only)
 {
 }
@@ -68,9 +77,9 @@ void ORV_User_Data_Manage::notify_refresh()
         emit signal_refresh_friend();
 }
 
-std::vector<ORV_Peer_Data> ORV_User_Data_Manage::others_locked() const
+std::vector<ORV_User_Data_Manage::Shared_Peer> ORV_User_Data_Manage::others_locked() const
 {
-    std::vector<ORV_Peer_Data> others;
+    std::vector<Shared_Peer> others;
     others.reserve(m_online.size());
     for (const auto& entry : m_online)
         others.push_back(entry.second.peer);
@@ -108,8 +117,11 @@ std::string ORV_User_Data_Manage::count_login(const ORV_Peer_Data& user)
 
 bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
 {
-    std::vector<ORV_Peer_Data> others;
+    std::vector<Shared_Peer> others;
     std::string log_text;
+    user.last_seen = m_clock.wall_seconds();
+    user.nat_type = 0;
+    const Shared_Peer newcomer = std::make_shared<const ORV_Peer_Data>(user);
     {
         std::lock_guard<std::mutex> guard(m_table_lock);
         if (m_online.erase(user.identity) == 0 && m_online.size() >= m_settings.limits.max_online_users) {
@@ -117,33 +129,32 @@ bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
             return false;
         }
         others = others_locked();
-        user.last_seen = m_clock.wall_seconds();
-        m_online[user.identity] = Online_Entry{user, m_clock.steady_now()};
+        m_online[user.identity] = Online_Entry{newcomer, user.last_seen, 0, m_clock.steady_now()};
         log_text = count_login(user);
     }
     if (!log_text.empty())
         write_login_log(0, QString::fromStdString(log_text));
     notify_refresh();
 
-    for (const ORV_Peer_Data& other : others) {
+    for (const Shared_Peer& other : others) {
         trace("当前用户的外网ＩＰ：" + user.ip);
-        if (paired(other, user)) {
-            send_user_notice(user, other, true);
+        if (paired(*other, user)) {
+            send_user_notice(newcomer, *other, true);
             send_user_notice(other, user, true);
         }
     }
-    send_user_notice(user, user, true);
+    send_user_notice(newcomer, user, true);
     return true;
 }
 
 bool ORV_User_Data_Manage::user_offline_from(const std::string& identity, const sockaddr_in& sender)
 {
-    ORV_Peer_Data user;
-    std::vector<ORV_Peer_Data> others;
+    Shared_Peer user;
+    std::vector<Shared_Peer> others;
     {
         std::lock_guard<std::mutex> guard(m_table_lock);
         const auto found = m_online.find(identity);
-        if (found == m_online.end() || !same_endpoint(found->second.peer.sock_addr, sender)) {
+        if (found == m_online.end() || !same_endpoint(found->second.peer->sock_addr, sender)) {
             trace("下线消息不是来自该用户,已忽略:" + identity);
             return false;
         }
@@ -156,11 +167,11 @@ bool ORV_User_Data_Manage::user_offline_from(const std::string& identity, const 
     return true;
 }
 
-void ORV_User_Data_Manage::announce_offline(const ORV_Peer_Data& user, const std::vector<ORV_Peer_Data>& others)
+void ORV_User_Data_Manage::announce_offline(const Shared_Peer& user, const std::vector<Shared_Peer>& others)
 {
-    for (const ORV_Peer_Data& other : others) {
-        if (paired(other, user))
-            send_user_notice(user, other, false);
+    for (const Shared_Peer& other : others) {
+        if (paired(*other, *user))
+            send_user_notice(user, *other, false);
     }
 }
 
@@ -170,7 +181,7 @@ void ORV_User_Data_Manage::refresh_heartbeat(const std::string& identity)
     const auto found = m_online.find(identity);
     if (found == m_online.end())
         return;
-    found->second.peer.last_seen = m_clock.wall_seconds();
+    found->second.last_seen = m_clock.wall_seconds();
     found->second.heard = m_clock.steady_now();
 }
 
@@ -180,7 +191,7 @@ void ORV_User_Data_Manage::set_nat_type(const std::string& identity, int nat_typ
     std::lock_guard<std::mutex> guard(m_table_lock);
     const auto found = m_online.find(identity);
     if (found != m_online.end())
-        found->second.peer.nat_type = nat_type;
+        found->second.nat_type = nat_type;
 }
 
 bool ORV_User_Data_Manage::find_user(ORV_Peer_Data* out, const std::string& identity) const
@@ -189,7 +200,7 @@ bool ORV_User_Data_Manage::find_user(ORV_Peer_Data* out, const std::string& iden
     const auto found = m_online.find(identity);
     if (found == m_online.end())
         return false;
-    *out = found->second.peer;
+    *out = found->second.current();
     return true;
 }
 
@@ -204,7 +215,7 @@ std::map<std::string, ORV_Peer_Data> ORV_User_Data_Manage::online_users() const
     std::map<std::string, ORV_Peer_Data> copy;
     std::lock_guard<std::mutex> guard(m_table_lock);
     for (const auto& entry : m_online)
-        copy.emplace_hint(copy.end(), entry.first, entry.second.peer);
+        copy.emplace_hint(copy.end(), entry.first, entry.second.current());
     return copy;
 }
 
@@ -217,14 +228,11 @@ std::map<std::string, ORV_User_Login_Data> ORV_User_Data_Manage::login_statistic
     return copy;
 }
 
-void ORV_User_Data_Manage::send_user_notice(const ORV_Peer_Data& subject, const ORV_Peer_Data& addressee,
+void ORV_User_Data_Manage::send_user_notice(const Shared_Peer& subject, const ORV_Peer_Data& addressee,
                                             bool online)
 {
-    const auto record = pack_login_record(new_header(online ? ORV::MSG_ONLINE : ORV::MSG_OFFLINE),
-                                          subject.identity, subject.computer_name, subject.mac,
-                                          subject.joined_lan_ips(), subject.ip_text());
-    if (record && m_sender.send_block(to_block(*record), addressee.sock_addr))
-        trace("服务器转发送成功");
+    if (!m_notices.post(subject, online, addressee.sock_addr))
+        trace("通知队列已满,已丢弃");
 }
 
 void ORV_User_Data_Manage::send_heartbeats()
@@ -243,8 +251,8 @@ void ORV_User_Data_Manage::check_offline()
 {
     // Expiry is tested and the entry removed in one locked step, so a user
     // who logs in again while the check runs is never dropped.
-    std::vector<ORV_Peer_Data> expired;
-    std::vector<ORV_Peer_Data> others;
+    std::vector<Shared_Peer> expired;
+    std::vector<Shared_Peer> others;
     {
         std::lock_guard<std::mutex> guard(m_table_lock);
         const auto now = m_clock.steady_now();
@@ -261,7 +269,7 @@ void ORV_User_Data_Manage::check_offline()
         others = others_locked();
     }
     notify_refresh();
-    for (const ORV_Peer_Data& user : expired)
+    for (const Shared_Peer& user : expired)
         announce_offline(user, others);
 }
 

@@ -12,11 +12,13 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+class ORV_Notice_Sender;
 class Trace_Sink;
 
 // The users online and the login statistics. Introduces users to each other
@@ -26,8 +28,8 @@ class ORV_User_Data_Manage : public QObject
 {
     Q_OBJECT
 public:
-    ORV_User_Data_Manage(Datagram_Sender& sender, const Server_Settings& settings, Trace_Sink& trace,
-                         Server_Clock& clock);
+    ORV_User_Data_Manage(Datagram_Sender& sender, ORV_Notice_Sender& notices, const Server_Settings& settings,
+                         Trace_Sink& trace, Server_Clock& clock);
     ~ORV_User_Data_Manage() override;
 
     // Starts heartbeat_loop, then offline_check_loop.
@@ -54,7 +56,9 @@ public:
     bool show_lan_only() const { return m_show_lan_only; }
     void set_show_lan_only(bool on) { m_show_lan_only = on; }
 
-    void send_user_notice(const ORV_Peer_Data& subject, const ORV_Peer_Data& addressee, bool online);
+    // Queues the subject's record for the addressee (sent by the notice sender).
+    void send_user_notice(const std::shared_ptr<const ORV_Peer_Data>& subject, const ORV_Peer_Data& addressee,
+                          bool online);
 
     // One period of each loop.
     void send_heartbeats();
@@ -68,11 +72,18 @@ signals:
     void signal_refresh_friend();
 
 private:
+    // The record as logged in is shared with the queued notices about it;
+    // what changes later is kept beside it.
     struct Online_Entry
     {
-        ORV_Peer_Data peer;
+        std::shared_ptr<const ORV_Peer_Data> peer;
+        std::int64_t last_seen;
+        std::int32_t nat_type;
         Server_Clock::time_point heard;
+
+        ORV_Peer_Data current() const;
     };
+    using Shared_Peer = std::shared_ptr<const ORV_Peer_Data>;
     struct Statistics_Entry
     {
         ORV_User_Login_Data data;
@@ -84,11 +95,12 @@ private:
     void notify_refresh();
     std::string count_login(const ORV_Peer_Data& user);
     bool paired(const ORV_Peer_Data& a, const ORV_Peer_Data& b) const;
-    void announce_offline(const ORV_Peer_Data& user, const std::vector<ORV_Peer_Data>& others);
-    std::vector<ORV_Peer_Data> others_locked() const;
+    void announce_offline(const Shared_Peer& user, const std::vector<Shared_Peer>& others);
+    std::vector<Shared_Peer> others_locked() const;
     void trace(const std::string& line) const;
 
     Datagram_Sender& m_sender;
+    ORV_Notice_Sender& m_notices;
     const Server_Settings m_settings;
     Trace_Sink& m_trace;
     Server_Clock& m_clock;

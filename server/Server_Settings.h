@@ -41,6 +41,10 @@ struct Server_Limits
     std::size_t max_remembered_p2p = 10000;   // the oldest forwarded step 1 is forgotten
     std::size_t max_relay_entries = 1000;     // further relay requests are refused
     std::size_t max_relay_connections = 2000; // further relay connections are closed at once
+    std::size_t max_queued_notices = 1000000; // further notices are dropped until it drains
+    // Pacing of the notices to one destination: a burst, then a steady rate.
+    std::size_t notice_burst = 32;
+    std::size_t notices_per_second = 4000;
 };
 
 struct Server_Settings

@@ -11,6 +11,7 @@
 #include <QIcon>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -58,6 +59,8 @@ void report_start_failure(int output, const std::string& error)
 
 int main(int argc, char** argv)
 {
+    // A reader that goes away must not end the server with it.
+    ::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ORV_LAN_SERVER/image/icon_162x162.png")));
 
