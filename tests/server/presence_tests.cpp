@@ -198,6 +198,13 @@ TEST(ServerHeartbeat, SweepKeepsSixtyTwoSecondsAndDropsSixtyThree)
     a.heartbeat(server);
     EXPECT_TRUE(eventually([&] { return server.trace.count("客户端的心跳包") == 2; }));
     EXPECT_EQ(users.online_count(), 0);
+
+    // A user who logs in again after falling silent is judged by the new login.
+    log_in(a, server);
+    clock.advance(63s);
+    log_in(a, server);
+    users.check_offline();
+    EXPECT_EQ(users.online_count(), 1);
 }
 
 TEST(ServerOffline, OnlyTheUsersOwnAddressTakesItOffline)
