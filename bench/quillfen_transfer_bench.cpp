@@ -130,11 +130,6 @@ std::string self_path()
     return std::filesystem::canonical("/proc/self/exe").string();
 }
 
-std::string sibling(const std::string& name)
-{
-    return (std::filesystem::canonical("/proc/self/exe").parent_path() / name).string();
-}
-
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
