@@ -4,8 +4,18 @@
 
 #include <mutex>
 
+namespace {
+
+std::once_flag g_started;
+
+} // namespace
+
 void udt_startup()
 {
-    static std::once_flag started;
-    std::call_once(started, [] { UDT::startup(); });
+    std::call_once(g_started, [] { UDT::startup(); });
+}
+
+void udt_cleanup()
+{
+    UDT::cleanup();
 }

@@ -6,6 +6,7 @@
 #include "server/ORV_Server_Services.h"
 #include "server/Stdout_Trace_Sink.h"
 #include "server/Trace_Sink.h"
+#include "server/Udt_Startup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -80,5 +81,6 @@ int main(int argc, char** argv)
         result = app.exec();
     }
     services.stop();
+    udt_cleanup();
     return result;
 }
