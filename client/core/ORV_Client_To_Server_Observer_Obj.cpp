@@ -193,7 +193,9 @@ void ORV_Client_To_Server_Observer_Obj::go_home()
 
 void ORV_Client_To_Server_Observer_Obj::refresh_friends()
 {
-    if (is_at_home())
+    // Only while the user list is what the page shows: a user who came or
+    // went must not take the page away from a friend's shares.
+    if (is_at_home() && current_location().first.empty())
         go_home();
 }
 

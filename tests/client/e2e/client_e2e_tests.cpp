@@ -1,0 +1,234 @@
+// End to end: the real server and two whole client cores (orv_client_driver),
+// each in its own network namespace, the clients on one LAN behind a NAT
+// router. Client B shares a folder with a grade for everybody; client A lists
+// it through the server's introductions and a direct peer connection.
+
+#include "tests/support/Netns_Lab.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+using quillfen_test::Netns_Lab;
+using quillfen_test::Netns_Process;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string SERVER_IP = "198.51.100.10";
+
+std::string program(const std::string& name)
+{
+    return fs::canonical("/proc/self/exe").parent_path() / name;
+}
+
+// One answer of a "list" command as client A printed it.
+struct Listing
+{
+    std::string result;
+    struct Row
+    {
+        int power = 0;
+        long long size = 0;
+        bool is_dir = false;
+        std::string path;
+    };
+    std::vector<Row> rows;
+
+    std::vector<std::string> paths() const
+    {
+        std::vector<std::string> out;
+        for (const Row& row : rows)
+            out.push_back(row.path);
+        return out;
+    }
+};
+
+std::vector<Listing> listings(const std::string& output)
+{
+    std::vector<Listing> found;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("DRIVER LIST result=", 0) == 0) {
+            Listing listing;
+            listing.result = line.substr(19, line.find(' ', 19) - 19);
+            found.push_back(listing);
+        } else if (line.rfind("DRIVER ROW ", 0) == 0 && !found.empty()) {
+            std::istringstream fields(line.substr(11));
+            Listing::Row row;
+            int is_dir = 0;
+            fields >> row.power >> row.size >> is_dir;
+            row.is_dir = is_dir != 0;
+            row.path = line.substr(line.find('|') + 1);
+            found.back().rows.push_back(row);
+        }
+    }
+    return found;
+}
+
+void write_file(const fs::path& path, std::size_t size)
+{
+    std::ofstream out(path, std::ios::binary);
+    for (std::size_t i = 0; i < size; ++i)
+        out.put(static_cast<char>('a' + i % 26));
+}
+
+class ClientE2E : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const std::string reason = Netns_Lab::unavailable_reason();
+        if (!reason.empty())
+            GTEST_SKIP() << reason;
+        for (const char* name : {"Quillfen_NetServer_console", "orv_client_driver", "libORV_DLL_NET.so"}) {
+            if (!fs::exists(program(name)))
+                GTEST_SKIP() << name << " is not built";
+        }
+        root = fs::temp_directory_path() / ("quillfen-e2e-" + std::to_string(getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root);
+
+        // Both clients behind one NAT router: the server introduces only
+        // users that share an outside address.
+        lab = std::make_unique<Netns_Lab>("ce");
+        for (const char* host : {"srv", "nat", "a", "b"})
+            lab->add_host(host);
+        lab->add_bridge("inet");
+        lab->add_bridge("lan");
+        lab->plug("srv", "eth0", "inet", SERVER_IP + "/24");
+        lab->plug("nat", "wan", "inet", "198.51.100.1/24");
+        lab->plug("nat", "lan", "lan", "10.77.0.1/24");
+        lab->plug("a", "eth0", "lan", "10.77.0.11/24");
+        lab->plug("b", "eth0", "lan", "10.77.0.12/24");
+        lab->default_route("a", "10.77.0.1");
+        lab->default_route("b", "10.77.0.1");
+        lab->nat("nat", "wan", Netns_Lab::Nat::port_restricted);
+        server = lab->spawn("srv", {program("Quillfen_NetServer_console")},
+                            {"QT_QPA_PLATFORM=offscreen", "HOME=" + root.string(), "ASAN_OPTIONS=detect_leaks=0"});
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (lab->capture("srv", "ss -H -uln").find(":10003") == std::string::npos) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << server.output();
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+
+    void TearDown() override
+    {
+        clients.clear();
+        server = Netns_Process();
+        lab.reset();
+        if (!root.empty())
+            fs::remove_all(root);
+    }
+
+    // A client in `host` with its own folders; `commands` is the file it
+    // follows for commands.
+    Netns_Process& start_client(const std::string& host, const std::vector<std::string>& shares,
+                                const fs::path& commands)
+    {
+        const fs::path home = root / host;
+        fs::create_directories(home / "data");
+        fs::create_directories(home / "config");
+        std::ofstream(commands.string(), std::ios::app).close();
+        std::vector<std::string> args{program("orv_client_driver"), "--data", (home / "data").string(),
+                                      "--config", (home / "config").string(), "--server", SERVER_IP,
+                                      "--commands", commands.string()};
+        for (const std::string& share : shares) {
+            args.push_back("--share");
+            args.push_back(share);
+        }
+        clients.push_back(lab->spawn(host, args, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"}));
+        return clients.back();
+    }
+
+    static std::string identity_of(const Netns_Process& client)
+    {
+        const std::string output = client.output();
+        const std::size_t at = output.find("DRIVER READY id=");
+        return at == std::string::npos ? std::string() : output.substr(at + 16, 32);
+    }
+
+    fs::path root;
+    std::unique_ptr<Netns_Lab> lab;
+    Netns_Process server;
+    std::vector<Netns_Process> clients;
+};
+
+} // namespace
+
+TEST_F(ClientE2E, FriendListsTheSharesAndNothingOutsideThem)
+{
+    const fs::path tree = root / "b-files";
+    const fs::path share = tree / "share";
+    fs::create_directories(share / "docs");
+    fs::create_directories(tree / "secret");
+    write_file(share / "hello.txt", 123457);
+    write_file(share / "docs" / "inner.txt", 10);
+    write_file(tree / "secret" / "secret.txt", 77);
+    fs::create_directory_symlink(tree / "secret", share / "out");
+
+    Netns_Process& b = start_client("b", {share.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+    ASSERT_EQ(id_b.size(), 32u) << b.output();
+
+    const fs::path commands = root / "a-commands";
+    {
+        std::ofstream out(commands);
+        out << "wait-peer " << id_b << " 60\n"
+            << "list " << id_b << "\n"
+            << "list " << id_b << " " << share.string() << "\n"
+            << "list " << id_b << " /etc\n"
+            << "list " << id_b << " " << (tree / "secret").string() << "\n"
+            << "list " << id_b << " " << share.string() << "/../secret\n"
+            << "list " << id_b << " " << (share / "out").string() << "\n"
+            << "list " << id_b << " " << share.string().substr(1) << "\n"
+            << "list " << id_b << " " << share.string() << "\n"
+            << "quit\n";
+    }
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 240s)) << a.output() << "\n---- B ----\n" << b.output();
+    const std::string output = a.output();
+    ASSERT_NE(output.find("DRIVER PEER_ONLINE " + id_b), std::string::npos) << output;
+
+    const std::vector<Listing> seen = listings(output);
+    ASSERT_EQ(seen.size(), 8u) << output;
+
+    // The top of B's shares: the folder, as B shares it.
+    EXPECT_EQ(seen[0].result, "1");
+    ASSERT_EQ(seen[0].rows.size(), 1u) << output;
+    EXPECT_EQ(seen[0].rows[0].path, share.string());
+    EXPECT_EQ(seen[0].rows[0].power, 1);
+    EXPECT_TRUE(seen[0].rows[0].is_dir);
+
+    // Inside it: folders first, sizes as on B's disk; the link out is not shown.
+    EXPECT_EQ(seen[1].result, "1");
+    EXPECT_EQ(seen[1].paths(), (std::vector<std::string>{(share / "docs").string(), (share / "hello.txt").string()}))
+        << output;
+    ASSERT_EQ(seen[1].rows.size(), 2u);
+    EXPECT_TRUE(seen[1].rows[0].is_dir);
+    EXPECT_EQ(seen[1].rows[1].size, 123457);
+    EXPECT_FALSE(seen[1].rows[1].is_dir);
+    for (const Listing::Row& row : seen[1].rows)
+        EXPECT_EQ(row.power, 1);
+
+    // Elsewhere, walked out of, linked out of, or relative: nothing, and the
+    // connection still serves the next request.
+    for (std::size_t i = 2; i < 7; ++i) {
+        EXPECT_EQ(seen[i].result, "1") << i;
+        EXPECT_TRUE(seen[i].rows.empty()) << i << "\n" << output;
+    }
+    EXPECT_EQ(seen[7].rows.size(), 2u);
+    EXPECT_EQ(output.find("secret.txt"), std::string::npos);
+    EXPECT_EQ(output.find("passwd"), std::string::npos);
+}
