@@ -119,7 +119,7 @@ public:
     ~Udt_Test_Client();
     bool connected() const { return m_socket >= 0; }
     bool send_all(const void* data, int length);
-    bool receive_exact(void* data, int length, int timeout_ms = 5000);
+    bool receive_exact(void* data, int length, int timeout_ms = 15000);
     // True when the server closed the connection (a receive fails before the deadline).
     bool closed_by_server(int timeout_ms);
     void close();

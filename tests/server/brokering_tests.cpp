@@ -203,7 +203,7 @@ TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
 
     // Closing one side ends the pair.
     initiator.close();
-    EXPECT_TRUE(target.closed_by_server(5000));
+    EXPECT_TRUE(target.closed_by_server(15000));
     EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 0; }));
     EXPECT_TRUE(eventually([&] { return server.trace.count("***************************断开了") == 2; }));
 }
@@ -214,7 +214,7 @@ TEST(ServerRelay, UnjoinedRequestIsClosedAfterTheTimeout)
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     ASSERT_TRUE(initiator.send_all(to_block(relay_request(new_guid_string(), 1, "0ffline")).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 1; }));
-    EXPECT_TRUE(initiator.closed_by_server(5000));
+    EXPECT_TRUE(initiator.closed_by_server(15000));
     EXPECT_TRUE(server.trace.wait_for("服务器中转超时了"));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
 }
@@ -233,7 +233,7 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
     M_Pack_CSC_Request forged = relay_request(new_guid_string(), 3);
     forged.requester_handle = notice->requester_handle;
     ASSERT_TRUE(forger.send_all(to_block(forged).data(), ORV::BLOCK_SIZE));
-    EXPECT_TRUE(forger.closed_by_server(5000));
+    EXPECT_TRUE(forger.closed_by_server(15000));
 
     // The right id with other identities: refused as well.
     Udt_Test_Client impostor("127.0.0.7", server.ports.relay);
@@ -241,12 +241,12 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
     wrong_parties.code = 3;
     std::memcpy(wrong_parties.target_id, "someone-else", 13);
     ASSERT_TRUE(impostor.send_all(to_block(wrong_parties).data(), ORV::BLOCK_SIZE));
-    EXPECT_TRUE(impostor.closed_by_server(5000));
+    EXPECT_TRUE(impostor.closed_by_server(15000));
 
     // A second step 1 with the same id does not replace the first.
     Udt_Test_Client duplicate("127.0.0.7", server.ports.relay);
     ASSERT_TRUE(duplicate.send_all(to_block(relay_request(id, 1)).data(), ORV::BLOCK_SIZE));
-    EXPECT_TRUE(duplicate.closed_by_server(5000));
+    EXPECT_TRUE(duplicate.closed_by_server(15000));
 
     // The real target still joins; a second join of the same id is refused.
     Udt_Test_Client target("127.0.0.6", server.ports.relay);
@@ -262,7 +262,7 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
 
     Udt_Test_Client second("127.0.0.7", server.ports.relay);
     ASSERT_TRUE(second.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
-    EXPECT_TRUE(second.closed_by_server(5000));
+    EXPECT_TRUE(second.closed_by_server(15000));
 
     const std::vector<char> data = pattern(1000, 3);
     ASSERT_TRUE(initiator.send_all(data.data(), 1000));
@@ -278,8 +278,8 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
     ASSERT_TRUE(silent.connected());
     Udt_Test_Client half("127.0.0.6", server.ports.relay);
     ASSERT_TRUE(half.send_all(pattern(500, 2).data(), 500));
-    EXPECT_TRUE(silent.closed_by_server(5000));
-    EXPECT_TRUE(half.closed_by_server(5000));
+    EXPECT_TRUE(silent.closed_by_server(15000));
+    EXPECT_TRUE(half.closed_by_server(15000));
     EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_GE(server.trace.count("开始接收验证包失败"), 2);
 }

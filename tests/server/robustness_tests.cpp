@@ -94,7 +94,7 @@ TEST(ServerRobustness, GarbageOnTheRelayPortIsClosed)
         Udt_Test_Client relay("127.0.0.9", server.ports.relay);
         std::vector<char> noise(static_cast<std::size_t>(length), '\xEE');
         ASSERT_TRUE(relay.send_all(noise.data(), length));
-        EXPECT_TRUE(relay.closed_by_server(5000)) << length;
+        EXPECT_TRUE(relay.closed_by_server(15000)) << length;
     }
     EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
