@@ -58,6 +58,19 @@ std::pair<int, int> Fake_Net_Dll::last_connection() const
     return m_last_connection;
 }
 
+std::pair<std::string, std::string> Fake_Net_Dll::started_with() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_started_with;
+}
+
+bool Fake_Net_Dll::init(const char* server, const char*, const char*, const char*, const char* identity)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_started_with = {server, identity};
+    return true;
+}
+
 bool Fake_Net_Dll::connect(const char*, const char* target_id, const char*, int* sock)
 {
     Accept accept;

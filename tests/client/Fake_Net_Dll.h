@@ -37,7 +37,11 @@ public:
     // The two ends of the newest connection connect() made.
     std::pair<int, int> last_connection() const;
 
-    bool init(const char*, const char*, const char*, const char*, const char*) override { return true; }
+    // The server address and identity the library was started with.
+    std::pair<std::string, std::string> started_with() const;
+
+    bool init(const char* server, const char* computer_name, const char* ipv4_list, const char* mac,
+              const char* identity) override;
     bool is_ready() override { return true; }
     bool set_call_back(ORV_Call_Back_Object*) override { return true; }
     bool set_identity(const char*) override { return true; }
@@ -68,4 +72,5 @@ private:
     std::pair<int, int> m_last_connection{0, 0};
     std::map<std::string, ORV_Peer_Data> m_peers;
     Accept m_accept;
+    std::pair<std::string, std::string> m_started_with;
 };

@@ -5,8 +5,12 @@
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
 
+#include "client/core/C_ORV_Call_Back_Object.h"
 #include "client/core/Net_Dll_Access.h"
 #include "client/core/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/ORV_DataBase_Manage.h"
+#include "client/core/ORV_Server_Defaults.h"
+#include "client/core/ORV_Settings.h"
 #include "client/core/ORV_Peer_Service.h"
 #include "client/core/ORV_Share_Data_Manage.h"
 #include "client/core/ORV_Share_List_Exchange.h"
@@ -157,6 +161,27 @@ TEST(Peer_Service, ConnectionsBeyondTheBoundAreClosedAtOnce)
         EXPECT_TRUE(library.dll.is_closed(sock));
 }
 
+TEST(Peer_Service, AnAdmittedSocketIsServedOnAThreadOfItsOwn)
+{
+    Shared_Tree tree;
+    Fake_Library library(1000);
+    ORV_Peer_Service::install();
+    const auto [client, server] = library.dll.make_pair();
+    EXPECT_TRUE(C_ORV_Call_Back_Object::instance().on_socket_ready(server));
+
+    ORV_Peer_Channel channel(&library.dll, client);
+    const ORV_Share_List_Reply reply = ask(channel, "");
+    EXPECT_EQ(paths_of(reply.entries), std::vector<std::string>{tree.pub});
+
+    channel.close();
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!(library.dll.is_closed(server) && ORV_Peer_Service::active() == 0)
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_TRUE(library.dll.is_closed(server));
+    EXPECT_EQ(ORV_Peer_Service::active(), 0);
+}
+
 TEST(Share_List_Request, PooledConnectionIsLeasedToOneRequestAtATimeAndRenewedWhenBroken)
 {
     Shared_Tree tree;
@@ -217,4 +242,33 @@ TEST(Share_List_Request, PooledConnectionIsLeasedToOneRequestAtATimeAndRenewedWh
         library.dll.close(&service.first);
         EXPECT_EQ(service.second.wait_for(10s), std::future_status::ready);
     }
+}
+
+TEST(Server_Link, FirstStartStoresTheDefaultServerAndStartsTheLibraryWithIt)
+{
+    Client_Test_Env env;
+    Fake_Library library(1000);
+    ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
+    QSettings& settings = get_settings();
+    EXPECT_TRUE(settings.value(ORV_Settings_Key::have_server_config).toBool());
+    EXPECT_TRUE(settings.value(ORV_Settings_Key::is_net_server).toBool());
+    EXPECT_EQ(settings.value(ORV_Settings_Key::lan_server_ip).toString().toStdString(), default_server_host());
+    const auto started = library.dll.started_with();
+    EXPECT_FALSE(started.first.empty());
+    EXPECT_EQ(started.first, link.server_address());
+    EXPECT_EQ(started.second, ORV_DataBase_Manage::instance().get_my_uuid().toStdString());
+
+    link.set_server("10.1.2.3", false);
+    EXPECT_EQ(link.server_address(), "10.1.2.3");
+}
+
+TEST(Server_Link, AConfiguredAddressIsUsedAsWritten)
+{
+    Client_Test_Env env;
+    Fake_Library library(1000);
+    write_setting(ORV_Settings_Key::have_server_config, true);
+    write_setting(ORV_Settings_Key::is_net_server, false);
+    write_setting(ORV_Settings_Key::lan_server_ip, QStringLiteral("server.example"));
+    ORV_Client_To_Server_Observer_Obj::instance();
+    EXPECT_EQ(library.dll.started_with().first, "server.example");
 }
