@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -161,7 +164,7 @@ protected:
     fs::path root;
     std::unique_ptr<Netns_Lab> lab;
     Netns_Process server;
-    std::vector<Netns_Process> clients;
+    std::deque<Netns_Process> clients;   // references handed out stay valid
 };
 
 } // namespace
@@ -231,4 +234,159 @@ TEST_F(ClientE2E, FriendListsTheSharesAndNothingOutsideThem)
     EXPECT_EQ(seen[7].rows.size(), 2u);
     EXPECT_EQ(output.find("secret.txt"), std::string::npos);
     EXPECT_EQ(output.find("passwd"), std::string::npos);
+}
+
+namespace {
+
+// The results of the "download" and "upload" commands, in order.
+std::vector<std::string> transfer_results(const std::string& output)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("DRIVER TRANSFER ", 0) == 0)
+            found.push_back(line.substr(line.find(' ', 16) + 1));
+    }
+    return found;
+}
+
+// The transfer identities of the "records" answer.
+std::vector<std::string> record_ids(const std::string& output)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("DRIVER RECORD ", 0) == 0)
+            found.push_back(line.substr(14, line.find(' ', 14) - 14));
+    }
+    return found;
+}
+
+std::string random_content(std::size_t size)
+{
+    std::mt19937 random(static_cast<unsigned>(size));
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
+
+void write_bytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string read_bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+}
+
+bool has_temporary_file(const fs::path& folder)
+{
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind("Temp_", 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(ClientE2E, DownloadsAndUploadsByGradeAndNothingOutsideTheShares)
+{
+    const fs::path tree = root / "b-files";
+    const fs::path pub = tree / "pub";
+    const fs::path drop = tree / "drop";
+    fs::create_directories(pub);
+    fs::create_directories(drop);
+    fs::create_directories(tree / "secret");
+    const std::string big = random_content(3 * 1024 * 1024 + 123);   // not a multiple of 1000
+    write_bytes(pub / "big.bin", big);
+    write_bytes(drop / "taken.txt", "keep");
+    write_bytes(tree / "secret" / "secret.txt", "the secret");
+    fs::create_symlink(tree / "secret" / "secret.txt", pub / "out.txt");
+
+    const fs::path mine = root / "a-files";
+    const fs::path in = mine / "in";
+    fs::create_directories(in);
+    const std::string fresh = random_content(5001);
+    write_bytes(mine / "new.txt", fresh);
+    write_bytes(mine / "taken.txt", "mine");
+
+    Netns_Process& b = start_client("b", {pub.string() + ":1", drop.string() + ":2"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+
+    const fs::path commands = root / "a-commands";
+    {
+        std::ofstream out(commands);
+        out << "wait-peer " << id_b << " 60\n"
+            << "download " << id_b << " " << (pub / "big.bin").string() << " " << in.string() << " " << big.size() << "\n"
+            << "upload " << id_b << " " << (mine / "new.txt").string() << " " << drop.string() << "\n"
+            << "upload " << id_b << " " << (mine / "taken.txt").string() << " " << drop.string() << "\n"
+            << "download " << id_b << " " << (tree / "secret" / "secret.txt").string() << " " << in.string() << "\n"
+            << "download " << id_b << " " << pub.string() << "/../secret/secret.txt " << in.string() << "\n"
+            << "download " << id_b << " " << (pub / "out.txt").string() << " " << in.string() << "\n"
+            << "records\n"
+            << "quit\n";
+    }
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 300s)) << a.output() << "\n---- B ----\n" << b.output();
+    const std::string output = a.output();
+    EXPECT_EQ(transfer_results(output),
+              (std::vector<std::string>{"done", "done", "error=2", "error=2", "error=2", "error=2"}))
+        << output << "\n---- B ----\n" << b.output();
+
+    EXPECT_TRUE(read_bytes(in / "big.bin") == big);
+    // The uploader's "done" means its last byte left; B stores the file a moment later.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (read_bytes(drop / "new.txt") != fresh && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(read_bytes(drop / "new.txt") == fresh);
+    EXPECT_EQ(read_bytes(drop / "taken.txt"), "keep");
+    EXPECT_FALSE(fs::exists(in / "secret.txt"));
+    EXPECT_FALSE(fs::exists(in / "out.txt"));
+    EXPECT_FALSE(has_temporary_file(in));
+    EXPECT_FALSE(has_temporary_file(drop));
+
+    // The two transfers that ended well are recorded, and still are after a restart.
+    const std::vector<std::string> recorded = record_ids(output);
+    EXPECT_EQ(recorded.size(), 2u) << output;
+    const fs::path again = root / "a-commands-2";
+    std::ofstream(again) << "records\nquit\n";
+    Netns_Process& restarted = start_client("a", {}, again);
+    ASSERT_TRUE(restarted.wait_for("DRIVER BYE", 60s)) << restarted.output();
+    EXPECT_EQ(record_ids(restarted.output()), recorded);
+}
+
+TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
+{
+    const fs::path pub = root / "b-files" / "pub";
+    fs::create_directories(pub);
+    write_bytes(pub / "slow.bin", random_content(24 * 1024 * 1024));
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+    write_bytes(in / "slow.bin", "older");
+
+    // B's link is slow enough that the transfer is still running when B dies.
+    lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
+    Netns_Process& b = start_client("b", {pub.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "download " << id_b << " " << (pub / "slow.bin").string() << " " << in.string() << "\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER PROGRESS", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    b.kill();
+    ASSERT_TRUE(a.wait_for("DRIVER TRANSFER", 120s)) << a.output();
+    std::ofstream(commands, std::ios::app) << "records\nquit\n";
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 60s)) << a.output();
+    const std::string output = a.output();
+    EXPECT_EQ(transfer_results(output), std::vector<std::string>{"error=2"}) << output;
+    EXPECT_TRUE(record_ids(output).empty()) << output;
+    EXPECT_EQ(read_bytes(in / "slow.bin"), "older");
+    EXPECT_FALSE(has_temporary_file(in));
 }

@@ -4,18 +4,20 @@
 // from a file that is followed as it grows, or from standard input.
 //
 //   orv_client_driver --data DIR --config DIR --server IP
-//                     [--share PATH:GRADE]... [--commands FILE]
+//                     [--share PATH:GRADE]... [--commands FILE] [--piece BYTES]
 //
 // Each share is given to everybody on the LAN with its grade (1 A, 2 A+,
 // 3 A++). Prints "DRIVER READY id=<identity>" once it serves.
 
 #include "Client_Driver.h"
+#include "Transfer_Commands.h"
 
 #include "client/core/C_ORV_Call_Back_Object.h"
 #include "client/core/Net_Dll_Class.h"
 #include "client/core/ORV_Browse_Observer_Obj.h"
-#include "client/core/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/ORV_DataBase_Manage.h"
+#include "client/core/ORV_LAN_Friend_Interface.h"
+#include "client/core/ORV_File_UpDownload_Manage.h"
 #include "client/core/ORV_Peer_Service.h"
 #include "client/core/ORV_Settings.h"
 #include "client/core/ORV_Share_Data_Manage.h"
@@ -44,6 +46,7 @@ struct Options
     QString config;
     QString server;
     QString commands;
+    int piece = 0;   // bytes per send and receive of a data phase; 0 keeps the default
     std::vector<std::pair<QString, int>> shares;
 };
 
@@ -60,6 +63,8 @@ bool parse(int argc, char** argv, Options& out)
             out.server = value;
         else if (name == "--commands")
             out.commands = value;
+        else if (name == "--piece")
+            out.piece = value.toInt();
         else if (name == "--share" && value.contains(':'))
             out.shares.emplace_back(value.section(':', 0, -2), value.section(':', -1).toInt());
         else
@@ -123,7 +128,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: orv_client_driver --data DIR --config DIR --server IP "
-                     "[--share PATH:GRADE]... [--commands FILE]"
+                     "[--share PATH:GRADE]... [--commands FILE] [--piece BYTES]"
                   << std::endl;
         return 2;
     }
@@ -147,16 +152,21 @@ int main(int argc, char** argv)
     // The order of the client's start: everything that serves peers exists
     // before the library's listener can hand over a connection.
     ORV_Peer_Service::install();
+    if (options.piece > 0) {
+        ORV_File_Exchange::Settings settings;
+        settings.piece_bytes = options.piece;
+        ORV_File_UpDownload_Manage::instance().set_exchange_settings(settings);
+    }
     IDllClass* dll = Net_Dll_Class::instance().get_interface();
     dll->set_call_back(&C_ORV_Call_Back_Object::instance());
     dll->set_identity(identity.toUtf8().constData());
 
-    ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
-    link.start_view();
-    QObject::connect(C_ORV_Call_Back_Object::instance().action_object(), &ActionObject::signal_refresh_friend, &link,
-                     [&link] { link.refresh_friends(); });
+    // As the LAN friends page does: the server link starts the library's
+    // login and follows its online and offline notices.
+    ORV_LAN_Friend_Interface::instance()->setup();
 
     Client_Driver driver;
+    add_transfer_commands(driver);
     Client_Driver::say(QStringLiteral("READY id=") + identity);
     std::thread(read_commands, &driver, options.commands).detach();
     const int result = app.exec();
