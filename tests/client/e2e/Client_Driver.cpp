@@ -1,6 +1,7 @@
 #include "Client_Driver.h"
 
 #include "client/core/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/ORV_LAN_Friend_Interface.h"
 #include "client/core/ORV_Log.h"
 #include "client/core/ORV_Share_List_Exchange.h"
 
@@ -130,9 +131,9 @@ void Client_Driver::list(const QStringList& args, Done done)
                           [report](int result) { report(QString::number(result)); });
     QTimer::singleShot(LIST_LIMIT_MS, this, [report] { report(QStringLiteral("timeout")); });
     if (path.isEmpty())
-        link().open_user(peer);
+        ORV_LAN_Friend_Interface::instance()->slot_to_open_user(peer);
     else
-        link().open_share_path(peer, path);
+        ORV_LAN_Friend_Interface::instance()->slot_to_open_net_share_file(peer, path);
 }
 
 void Client_Driver::quit(const QStringList&, Done)
