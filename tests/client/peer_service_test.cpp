@@ -9,6 +9,7 @@
 #include "client/core/Net_Dll_Access.h"
 #include "client/core/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/ORV_DataBase_Manage.h"
+#include "client/core/ORV_LAN_Friend_Interface.h"
 #include "client/core/ORV_Server_Defaults.h"
 #include "client/core/ORV_Settings.h"
 #include "client/core/ORV_Peer_Service.h"
@@ -271,4 +272,47 @@ TEST(Server_Link, AConfiguredAddressIsUsedAsWritten)
     write_setting(ORV_Settings_Key::lan_server_ip, QStringLiteral("server.example"));
     ORV_Client_To_Server_Observer_Obj::instance();
     EXPECT_EQ(library.dll.started_with().first, "server.example");
+}
+
+TEST(LAN_Friends, NoticesRelistTheUsersOnlyWhileTheUserListIsShown)
+{
+    Shared_Tree tree;
+    Fake_Library library(1000);
+    library.dll.add_peer(PEER);
+    std::vector<std::future<void>> services;
+    library.dll.set_accept(
+        [&](int far_end) { services.push_back(in_background([far_end] { ShareRequestHandler(far_end); })); });
+    ORV_LAN_Friend_Interface* controller = ORV_LAN_Friend_Interface::instance();
+    ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
+    controller->setup();
+    controller->setup();
+    ASSERT_TRUE(process_events_until([&] { return link.is_at_home() && link.take_rows().size() == 1; }));
+
+    library.dll.add_peer("c1c1c1c1c1c1c1c1c1c1c1c1c1c1c1c1");
+    emit C_ORV_Call_Back_Object::instance().action_object()->signal_refresh_friend();
+    ASSERT_TRUE(process_events_until([&] { return link.take_rows().size() == 2; }));
+
+    int results = 0;
+    QObject::connect(&link, &ORV_Client_To_Server_Observer_Obj::signal_share_home_page, [&](int) { ++results; });
+    controller->slot_to_open_user(QString::fromStdString(PEER));
+    ASSERT_TRUE(process_events_until([&] { return results == 1; }));
+    EXPECT_EQ(link.take_rows().size(), 1);
+    EXPECT_EQ(link.take_rows().value(0).get_share_data().filepath, tree.pub);
+
+    // Somebody comes online while B's shares are shown: they stay shown.
+    library.dll.add_peer("d1d1d1d1d1d1d1d1d1d1d1d1d1d1d1d1");
+    emit C_ORV_Call_Back_Object::instance().action_object()->signal_refresh_friend();
+    process_events_until([] { return false; }, 300);
+    EXPECT_FALSE(link.is_at_home());
+    EXPECT_EQ(link.take_rows().value(0).get_share_data().filepath, tree.pub);
+
+    // Back from B's root: the user list again, with everybody.
+    controller->slot_back_page();
+    ASSERT_TRUE(process_events_until([&] { return link.is_at_home() && link.take_rows().size() == 3; }));
+    EXPECT_EQ(results, 1);
+
+    int far_end = library.dll.last_connection().second;
+    library.dll.close(&far_end);
+    for (std::future<void>& service : services)
+        EXPECT_EQ(service.wait_for(10s), std::future_status::ready);
 }
