@@ -5,14 +5,15 @@
 //  - the same download moved in 1000-byte pieces.
 //
 // Run as root: quillfen_transfer_bench [--mib N] [--runs R]
-// The figures are the median of R runs; files live in /dev/shm.
+// The figures are the median of R runs; files live in /dev/shm. Build it
+// without sanitizers for figures worth reading.
 
 #include "tests/support/Netns_Lab.h"
 
 #include <udt.h>
 
 #include <arpa/inet.h>
-#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -36,11 +37,8 @@ namespace {
 
 constexpr int LIBRARY_MSS = 8242;         // the library's value
 constexpr int RAW_PORT = 31500;
-const std::string SERVER_IP = "10.77.0.1";
-const std::string IP_A = "10.77.0.11";
+const std::string SERVER_IP = "198.51.100.10";
 const std::string IP_B = "10.77.0.12";
-const std::string ID_A = "a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0a0";
-const std::string ID_B = "b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0b0";
 
 double seconds_since(std::chrono::steady_clock::time_point start)
 {
@@ -130,6 +128,39 @@ std::string self_path()
     return std::filesystem::canonical("/proc/self/exe").string();
 }
 
+std::string sibling(const std::string& name)
+{
+    return (std::filesystem::canonical("/proc/self/exe").parent_path() / name).string();
+}
+
+void write_random_file(const std::filesystem::path& path, long long bytes)
+{
+    std::mt19937_64 random(42);
+    std::vector<std::uint64_t> block(1 << 17);
+    std::ofstream out(path, std::ios::binary);
+    for (long long written = 0; written < bytes;) {
+        for (std::uint64_t& word : block)
+            word = random();
+        const long long n = std::min<long long>(bytes - written, static_cast<long long>(block.size() * 8));
+        out.write(reinterpret_cast<const char*>(block.data()), n);
+        written += n;
+    }
+}
+
+bool same_content(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    std::ifstream x(a, std::ios::binary);
+    std::ifstream y(b, std::ios::binary);
+    std::vector<char> bx(1 << 20), by(1 << 20);
+    while (x && y) {
+        x.read(bx.data(), static_cast<std::streamsize>(bx.size()));
+        y.read(by.data(), static_cast<std::streamsize>(by.size()));
+        if (x.gcount() != y.gcount() || std::memcmp(bx.data(), by.data(), static_cast<std::size_t>(x.gcount())) != 0)
+            return false;
+    }
+    return !x && !y;
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -139,6 +170,15 @@ double median(std::vector<double> values)
 double mb_per_s(long long bytes, double seconds)
 {
     return seconds > 0 ? static_cast<double>(bytes) / seconds / 1e6 : 0;
+}
+
+std::string sysctl_value(std::string name)
+{
+    std::replace(name.begin(), name.end(), '.', '/');
+    std::ifstream in("/proc/sys/" + name);
+    std::string value;
+    in >> value;
+    return value;
 }
 
 double parse_field(const std::string& output, const std::string& key)
@@ -152,14 +192,71 @@ double parse_field(const std::string& output, const std::string& key)
 class Bench_Lab
 {
 public:
-    Bench_Lab() : m_lab("xb")
+    // The server on its own segment, both clients on one LAN behind a
+    // router, so the server introduces them to each other.
+    explicit Bench_Lab(std::filesystem::path root) : m_lab("xb"), m_root(std::move(root))
     {
-        for (const char* host : {"srv", "ca", "cb"})
+        for (const char* host : {"srv", "nat", "ca", "cb"})
             m_lab.add_host(host);
+        m_lab.add_bridge("inet");
         m_lab.add_bridge("lan");
-        m_lab.plug("srv", "eth0", "lan", SERVER_IP + "/24");
-        m_lab.plug("ca", "eth0", "lan", IP_A + "/24");
+        m_lab.plug("srv", "eth0", "inet", SERVER_IP + "/24");
+        m_lab.plug("nat", "wan", "inet", "198.51.100.1/24");
+        m_lab.plug("nat", "lan", "lan", "10.77.0.1/24");
+        m_lab.plug("ca", "eth0", "lan", "10.77.0.11/24");
         m_lab.plug("cb", "eth0", "lan", IP_B + "/24");
+        m_lab.default_route("ca", "10.77.0.1");
+        m_lab.default_route("cb", "10.77.0.1");
+        m_lab.nat("nat", "wan", Netns_Lab::Nat::port_restricted);
+        m_server = m_lab.spawn("srv", {sibling("Quillfen_NetServer_console")},
+                               {"QT_QPA_PLATFORM=offscreen", "HOME=" + m_root.string()});
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (m_lab.capture("srv", "ss -H -uln").find(":10003") == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline)
+                throw std::runtime_error("server did not start: " + m_server.output());
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+
+    // `runs` downloads of `file` from client B to client A over one
+    // connection, data moved in pieces of `piece` bytes (0: the client's
+    // own size): MB/s of each, from the start of the job to its end.
+    std::vector<double> downloads(const std::filesystem::path& file, int runs, int piece)
+    {
+        const std::string tag = "p" + std::to_string(piece);
+        const std::filesystem::path into = m_root / (tag + "-in");
+        std::filesystem::create_directories(into);
+        Netns_Process b = driver("cb", tag + "-b", piece, {"--share", file.parent_path().string() + ":1"});
+        if (!b.wait_for("DRIVER READY id=", 30s))
+            throw std::runtime_error("client B did not start: " + b.output());
+        const std::string out_b = b.output();
+        const std::string id_b = out_b.substr(out_b.find("DRIVER READY id=") + 16, 32);
+        const std::filesystem::path commands = m_root / (tag + "-a-commands");
+        {
+            std::ofstream out(commands);
+            out << "wait-peer " << id_b << " 60\n";
+            for (int run = 0; run < runs; ++run)
+                out << "download " << id_b << " " << file.string() << " " << into.string() << " "
+                    << std::filesystem::file_size(file) << "\n";
+            out << "quit\n";
+        }
+        Netns_Process a = driver("ca", tag + "-a", piece, {"--commands", commands.string()});
+        if (!a.wait_for("DRIVER BYE", 1800s))
+            throw std::runtime_error("client A did not finish: " + a.output());
+        std::vector<double> rates;
+        std::istringstream lines(a.output());
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("DRIVER TRANSFER ", 0) != 0)
+                continue;
+            if (line.find(" done ") == std::string::npos)
+                throw std::runtime_error("a download failed: " + line);
+            const double ms = parse_field(line, "ms=");
+            rates.push_back(mb_per_s(static_cast<long long>(std::filesystem::file_size(file)), ms / 1000));
+        }
+        if (static_cast<int>(rates.size()) != runs || !same_content(file, into / file.filename()))
+            throw std::runtime_error("the downloaded file differs");
+        std::filesystem::remove_all(into);
+        return rates;
     }
 
     // Raw UDT between the two client hosts: MB/s.
@@ -177,10 +274,24 @@ public:
         return mb_per_s(static_cast<long long>(parse_field(out, "bytes=")), parse_field(out, "seconds="));
     }
 
-    Netns_Lab& lab() { return m_lab; }
-
 private:
+    Netns_Process driver(const std::string& host, const std::string& name, int piece,
+                         std::vector<std::string> extra)
+    {
+        const std::filesystem::path home = m_root / name;
+        std::filesystem::create_directories(home / "data");
+        std::filesystem::create_directories(home / "config");
+        std::vector<std::string> args{sibling("orv_client_driver"), "--data", (home / "data").string(),
+                                      "--config", (home / "config").string(), "--server", SERVER_IP};
+        if (piece > 0)
+            args.insert(args.end(), {"--piece", std::to_string(piece)});
+        args.insert(args.end(), extra.begin(), extra.end());
+        return m_lab.spawn(host, args, {"QT_QPA_PLATFORM=offscreen"});
+    }
+
     Netns_Lab m_lab;
+    std::filesystem::path m_root;
+    Netns_Process m_server;
 };
 
 } // namespace
@@ -207,15 +318,33 @@ int main(int argc, char** argv)
         return 1;
     }
     const long long bytes = mib << 20;
+    const std::filesystem::path root = "/dev/shm/quillfen-transfer-bench-" + std::to_string(getpid());
+    int status = 0;
     try {
-        Bench_Lab lab;
-        std::vector<double> raw;
-        for (int run = 0; run < runs; ++run)
-            raw.push_back(lab.raw_udt(bytes, 1 << 20));
-        std::printf("raw UDT, 1 MiB sends:        %8.1f MB/s\n", median(raw));
+        std::filesystem::create_directories(root / "share");
+        const std::filesystem::path file = root / "share" / "big.bin";
+        write_random_file(file, bytes);
+        Bench_Lab lab(root);
+        std::vector<double> raw_large, raw_small;
+        for (int run = 0; run < runs; ++run) {
+            raw_large.push_back(lab.raw_udt(bytes, 1 << 20));
+            raw_small.push_back(lab.raw_udt(bytes, 1000));
+        }
+        const double download = median(lab.downloads(file, runs, 0));
+        const double download_1000 = median(lab.downloads(file, runs, 1000));
+        const double ceiling = median(raw_large);
+        std::printf("file %lld MiB, median of %d runs, net.core.rmem_max/wmem_max %s/%s\n", mib, runs,
+                    sysctl_value("net.core.rmem_max").c_str(), sysctl_value("net.core.wmem_max").c_str());
+        std::printf("raw UDT, 1 MiB sends:             %8.1f MB/s\n", ceiling);
+        std::printf("raw UDT, 1000-byte sends:         %8.1f MB/s\n", median(raw_small));
+        std::printf("download, client's pieces:        %8.1f MB/s  (%.0f%% of raw)\n", download,
+                    100 * download / ceiling);
+        std::printf("download, 1000-byte pieces:       %8.1f MB/s  (client's pieces %.1fx faster)\n",
+                    download_1000, download / download_1000);
     } catch (const std::exception& failure) {
         std::cerr << failure.what() << std::endl;
-        return 1;
+        status = 1;
     }
-    return 0;
+    std::filesystem::remove_all(root);
+    return status;
 }

@@ -90,12 +90,14 @@ void Client_Driver::wait_peer(const QStringList& args, Done done)
     *poll = [this, id, deadline, done, poll] {
         if (link().find_peer(id, nullptr)) {
             say(QStringLiteral("PEER_ONLINE ") + QString::fromStdString(id));
-            *poll = nullptr;
-            done();
+            const Done finish = done;
+            *poll = nullptr;   // destroys this closure: touch none of its captures after
+            finish();
         } else if (QDateTime::currentMSecsSinceEpoch() > deadline) {
             say(QStringLiteral("PEER_TIMEOUT ") + QString::fromStdString(id));
+            const Done finish = done;
             *poll = nullptr;
-            done();
+            finish();
         } else {
             QTimer::singleShot(200, this, *poll);
         }

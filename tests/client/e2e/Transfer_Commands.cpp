@@ -7,6 +7,7 @@
 #include "foundation/SizeText.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
 #include <QVariantMap>
@@ -43,12 +44,14 @@ void run_job(Client_Driver& driver, const ORV_UpDown_Data& job, Client_Driver::D
     auto start = std::make_shared<QVariantMap>();
     auto finished = std::make_shared<bool>(false);
     auto connection = std::make_shared<QMetaObject::Connection>();
-    const auto report = [finished, connection, done, id](const QString& result) {
+    QElapsedTimer clock;
+    clock.start();
+    const auto report = [finished, connection, done, id, clock](const QString& result) {
         if (*finished)
             return;
         *finished = true;
         QObject::disconnect(*connection);
-        Client_Driver::say(QStringLiteral("TRANSFER %1 %2").arg(id, result));
+        Client_Driver::say(QStringLiteral("TRANSFER %1 %2 ms=%3").arg(id, result).arg(clock.elapsed()));
         done();
     };
     *connection = QObject::connect(&manager(), &ORV_File_UpDownload_Manage::signal_to_file_down, &driver,

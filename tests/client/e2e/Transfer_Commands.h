@@ -9,7 +9,7 @@ class Client_Driver;
 //   download <id> <remote file> <local folder> [listed size]
 //   upload <id> <local file> <remote folder>
 //                          DRIVER PROGRESS <down_uuid> <percent>  (while data flows)
-//                          DRIVER TRANSFER <down_uuid> done | error=<code> | timeout
+//                          DRIVER TRANSFER <down_uuid> done | error=<code> | timeout  ms=<since the start>
 //   records                DRIVER RECORD <down_uuid> <size text>|<folder>|<name>   (one per record)
 //                          DRIVER RECORDS_END
 void add_transfer_commands(Client_Driver& driver);

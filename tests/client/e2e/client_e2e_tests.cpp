@@ -244,8 +244,10 @@ std::vector<std::string> transfer_results(const std::string& output)
     std::vector<std::string> found;
     std::istringstream lines(output);
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("DRIVER TRANSFER ", 0) == 0)
-            found.push_back(line.substr(line.find(' ', 16) + 1));
+        if (line.rfind("DRIVER TRANSFER ", 0) == 0) {
+            const std::size_t from = line.find(' ', 16) + 1;
+            found.push_back(line.substr(from, line.find(' ', from) - from));
+        }
     }
     return found;
 }
