@@ -4,10 +4,14 @@
 
 #include "client/core/ORV_DownRecord_Store.h"
 #include "client/core/ORV_File_UpDownload_Manage.h"
+#include "client/core/ORV_Received_File.h"
 #include "client/core/ORV_Sql_Connection.h"
 #include "client/core/ORV_Transfer_Meter.h"
 #include "client/core/ORV_UpDown_Data.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QSqlQuery>
 
 #include <gtest/gtest.h>
@@ -198,6 +202,47 @@ TEST(Transfer_Records, SurviveARestartAndDeleteByTransferId)
     records = reloaded.get_records();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records.front().file_name, QStringLiteral("c.bin"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Transfer_Meter, CountsSizesBeyondFourGibibytes)
+{
+    constexpr std::int64_t size = 5LL << 30;
+    std::int64_t now = 0;
+    int percent = -1;
+    ORV_Transfer_Meter meter(size, [&](const QString&, int p) { percent = p; }, [&] { return now; });
+    now = 1000;
+    meter.moved(size / 2, size - size / 2);
+    EXPECT_EQ(percent, 50);
+}
+
+TEST(Received_File, TwoReceptionsInOneFolderNeverShareAFile)
+{
+    Client_Test_Env env;
+    const QString folder = env.make_dir(QStringLiteral("in"));
+    // A user's file that happens to carry a temporary-looking name is no
+    // temporary file of ours.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"));
+    env.make_file(QStringLiteral("in/Temp_") + stamp, "user data");
+    ORV_Received_File first;
+    ORV_Received_File second;
+    ASSERT_TRUE(first.create(folder));
+    ASSERT_TRUE(second.create(folder));
+    EXPECT_NE(first.temporary_path(), second.temporary_path());
+    EXPECT_TRUE(first.write("one", 3));
+    EXPECT_TRUE(second.write("two", 3));
+    EXPECT_TRUE(first.commit(QDir(folder).filePath(QStringLiteral("same.txt")), true));
+    // Without leave to replace, the second finds the name taken and keeps away.
+    EXPECT_FALSE(second.commit(QDir(folder).filePath(QStringLiteral("same.txt")), false));
+    QFile same(QDir(folder).filePath(QStringLiteral("same.txt")));
+    ASSERT_TRUE(same.open(QIODevice::ReadOnly));
+    EXPECT_EQ(same.readAll(), QByteArray("one"));
+    QFile user(QDir(folder).filePath(QStringLiteral("Temp_") + stamp));
+    ASSERT_TRUE(user.open(QIODevice::ReadOnly));
+    EXPECT_EQ(user.readAll(), QByteArray("user data"));
 }
 
 } // namespace
