@@ -174,12 +174,6 @@ int ORV_File_UpDownload_Manage::take_idle(const std::string& peer_uuid)
     return sock;
 }
 
-int ORV_File_UpDownload_Manage::take_connection(const std::string& peer_uuid)
-{
-    const int sock = take_idle(peer_uuid);
-    return sock != 0 ? sock : connect_to_peer(peer_uuid);
-}
-
 bool ORV_File_UpDownload_Manage::return_connection(const std::string& peer_uuid, int sock)
 {
     const std::lock_guard<std::mutex> lock(m_pool_mutex);
@@ -194,11 +188,8 @@ int ORV_File_UpDownload_Manage::connect_to_peer(const std::string& peer_uuid)
         const std::lock_guard<std::mutex> lock(m_seam_mutex);
         connector = m_peer_connector;
     }
-    const int sock = connector ? connector(peer_uuid)
-                               : ORV_Client_To_Server_Observer_Obj::instance().open_peer_connection(peer_uuid);
-    if (sock != 0)
-        log_line("局域网连接成功");
-    return sock;
+    return connector ? connector(peer_uuid)
+                     : ORV_Client_To_Server_Observer_Obj::instance().open_peer_connection(peer_uuid);
 }
 
 bool ORV_File_UpDownload_Manage::send_file(int sock, const ORV_UpDown_Data& job)

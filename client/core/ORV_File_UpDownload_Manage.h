@@ -43,8 +43,8 @@ public:
     // row's save path, type 3 upload of the row's upload path).
     static ORV_UpDown_Data job_from_row(const ORV_FileExplorer_Table_Row_Data& row, int type);
 
-    // An idle connection to the peer, else a new one; 0 when none.
-    int take_connection(const std::string& peer_uuid);
+    // Connections of finished jobs wait in a per-peer idle list for the next
+    // job; a job takes an idle one first and makes a new one only without.
     bool return_connection(const std::string& peer_uuid, int sock);
     int connect_to_peer(const std::string& peer_uuid);
     void remove_active_transfer(const QString& task_key);
@@ -93,6 +93,7 @@ private:
     // Steps 2 to 7 of a job thread, the same for both directions.
     void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step);
     bool claim_active(const QString& key, const std::string& peer_uuid);
+    // The oldest idle connection to the peer, or 0.
     int take_idle(const std::string& peer_uuid);
 
     ORV_File_Exchange exchange();
