@@ -45,18 +45,21 @@ int ORV_Connect_Pool::get_or_connect(const std::string& peer, bool* reused)
 {
     if (reused)
         *reused = false;
-    const Clock::time_point deadline = Clock::now() + m_wait_limit;
     Lock lock(m_mutex);
     // Another request busy with this peer will most likely hand its
     // connection back soon: waiting for it beats a second cascade.
-    m_changed.wait_until(lock, deadline, [&] { return m_idle.count(peer) || !busy_with(peer); });
+    m_changed.wait_until(lock, Clock::now() + m_wait_limit,
+                         [&] { return m_idle.count(peer) || !busy_with(peer); });
     if (const int sock = take_idle(peer)) {
         if (reused)
             *reused = true;
         return sock;
     }
-    lock.unlock();
-    return connect_peer(peer);
+    // Claimed under the same lock as the look-up: two requests that both
+    // found nothing cannot both go on to a cascade.
+    if (!claim(lock, peer, Clock::now() + m_wait_limit))
+        return 0;
+    return cascade(lock, peer);
 }
 
 int ORV_Connect_Pool::connect_peer(const std::string& peer)
@@ -64,6 +67,11 @@ int ORV_Connect_Pool::connect_peer(const std::string& peer)
     Lock lock(m_mutex);
     if (!claim(lock, peer, Clock::now() + m_wait_limit))
         return 0;
+    return cascade(lock, peer);
+}
+
+int ORV_Connect_Pool::cascade(Lock& lock, const std::string& peer)
+{
     lock.unlock();
     const int sock = m_connector(peer);
     lock.lock();

@@ -56,6 +56,8 @@ private:
     // Waits until no cascade runs towards `peer`, then marks one; false at the deadline.
     bool claim(Lock& lock, const std::string& peer, Clock::time_point deadline);
     bool release(const std::string& peer);
+    // Runs the claimed cascade without the lock and leases its socket.
+    int cascade(Lock& lock, const std::string& peer);
 
     const Connector m_connector;
     const std::chrono::milliseconds m_wait_limit;
