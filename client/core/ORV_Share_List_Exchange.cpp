@@ -18,6 +18,9 @@ bool answer_share_list(ORV_Peer_Channel& channel, const M_Pack_Share_Request& re
     ORV_Share_Data_Manage::instance().build_share_rows(entries, read_text_field(request.reserved),
                                                        read_text_field(request.identity),
                                                        read_text_field(request.path), request.is_root != 0);
+    // What a requester would refuse as a whole is cut to what it takes.
+    if (entries.size() > static_cast<std::size_t>(ORV::SHARE_LIST_MAX_ENTRIES))
+        entries.resize(ORV::SHARE_LIST_MAX_ENTRIES);
     const M_Pack_Share_Reply reply = pack_share_reply(new_header(ORV::MSG_SHARE_REPLY), ORV::SHARE_REPLY_ENTRIES,
                                                       static_cast<std::int32_t>(entries.size()));
     if (!channel.send_record(reply))
