@@ -15,6 +15,7 @@
 #include "client/core/ORV_Peer_Service.h"
 #include "client/core/ORV_Share_Data_Manage.h"
 #include "client/core/ORV_Share_List_Exchange.h"
+#include "client/core/ORV_UpDown_Data.h"
 #include "client/core/ShareRequestHandler.h"
 
 #include <gtest/gtest.h>
@@ -130,6 +131,47 @@ TEST_P(Service_Over_Cut_Stream, AnswersInOrderOnlyWhatIsSharedAndClosesAtTheEnd)
 }
 
 INSTANTIATE_TEST_SUITE_P(Read_Sizes, Service_Over_Cut_Stream, testing::Values(1, 7, 1000));
+
+TEST(Peer_Service, ATransferRequestIsServedBeforeTheNextRequestIsRead)
+{
+    Shared_Tree tree;
+    Fake_Library library(7);
+    const auto [client, server] = library.dll.make_pair();
+    const int served = server;
+    std::future<void> service = in_background([served] { ShareRequestHandler(served); });
+    ORV_Peer_Channel channel(&library.dll, client);
+
+    const auto fetch = [&](const std::string& path) {
+        ORV_UpDown_Data job;
+        job.type = ORV::FILE_CODE_DOWNLOAD;
+        job.my_uuid = "a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1";
+        job.peer_uuid = PEER;
+        job.from_path = path;
+        job.to_path = "/downloads";
+        const auto request = job.to_file_request();
+        EXPECT_TRUE(request && channel.send_record(*request));
+        Message_Block block;
+        EXPECT_TRUE(channel.recv_block(block));
+        M_Pack_File_Request answer;
+        return unpack_download_request(answer, block.data(), ORV::BLOCK_SIZE);
+    };
+
+    M_Pack_File_Request answer = fetch(tree.pub + "/a.txt");
+    ASSERT_EQ(answer.code, ORV::FILE_CODE_ANSWER);
+    ASSERT_EQ(answer.size, 3);
+    char data[3] = {};
+    ASSERT_TRUE(channel.recv_bytes(data, 3));
+    EXPECT_EQ(std::string(data, 3), "abc");
+
+    // Outside the share: refused with no data, and the connection goes on.
+    answer = fetch(tree.outside() + "/secret.txt");
+    EXPECT_NE(answer.code, ORV::FILE_CODE_ANSWER);
+    EXPECT_EQ(answer.size, 0);
+    EXPECT_EQ(ask(channel, tree.pub).entries.size(), 2u);
+
+    channel.close();
+    ASSERT_EQ(service.wait_for(10s), std::future_status::ready);
+}
 
 TEST(Peer_Service, ConnectionsBeyondTheBoundAreClosedAtOnce)
 {
