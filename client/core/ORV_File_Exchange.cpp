@@ -39,7 +39,7 @@ public:
     {
         m_channel.set_recv_timeout(ms);
     }
-    ~Exchange_Timeout() { m_channel.set_recv_timeout(-1); }
+    ~Exchange_Timeout() { m_channel.set_recv_timeout(ORV_Peer_Channel::NO_TIMEOUT); }
     Exchange_Timeout(const Exchange_Timeout&) = delete;
     Exchange_Timeout& operator=(const Exchange_Timeout&) = delete;
 
