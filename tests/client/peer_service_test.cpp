@@ -358,3 +358,53 @@ TEST(LAN_Friends, NoticesRelistTheUsersOnlyWhileTheUserListIsShown)
     for (std::future<void>& service : services)
         EXPECT_EQ(service.wait_for(10s), std::future_status::ready);
 }
+
+TEST(Share_List_Reply, OddAnswersAreReadWithoutTrustingThem)
+{
+    Fake_Library library(3);
+    const auto reply_to = [&](const std::vector<Message_Block>& blocks, bool close_after) {
+        const auto [client, server] = library.dll.make_pair();
+        ORV_Peer_Channel peer(&library.dll, server);
+        for (const Message_Block& block : blocks)
+            EXPECT_TRUE(peer.send_block(block));
+        if (close_after)
+            peer.close();
+        ORV_Peer_Channel channel(&library.dll, client);
+        channel.set_recv_timeout(1000);
+        return receive_share_list(channel);
+    };
+    const auto head = [](std::int32_t status, std::int32_t count) {
+        return to_block(pack_share_reply(new_header(ORV::MSG_SHARE_REPLY), status, count));
+    };
+    const Message_Block entry =
+        to_block(*pack_share_entry(new_header(ORV::MSG_SHARE_ITEM), "/pub/a.txt", "2026-12-09 05:00", 1, 3, false));
+
+    ORV_Share_List_Reply reply = reply_to({head(ORV::SHARE_REPLY_REFUSED, 0)}, false);
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_REFUSED);
+    EXPECT_TRUE(reply.in_step);
+
+    // A status nobody defined: nothing listed, and the connection is not reused.
+    reply = reply_to({head(7, 2), entry, entry}, false);
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_DONE);
+    EXPECT_TRUE(reply.entries.empty());
+    EXPECT_FALSE(reply.in_step);
+
+    // Fewer entries than announced: failed, with what did arrive.
+    reply = reply_to({head(ORV::SHARE_REPLY_ENTRIES, 3), entry}, true);
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_FAILED);
+    EXPECT_EQ(paths_of(reply.entries), std::vector<std::string>{"/pub/a.txt"});
+    EXPECT_FALSE(reply.in_step);
+
+    // Counts that cannot be meant are not waited for.
+    for (const std::int32_t count : {-5, ORV::SHARE_LIST_MAX_ENTRIES + 1}) {
+        reply = reply_to({head(ORV::SHARE_REPLY_ENTRIES, count)}, false);
+        EXPECT_EQ(reply.result, ORV::SHARE_LIST_FAILED) << count;
+        EXPECT_TRUE(reply.entries.empty());
+        EXPECT_FALSE(reply.in_step);
+    }
+
+    // Silence: the exchange's time-out ends the wait.
+    reply = reply_to({}, false);
+    EXPECT_FALSE(reply.answered);
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_FAILED);
+}
