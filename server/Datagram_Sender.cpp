@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 
+#include <cstdint>
+
 bool Datagram_Sender::is_sendable(const sockaddr_in& to)
 {
     const std::uint32_t host = ntohl(to.sin_addr.s_addr);
@@ -19,10 +21,5 @@ std::string Datagram_Sender::dotted(const sockaddr_in& address)
 
 bool Datagram_Sender::send_block(const Message_Block& block, const sockaddr_in& to)
 {
-    if (!is_sendable(to) || !m_udp.send_to(block.data(), ORV::BLOCK_SIZE, m_socket, to)) {
-        ++m_failed;
-        return false;
-    }
-    ++m_sent;
-    return true;
+    return is_sendable(to) && m_udp.send_to(block.data(), ORV::BLOCK_SIZE, m_socket, to);
 }

@@ -5,8 +5,6 @@
 
 #include <netinet/in.h>
 
-#include <atomic>
-#include <cstdint>
 #include <string>
 
 // Sends the server's datagrams, all from its port-10001 socket, and only to
@@ -23,12 +21,7 @@ public:
     static bool is_sendable(const sockaddr_in& to);
     static std::string dotted(const sockaddr_in& address);
 
-    std::uint64_t sent() const { return m_sent; }
-    std::uint64_t failed() const { return m_failed; }
-
 private:
     int m_socket;
     Udp_Obj m_udp;
-    std::atomic<std::uint64_t> m_sent{0};
-    std::atomic<std::uint64_t> m_failed{0};
 };

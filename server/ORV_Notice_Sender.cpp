@@ -47,10 +47,8 @@ bool ORV_Notice_Sender::post(const std::shared_ptr<const ORV_Peer_Data>& subject
 {
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_queued >= m_settings.limits.max_queued_notices) {
-            ++m_dropped;
+        if (m_queued >= m_settings.limits.max_queued_notices)
             return false;
-        }
         const std::uint64_t key = destination_key(to);
         auto found = m_destinations.find(key);
         if (found == m_destinations.end()) {
@@ -63,12 +61,6 @@ bool ORV_Notice_Sender::post(const std::shared_ptr<const ORV_Peer_Data>& subject
     }
     m_wake.notify_one();
     return true;
-}
-
-std::size_t ORV_Notice_Sender::queued() const
-{
-    std::lock_guard<std::mutex> guard(m_lock);
-    return m_queued;
 }
 
 void ORV_Notice_Sender::run()

@@ -6,7 +6,6 @@
 
 #include <netinet/in.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -36,9 +35,6 @@ public:
     // Queues the subject's record (type 1 online, 2 offline) for `to`;
     // false, with the notice dropped, when the queue is full.
     bool post(const std::shared_ptr<const ORV_Peer_Data>& subject, bool online, const sockaddr_in& to);
-
-    std::size_t queued() const;
-    std::uint64_t dropped() const { return m_dropped; }
 
 private:
     struct Notice
@@ -73,6 +69,5 @@ private:
     std::deque<std::uint64_t> m_turns;  // destinations with notices waiting, in turn order
     std::size_t m_queued = 0;
     bool m_stop = false;
-    std::atomic<std::uint64_t> m_dropped{0};
     std::thread m_thread;
 };

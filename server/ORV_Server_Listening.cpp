@@ -93,7 +93,7 @@ void ORV_Server_Listening::queue_listen(int sock, int port, const std::string& r
             continue;
         m_trace.write(line);
         if (m_queue->size() >= m_settings.limits.max_queued_jobs) {
-            ++m_dropped_jobs;
+            m_trace.write("消息队列已满,已丢弃");
             continue;
         }
         m_queue->push(job);

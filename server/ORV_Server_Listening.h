@@ -4,8 +4,6 @@
 #include "server/Server_Settings.h"
 #include "server/Stop_Signal.h"
 
-#include <atomic>
-#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -33,8 +31,6 @@ public:
     int heartbeat_port() const { return m_heartbeat_port; }
     int assist_port() const { return m_assist_port; }
 
-    std::uint64_t dropped_jobs() const { return m_dropped_jobs; }
-
 private:
     bool bind_one(int port, int& sock, int& bound_port, std::string* error);
     void queue_listen(int sock, int port, const std::string& received_text);
@@ -53,7 +49,6 @@ private:
     int m_login_port = 0;
     int m_heartbeat_port = 0;
     int m_assist_port = 0;
-    std::atomic<std::uint64_t> m_dropped_jobs{0};
 
     Stop_Signal m_stop;
     std::thread m_login_thread;

@@ -32,18 +32,14 @@ public:
     bool start();
     void stop();
 
-    bool started() const { return m_started; }
     const std::string& error() const { return m_error; }
     const Server_Settings& settings() const { return m_settings; }
 
     // Valid once started.
     ORV_User_Data_Manage& user_table() { return *m_users; }
-    ORV_Notice_Sender& notices() { return *m_notices; }
     ORV_NAT_Server& nat() { return *m_nat; }
     ORV_P2P_Server& matcher() { return *m_matcher; }
     ORV_CSC_Server& relay() { return *m_relay; }
-    ORV_Server_Listening& listening() { return *m_listening; }
-    ORV_Recv_Data_Manage& queue() { return *m_queue; }
 
     // The ports actually bound (the settings' own unless they asked for 0).
     Server_Ports bound_ports() const;

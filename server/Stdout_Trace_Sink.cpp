@@ -19,10 +19,8 @@ void Stdout_Trace_Sink::write(const std::string& line)
 {
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_stop || m_lines.size() >= m_max_backlog) {
-            ++m_dropped;
+        if (m_stop || m_lines.size() >= m_max_backlog)
             return;
-        }
         m_lines.push_back(line);
     }
     m_wake.notify_one();

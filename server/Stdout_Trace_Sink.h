@@ -2,7 +2,6 @@
 
 #include "server/Trace_Sink.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -12,7 +11,7 @@
 
 // Writes the lines to standard output from a thread of its own, so a slow or
 // stalled reader of the output never holds up a service. Lines are written
-// whole; when the backlog is full further lines are dropped and counted.
+// whole; when the backlog is full further lines are dropped.
 // Control bytes from the network are escaped as \xNN.
 class Stdout_Trace_Sink : public Trace_Sink
 {
@@ -25,8 +24,6 @@ public:
     // Writes what is queued and ends the writer thread.
     void stop();
 
-    std::size_t dropped() const { return m_dropped; }
-
     static std::string escape_controls(const std::string& line);
 
 private:
@@ -38,6 +35,5 @@ private:
     std::condition_variable m_wake;
     std::deque<std::string> m_lines;
     bool m_stop = false;
-    std::atomic<std::size_t> m_dropped{0};
     std::thread m_writer;
 };

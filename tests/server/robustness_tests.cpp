@@ -2,6 +2,7 @@
 
 #include "tests/server/Server_Test_Support.h"
 
+#include "server/Datagram_Sender.h"
 #include "server/ORV_CSC_Server.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Stdout_Trace_Sink.h"
@@ -98,6 +99,18 @@ TEST(ServerRobustness, GarbageOnTheRelayPortIsClosed)
     }
     EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
+}
+
+TEST(ServerRobustness, NothingIsSentToAnAddressNoDatagramCouldComeFrom)
+{
+    EXPECT_TRUE(Datagram_Sender::is_sendable(loopback("127.0.0.2", 4000)));
+    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("0.0.0.0", 4000)));
+    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("255.255.255.255", 4000)));
+    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("224.0.0.1", 4000)));
+    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("127.0.0.2", 0)));
+    sockaddr_in no_family = loopback("127.0.0.2", 4000);
+    no_family.sin_family = 0;
+    EXPECT_FALSE(Datagram_Sender::is_sendable(no_family));
 }
 
 TEST(ServerRobustness, ConsoleLinesEscapeControlBytes)
