@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -251,4 +253,23 @@ TEST(ServerNat, EntriesExpireAfterTheirLifetime)
     nat.expire_once();
     EXPECT_EQ(nat.size(), 0u);
     EXPECT_FALSE(nat.check_address(ID_A, first));
+}
+
+TEST(ServerLogin, ALoginStormPostsOneRefreshUntilTheWindowTakesIt)
+{
+    Test_Server server;
+    ORV_User_Data_Manage& users = server.services.user_table();
+    std::atomic<int> refreshes{0};
+    QObject::connect(&users, &ORV_User_Data_Manage::signal_refresh_friend, &users, [&] { ++refreshes; },
+                     Qt::DirectConnection);
+    std::vector<std::unique_ptr<Fake_Client>> clients;
+    for (int i = 0; i < 20; ++i) {
+        clients.push_back(std::make_unique<Fake_Client>("u" + std::to_string(i), "127.0.1." + std::to_string(i + 2)));
+        clients.back()->login(server);
+    }
+    ASSERT_TRUE(eventually([&] { return users.online_count() == 20; }));
+    EXPECT_EQ(refreshes, 1);
+    users.acknowledge_refresh();
+    clients.front()->login(server);
+    EXPECT_TRUE(eventually([&] { return refreshes == 2; }));
 }
