@@ -310,7 +310,7 @@ int ORV_Client_To_Server_Observer_Obj::exchange(const std::string& peer, const s
         bool reused = false;
         ORV_Peer_Channel channel(net_dll(), pool.get_or_connect(peer, &reused));
         const int sock = channel.socket();
-        channel.set_recv_timeout(ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS);
+        channel.set_recv_timeout(m_exchange_timeout_ms);
         if (!channel.send_block(block)) {
             // A connection that broke since its last use: once more on a new one.
             if (sock != 0) {
@@ -336,6 +336,11 @@ int ORV_Client_To_Server_Observer_Obj::exchange(const std::string& peer, const s
         return reply.result;
     }
     return ORV::SHARE_LIST_FAILED;
+}
+
+void ORV_Client_To_Server_Observer_Obj::set_exchange_timeout(int ms)
+{
+    m_exchange_timeout_ms = ms;
 }
 
 void ORV_Client_To_Server_Observer_Obj::slot_share_home_page(int result)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/ORV_Browse_Observer_Obj.h"
+#include "client/core/ORV_Peer_Channel.h"
 #include "foundation/ORV_Peer_Data.h"
 #include "foundation/Peer_Records.h"
 
@@ -60,6 +61,9 @@ public:
     // _REFUSED. The rows become what was received.
     int request_share_list(const std::string& peer, const std::string& path);
 
+    // How long a share-list exchange waits for each answer block (tests).
+    void set_exchange_timeout(int ms);
+
 signals:
     void signal_share_home_page(int result);
 
@@ -92,4 +96,5 @@ private:
     std::list<Location> m_locations;
 
     std::atomic<unsigned> m_generation{0};
+    std::atomic<int> m_exchange_timeout_ms{ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS};
 };

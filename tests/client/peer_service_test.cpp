@@ -408,3 +408,42 @@ TEST(Share_List_Reply, OddAnswersAreReadWithoutTrustingThem)
     EXPECT_FALSE(reply.answered);
     EXPECT_EQ(reply.result, ORV::SHARE_LIST_FAILED);
 }
+
+TEST(Share_List_Request, AnIdleConnectionThatFellSilentIsReplacedOnce)
+{
+    Shared_Tree tree;
+    Fake_Library library(1000);
+    library.dll.add_peer(PEER);
+    std::mutex services_mutex;
+    std::vector<std::pair<int, std::future<void>>> services;
+    library.dll.set_accept([&](int far_end) {
+        const std::lock_guard<std::mutex> lock(services_mutex);
+        if (!services.empty()) {
+            services.emplace_back(far_end, in_background([far_end] { ShareRequestHandler(far_end); }));
+            return;
+        }
+        // The first peer answers once, then takes requests and never answers.
+        services.emplace_back(far_end, in_background([far_end, &library] {
+            ORV_Peer_Channel channel(&library.dll, far_end);
+            Message_Block block;
+            M_Pack_Share_Request request;
+            if (channel.recv_block(block))
+                answer_share_list(channel, unpack_share_request(request, block.data(), ORV::BLOCK_SIZE));
+            while (channel.recv_block(block)) {
+            }
+        }));
+    });
+    ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
+    ASSERT_EQ(link.request_share_list(PEER, ""), ORV::SHARE_LIST_DONE);
+    const int silent = library.dll.last_connection().first;
+    link.set_exchange_timeout(300);
+    EXPECT_EQ(link.request_share_list(PEER, tree.pub), ORV::SHARE_LIST_DONE);
+    EXPECT_EQ(link.take_rows().size(), 2);
+    EXPECT_EQ(library.dll.connects(), 2);
+    EXPECT_TRUE(library.dll.is_closed(silent));
+
+    for (auto& service : services) {
+        library.dll.close(&service.first);
+        EXPECT_EQ(service.second.wait_for(10s), std::future_status::ready);
+    }
+}
