@@ -6,6 +6,8 @@
 #include "server/Trace_Sink.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <arpa/inet.h>
@@ -115,6 +117,19 @@ std::string ORV_User_Data_Manage::count_login(const ORV_Peer_Data& user)
     return log_text;
 }
 
+// Every new identity adds a line, so a flood of made-up ones would fill the
+// disk: past its size bound the log is moved aside to "login.txt.1".
+void ORV_User_Data_Manage::write_login_line(const std::string& text) const
+{
+    const QString log_name = QStringLiteral("login.txt");
+    if (QFileInfo(log_name).size() >= m_settings.limits.max_login_log_bytes) {
+        const QString old_name = QStringLiteral("login.txt.1");
+        QFile::remove(old_name);
+        QFile::rename(log_name, old_name);
+    }
+    write_login_log(0, QString::fromStdString(text));
+}
+
 bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
 {
     std::vector<Shared_Peer> others;
@@ -133,7 +148,7 @@ bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
         log_text = count_login(user);
     }
     if (!log_text.empty())
-        write_login_log(0, QString::fromStdString(log_text));
+        write_login_line(log_text);
     notify_refresh();
 
     for (const Shared_Peer& other : others) {

@@ -94,6 +94,7 @@ private:
     void offline_check_loop();
     void notify_refresh();
     std::string count_login(const ORV_Peer_Data& user);
+    void write_login_line(const std::string& text) const;
     bool paired(const ORV_Peer_Data& a, const ORV_Peer_Data& b) const;
     void announce_offline(const Shared_Peer& user, const std::vector<Shared_Peer>& others);
     std::vector<Shared_Peer> others_locked() const;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 
 // Ports, periods and bounds of the server. The defaults are the production
 // values; tests give ports 0 (any free port) and shorter periods.
@@ -42,6 +43,7 @@ struct Server_Limits
     std::size_t max_relay_entries = 1000;     // further relay requests are refused
     std::size_t max_relay_connections = 2000; // further relay connections are closed at once
     std::size_t max_queued_notices = 1000000; // further notices are dropped until it drains
+    std::int64_t max_login_log_bytes = 10 * 1024 * 1024; // then "login.txt" becomes "login.txt.1"
     // Pacing of the notices to one destination: a burst, then a steady rate.
     std::size_t notice_burst = 32;
     std::size_t notices_per_second = 4000;

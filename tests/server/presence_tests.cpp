@@ -126,6 +126,23 @@ TEST(ServerLogin, RepeatedLoginIsCountedOncePerSecond)
     EXPECT_NE(read_login_log().find(ID_A + "--127.0.0.2--重复登录"), std::string::npos);
 }
 
+TEST(ServerLogin, TheLoginLogIsMovedAsideAtItsSizeBound)
+{
+    Server_Settings settings = test_settings();
+    settings.limits.max_login_log_bytes = 400;
+    Test_Server server(settings);
+    std::vector<std::unique_ptr<Fake_Client>> clients;
+    for (int i = 0; i < 8; ++i) {
+        clients.push_back(std::make_unique<Fake_Client>(std::string(32, static_cast<char>('a' + i)),
+                                                        "127.0.2." + std::to_string(i + 2)));
+        log_in(*clients.back(), server);
+    }
+    std::ifstream old_log("login.txt.1");
+    EXPECT_TRUE(old_log.good());
+    EXPECT_LT(read_login_log().size(), 400u + 200u);
+    EXPECT_NE(read_login_log().find(std::string(32, 'h')), std::string::npos);
+}
+
 TEST(ServerHeartbeat, ServerSendsEachUserItsOwnHeartbeat)
 {
     Server_Settings settings = test_settings();
