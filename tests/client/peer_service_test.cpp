@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -37,6 +38,45 @@ struct Fake_Library
     explicit Fake_Library(int max_read) : dll(max_read) { set_net_dll(&dll); }
     ~Fake_Library() { set_net_dll(nullptr); }
     Fake_Net_Dll dll;
+};
+
+// The far ends of the connections the fake library makes, each served on a
+// thread of its own (by the request service unless told otherwise) until
+// its connection closes.
+class Far_Services
+{
+public:
+    using Body = std::function<void(int far_end)>;
+
+    explicit Far_Services(Fake_Net_Dll& dll, Body first = Body())
+        : m_dll(dll)
+        , m_first(std::move(first))
+    {
+        m_dll.set_accept([this](int far_end) { start(far_end); });
+    }
+
+    // Closes every connection and waits for its service to end.
+    ~Far_Services()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto& service : m_services) {
+            m_dll.close(&service.first);
+            EXPECT_EQ(service.second.wait_for(10s), std::future_status::ready);
+        }
+    }
+
+private:
+    void start(int far_end)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const Body body = m_services.empty() && m_first ? m_first : Body(&ShareRequestHandler);
+        m_services.emplace_back(far_end, in_background([body, far_end] { body(far_end); }));
+    }
+
+    Fake_Net_Dll& m_dll;
+    const Body m_first;
+    std::mutex m_mutex;
+    std::vector<std::pair<int, std::future<void>>> m_services;
 };
 
 // pub/ shared with grade A for everyone, holding a.txt, sub/ and a link
@@ -230,12 +270,7 @@ TEST(Share_List_Request, PooledConnectionIsLeasedToOneRequestAtATimeAndRenewedWh
     Shared_Tree tree;
     Fake_Library library(7);
     library.dll.add_peer(PEER);
-    std::mutex services_mutex;
-    std::vector<std::pair<int, std::future<void>>> services;
-    library.dll.set_accept([&](int far_end) {
-        const std::lock_guard<std::mutex> lock(services_mutex);
-        services.emplace_back(far_end, in_background([far_end] { ShareRequestHandler(far_end); }));
-    });
+    Far_Services services(library.dll);
     ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
 
     ASSERT_EQ(link.request_share_list(PEER, ""), ORV::SHARE_LIST_DONE);
@@ -279,12 +314,6 @@ TEST(Share_List_Request, PooledConnectionIsLeasedToOneRequestAtATimeAndRenewedWh
     // Nobody of that name online: failed, and nothing is shown.
     EXPECT_EQ(link.request_share_list("ffffffffffffffffffffffffffffffff", ""), ORV::SHARE_LIST_FAILED);
     EXPECT_TRUE(link.take_rows().isEmpty());
-
-    // The services end with their connections.
-    for (auto& service : services) {
-        library.dll.close(&service.first);
-        EXPECT_EQ(service.second.wait_for(10s), std::future_status::ready);
-    }
 }
 
 TEST(Server_Link, FirstStartStoresTheDefaultServerAndStartsTheLibraryWithIt)
@@ -321,9 +350,7 @@ TEST(LAN_Friends, NoticesRelistTheUsersOnlyWhileTheUserListIsShown)
     Shared_Tree tree;
     Fake_Library library(1000);
     library.dll.add_peer(PEER);
-    std::vector<std::future<void>> services;
-    library.dll.set_accept(
-        [&](int far_end) { services.push_back(in_background([far_end] { ShareRequestHandler(far_end); })); });
+    Far_Services services(library.dll);
     ORV_LAN_Friend_Interface* controller = ORV_LAN_Friend_Interface::instance();
     ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
     controller->setup();
@@ -352,11 +379,6 @@ TEST(LAN_Friends, NoticesRelistTheUsersOnlyWhileTheUserListIsShown)
     controller->slot_back_page();
     ASSERT_TRUE(process_events_until([&] { return link.is_at_home() && link.take_rows().size() == 3; }));
     EXPECT_EQ(results, 1);
-
-    int far_end = library.dll.last_connection().second;
-    library.dll.close(&far_end);
-    for (std::future<void>& service : services)
-        EXPECT_EQ(service.wait_for(10s), std::future_status::ready);
 }
 
 TEST(Share_List_Reply, OddAnswersAreReadWithoutTrustingThem)
@@ -414,24 +436,15 @@ TEST(Share_List_Request, AnIdleConnectionThatFellSilentIsReplacedOnce)
     Shared_Tree tree;
     Fake_Library library(1000);
     library.dll.add_peer(PEER);
-    std::mutex services_mutex;
-    std::vector<std::pair<int, std::future<void>>> services;
-    library.dll.set_accept([&](int far_end) {
-        const std::lock_guard<std::mutex> lock(services_mutex);
-        if (!services.empty()) {
-            services.emplace_back(far_end, in_background([far_end] { ShareRequestHandler(far_end); }));
-            return;
+    // The first peer answers once, then takes requests and never answers.
+    Far_Services services(library.dll, [&library](int far_end) {
+        ORV_Peer_Channel channel(&library.dll, far_end);
+        Message_Block block;
+        M_Pack_Share_Request request;
+        if (channel.recv_block(block))
+            answer_share_list(channel, unpack_share_request(request, block.data(), ORV::BLOCK_SIZE));
+        while (channel.recv_block(block)) {
         }
-        // The first peer answers once, then takes requests and never answers.
-        services.emplace_back(far_end, in_background([far_end, &library] {
-            ORV_Peer_Channel channel(&library.dll, far_end);
-            Message_Block block;
-            M_Pack_Share_Request request;
-            if (channel.recv_block(block))
-                answer_share_list(channel, unpack_share_request(request, block.data(), ORV::BLOCK_SIZE));
-            while (channel.recv_block(block)) {
-            }
-        }));
     });
     ORV_Client_To_Server_Observer_Obj& link = ORV_Client_To_Server_Observer_Obj::instance();
     ASSERT_EQ(link.request_share_list(PEER, ""), ORV::SHARE_LIST_DONE);
@@ -441,9 +454,4 @@ TEST(Share_List_Request, AnIdleConnectionThatFellSilentIsReplacedOnce)
     EXPECT_EQ(link.take_rows().size(), 2);
     EXPECT_EQ(library.dll.connects(), 2);
     EXPECT_TRUE(library.dll.is_closed(silent));
-
-    for (auto& service : services) {
-        library.dll.close(&service.first);
-        EXPECT_EQ(service.second.wait_for(10s), std::future_status::ready);
-    }
 }
