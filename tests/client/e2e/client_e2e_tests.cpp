@@ -392,3 +392,34 @@ TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
     EXPECT_EQ(read_bytes(in / "slow.bin"), "older");
     EXPECT_FALSE(has_temporary_file(in));
 }
+
+TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
+{
+    const fs::path share = root / "b-files" / "share";
+    fs::create_directories(share);
+    write_file(share / "one.txt", 1);
+    Netns_Process& b = start_client("b", {share.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "list " << id_b << " " << share.string() << "\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+
+    // B dies and comes back as the same user: the connection A keeps for it
+    // leads nowhere now.
+    b.kill();
+    write_file(share / "two.txt", 2);
+    Netns_Process& again = start_client("b", {share.string() + ":1"}, root / "b-commands-2");
+    ASSERT_TRUE(again.wait_for("DRIVER READY id=" + id_b, 30s)) << again.output();
+    std::ofstream(commands, std::ios::app) << "list " << id_b << " " << share.string() << "\nquit\n";
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 180s)) << a.output() << "\n---- B ----\n" << again.output();
+
+    const std::vector<Listing> seen = listings(a.output());
+    ASSERT_EQ(seen.size(), 2u) << a.output();
+    EXPECT_EQ(seen[0].paths(), std::vector<std::string>{(share / "one.txt").string()});
+    EXPECT_EQ(seen[1].result, "1") << a.output();
+    EXPECT_EQ(seen[1].paths(), (std::vector<std::string>{(share / "one.txt").string(), (share / "two.txt").string()}));
+}
