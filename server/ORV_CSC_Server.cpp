@@ -153,9 +153,8 @@ void ORV_CSC_Server::connection_ended(int sock)
 bool ORV_CSC_Server::receive_verification(int sock, char* block)
 {
     // A connection that never sends its first block is closed after the time-out.
-    const bool received = Udt_Block_Obj::set_receive_timeout(sock, milliseconds_of(m_settings.timings.relay_verification_timeout))
-        && m_udt.recv_exact(sock, block, ORV::BLOCK_SIZE);
-    return received && Udt_Block_Obj::set_receive_timeout(sock, -1);
+    return m_udt.recv_exact_within(sock, block, ORV::BLOCK_SIZE,
+                                   milliseconds_of(m_settings.timings.relay_verification_timeout));
 }
 
 void ORV_CSC_Server::relay_connection(int sock)

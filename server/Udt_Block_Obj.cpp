@@ -5,6 +5,7 @@
 #include <udt.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 bool Udt_Block_Obj::send_msg(int sock, const char* data, int length)
@@ -40,16 +41,23 @@ bool Udt_Block_Obj::recv_msg(int sock, char* buffer, int length, int* count)
     return true;
 }
 
-bool Udt_Block_Obj::recv_exact(int sock, char* buffer, int length)
+bool Udt_Block_Obj::recv_exact_within(int sock, char* buffer, int length, int milliseconds)
 {
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + std::chrono::milliseconds(milliseconds);
     int received = 0;
     while (received < length) {
+        // A peer trickling bytes gets no more time than one that sends nothing.
+        const int left = static_cast<int>(duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now()).count());
+        if (left <= 0 || UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &left, sizeof left) == UDT::ERROR)
+            return false;
         const int got = UDT::recv(sock, buffer + received, length - received, 0);
         if (got == UDT::ERROR || got <= 0)
             return false;
         received += got;
     }
-    return true;
+    const int forever = -1;
+    return UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &forever, sizeof forever) != UDT::ERROR;
 }
 
 bool Udt_Block_Obj::close_socket(int* sock)
@@ -61,7 +69,3 @@ bool Udt_Block_Obj::close_socket(int* sock)
     return true;
 }
 
-bool Udt_Block_Obj::set_receive_timeout(int sock, int milliseconds)
-{
-    return UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &milliseconds, sizeof milliseconds) != UDT::ERROR;
-}

@@ -12,12 +12,10 @@ public:
     // `count` gets the number received. False when a receive fails.
     bool recv_msg(int sock, char* buffer, int length, int* count);
 
-    // Receives exactly `length` bytes, however the stream was cut.
-    bool recv_exact(int sock, char* buffer, int length);
+    // Receives exactly `length` bytes, however the stream was cut, within
+    // `milliseconds` in all; afterwards receives on `sock` wait without limit.
+    bool recv_exact_within(int sock, char* buffer, int length, int milliseconds);
 
     // Sets the variable to 0, then closes what it held (nothing for 0).
     bool close_socket(int* sock);
-
-    // Lets receives on `sock` fail after `milliseconds`; -1 waits forever.
-    static bool set_receive_timeout(int sock, int milliseconds);
 };

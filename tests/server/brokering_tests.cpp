@@ -13,6 +13,7 @@
 
 #include <cstring>
 #include <numeric>
+#include <thread>
 
 namespace {
 
@@ -282,4 +283,12 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
     EXPECT_TRUE(half.closed_by_server(15000));
     EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_GE(server.trace.count("开始接收验证包失败"), 2);
+
+    // Trickling bytes buys no time: the whole block is due within the time-out.
+    Udt_Test_Client trickler("127.0.0.7", server.ports.relay);
+    for (int i = 0; i < 8; ++i) {
+        trickler.send_all("x", 1);
+        std::this_thread::sleep_for(300ms);
+    }
+    EXPECT_GE(server.trace.count("开始接收验证包失败"), 3);
 }
