@@ -98,3 +98,13 @@ bool DllClass::set_recv_timeout(int sock, int ms)
     DLL_Socket_Con::instance();
     return Udt_Link::set_recv_timeout(sock, ms);
 }
+
+bool DllClass::abort(int* sock)
+{
+    if (sock && *sock != 0) {
+        DLL_Socket_Con::instance();
+        const linger none{0, 0};
+        UDT::setsockopt(*sock, 0, UDT_LINGER, &none, sizeof(none));
+    }
+    return close(sock);
+}

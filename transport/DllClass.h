@@ -20,4 +20,5 @@ public:
     bool close(int* sock) override;
     std::map<std::string, ORV_Peer_Data> get_peers() override;
     bool set_recv_timeout(int sock, int ms) override;
+    bool abort(int* sock) override;
 };
