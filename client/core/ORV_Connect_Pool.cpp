@@ -129,7 +129,7 @@ bool ORV_Connect_Pool::drop(int sock)
     }
     m_changed.notify_all();
     if (sock != 0)
-        net_dll()->close(&sock);
+        net_dll()->abort(&sock);
     return known;
 }
 

@@ -40,8 +40,9 @@ public:
     // Checks in a connection whose exchange ended in step.
     void give_back(const std::string& peer, int sock);
 
-    // Closes a connection (through the library) and forgets it; true when
-    // the pool knew it.
+    // Closes a connection that failed or fell out of step (through the
+    // library, without waiting for what it still had to send) and forgets
+    // it; true when the pool knew it.
     bool drop(int sock);
 
     // Idle connections to `peer`.

@@ -52,3 +52,10 @@ void ORV_Peer_Channel::close()
         m_dll->close(&m_sock);
     m_sock = 0;
 }
+
+void ORV_Peer_Channel::abort()
+{
+    if (m_sock != 0)
+        m_dll->abort(&m_sock);
+    m_sock = 0;
+}

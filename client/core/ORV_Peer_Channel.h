@@ -40,6 +40,9 @@ public:
 
     // Closes the socket through the library; the channel then holds none.
     void close();
+    // The same for a connection that failed: what it still had to send is
+    // dropped rather than waited for.
+    void abort();
 
 private:
     IDllClass* m_dll;

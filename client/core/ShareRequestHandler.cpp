@@ -53,7 +53,8 @@ void ShareRequestHandler(int sock)
 {
     log_line("这是客户端哦");
     ORV_Peer_Channel channel(net_dll(), sock);
-    for (;;) {
+    bool in_step = true;
+    while (in_step) {
         // Between requests the connection may rest as long as the peer keeps it.
         channel.set_recv_timeout(ORV_Peer_Channel::NO_TIMEOUT);
         Message_Block block;
@@ -63,8 +64,10 @@ void ShareRequestHandler(int sock)
             break;
         }
         log_line("socket_接受到一次共享请求");
-        if (!serve_request(channel, block))
-            break;
+        in_step = serve_request(channel, block);
     }
-    channel.close();
+    if (in_step)
+        channel.close();
+    else
+        channel.abort();
 }

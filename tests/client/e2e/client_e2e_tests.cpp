@@ -414,8 +414,12 @@ TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
     write_file(share / "two.txt", 2);
     Netns_Process& again = start_client("b", {share.string() + ":1"}, root / "b-commands-2");
     ASSERT_TRUE(again.wait_for("DRIVER READY id=" + id_b, 30s)) << again.output();
+    const auto asked = std::chrono::steady_clock::now();
     std::ofstream(commands, std::ios::app) << "list " << id_b << " " << share.string() << "\nquit\n";
     ASSERT_TRUE(a.wait_for("DRIVER BYE", 180s)) << a.output() << "\n---- B ----\n" << again.output();
+    // One exchange time-out for the dead connection, and closing it does not
+    // wait for the link to be found broken.
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 45s);
 
     const std::vector<Listing> seen = listings(a.output());
     ASSERT_EQ(seen.size(), 2u) << a.output();
