@@ -59,6 +59,11 @@ bool ORV_CSC_Server::start(std::string* error)
     // Never share another UDT socket's port: a second server must fail here.
     const bool reuse = false;
     UDT::setsockopt(m_listener, 0, UDT_REUSEADDR, &reuse, sizeof reuse);
+    // Accepted connections inherit these: they bound what a pair whose
+    // receiver stalls can hold in the server.
+    const int buffer = static_cast<int>(m_settings.limits.relay_buffer_bytes);
+    UDT::setsockopt(m_listener, 0, UDT_SNDBUF, &buffer, sizeof buffer);
+    UDT::setsockopt(m_listener, 0, UDT_RCVBUF, &buffer, sizeof buffer);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);

@@ -42,6 +42,7 @@ struct Server_Limits
     std::size_t max_remembered_p2p = 10000;   // the oldest forwarded step 1 is forgotten
     std::size_t max_relay_entries = 1000;     // further relay requests are refused
     std::size_t max_relay_connections = 2000; // further relay connections are closed at once
+    std::size_t relay_buffer_bytes = 8 * 1024 * 1024; // UDT send and receive buffer of each relay connection
     std::size_t max_queued_notices = 1000000; // further notices are dropped until it drains
     std::int64_t max_login_log_bytes = 10 * 1024 * 1024; // then "login.txt" becomes "login.txt.1"
     // Pacing of the notices to one destination: a burst, then a steady rate.
