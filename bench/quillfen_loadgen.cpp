@@ -6,28 +6,19 @@
 //                    [--settle-s S] [--steady-s S] [--rcvbuf BYTES]
 //                    [--server PATH | --attach PID]
 //
-// By default it starts Quillfen_NetServer_console from its own folder (output
-// discarded, offscreen platform, in a temporary folder for "login.txt") on
-// the production ports, inside a network namespace of its own when it may
-// make one (so nothing else on the host can hold those ports); --attach
-// measures a server already running on this host's loopback.
+// By default it starts Quillfen_NetServer_console (see Bench_Server);
+// --attach measures a server already running on this host's loopback.
 // The server introduces only users behind the same outside address (its
 // default), so each user expects K - 1 introductions plus its own record.
 
+#include "bench/Bench_Server.h"
 #include "foundation/M_Pack_Head.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <net/if.h>
-#include <sched.h>
-#include <signal.h>
 #include <sys/epoll.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -112,15 +103,6 @@ Options parse(int argc, char** argv)
     return options;
 }
 
-sockaddr_in address_of(const std::string& ip, int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    inet_pton(AF_INET, ip.c_str(), &address.sin_addr);
-    return address;
-}
-
 // Group g gets 127.0.(g / 250).(g % 250 + 2): 127.0.0.1 stays the server's.
 std::string group_ip(int group)
 {
@@ -130,58 +112,12 @@ std::string group_ip(int group)
 int bound_socket(const std::string& ip, int rcvbuf)
 {
     const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = address_of(ip, 0);
+    const sockaddr_in local = loopback_address(ip, 0);
     if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         fail("cannot bind a socket on " + ip + ": " + std::strerror(errno));
     if (rcvbuf > 0)
         ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
     return sock;
-}
-
-void send_block(int sock, const Message_Block& block, int port)
-{
-    const sockaddr_in server = address_of("127.0.0.1", port);
-    ::sendto(sock, block.data(), block.size(), 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
-}
-
-Message_Block login_block(const std::string& identity, const std::string& ip)
-{
-    const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "LOADGEN", "00:00:00:00:00:00",
-                                          ip, "");
-    return to_block(record.value());
-}
-
-struct Process_Sample
-{
-    double cpu_seconds = 0;
-    long peak_rss_kb = 0;
-    int threads = 0;
-};
-
-Process_Sample sample(pid_t pid)
-{
-    Process_Sample result;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    if (close != std::string::npos) {
-        std::istringstream fields(text.substr(close + 2));
-        std::vector<std::string> values;
-        for (std::string field; fields >> field;)
-            values.push_back(field);
-        // Fields after the name start at 3 (state); utime is 14, stime 15, threads 20.
-        if (values.size() > 17) {
-            const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
-            result.cpu_seconds = (std::stod(values[11]) + std::stod(values[12])) / ticks;
-            result.threads = std::stoi(values[17]);
-        }
-    }
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            result.peak_rss_kb = std::stol(line.substr(6));
-    }
-    return result;
 }
 
 long udp_receive_buffer_errors()
@@ -206,64 +142,6 @@ long udp_receive_buffer_errors()
             return std::stol(number);
     }
     return 0;
-}
-
-std::string own_folder()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
-
-// A fresh network namespace with its loopback up, when allowed.
-void enter_private_network()
-{
-    if (::unshare(CLONE_NEWNET) != 0)
-        return;
-    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
-        request.ifr_flags |= IFF_UP;
-        ::ioctl(sock, SIOCSIFFLAGS, &request);
-    }
-    ::close(sock);
-}
-
-pid_t start_server(const std::string& path, std::string* folder)
-{
-    *folder = (std::filesystem::temp_directory_path() / "quillfen_loadgen_XXXXXX").string();
-    if (!::mkdtemp(folder->data()))
-        fail("cannot make a temporary folder");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int null_device = ::open("/dev/null", O_WRONLY);
-        ::dup2(null_device, STDOUT_FILENO);
-        if (::chdir(folder->c_str()) != 0)
-            ::_exit(126);
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-        ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    return pid;
-}
-
-// Logs a probe user in from an address no fake user has, until it is answered.
-bool wait_until_serving(std::chrono::seconds patience)
-{
-    const std::string ip = "127.0.255.254";
-    const std::string identity = new_guid_string();
-    const int sock = bound_socket(ip, 0);
-    const auto deadline = Clock::now() + patience;
-    bool served = false;
-    while (!served && Clock::now() < deadline) {
-        send_block(sock, login_block(identity, ip), LOGIN_PORT);
-        std::this_thread::sleep_for(200ms);
-        Message_Block block{};
-        while (::recv(sock, block.data(), block.size(), 0) > 0)
-            served = true;
-    }
-    ::close(sock);
-    return served;
 }
 
 class Load_Run
@@ -296,15 +174,15 @@ public:
 
     void run(pid_t server)
     {
-        const Process_Sample before = sample(server);
+        const Process_Sample before = sample_process(server);
         const long drops_before = udp_receive_buffer_errors();
         m_receiver = std::thread([this] { receive_loop(); });
 
         const auto start = Clock::now();
         for (User& user : m_users) {
-            const Message_Block block = login_block(user.identity, user.ip);
-            send_block(user.login_socket, block, ASSIST_PORT);
-            send_block(user.login_socket, block, LOGIN_PORT);
+            const Message_Block block = bench_login_block(user.identity, user.ip);
+            send_block_to_server(user.login_socket, block, ASSIST_PORT);
+            send_block_to_server(user.login_socket, block, LOGIN_PORT);
             m_sent += 2;
         }
         Process_Sample peak = before;
@@ -314,24 +192,24 @@ public:
         while (Clock::now() < settle_deadline && settled == Clock::time_point{}) {
             next_beat = beat_if_due(next_beat);
             std::this_thread::sleep_for(50ms);
-            track(peak, sample(server));
+            track(peak, sample_process(server));
             if (complete_count() == m_options.users)
                 settled = Clock::now();
         }
         const auto storm_end = Clock::now();
         const std::uint64_t storm_in = m_sent.load();
         const std::uint64_t storm_out = m_received.load();
-        const Process_Sample after_storm = sample(server);
+        const Process_Sample after_storm = sample_process(server);
 
         const auto steady_end = storm_end + std::chrono::seconds(m_options.steady_s);
         while (Clock::now() < steady_end) {
             next_beat = beat_if_due(next_beat);
             std::this_thread::sleep_for(50ms);
-            track(peak, sample(server));
+            track(peak, sample_process(server));
         }
         m_stop = true;
         m_receiver.join();
-        const Process_Sample after = sample(server);
+        const Process_Sample after = sample_process(server);
         report(start, settled, storm_end, storm_in, storm_out, before, after_storm, after, peak,
                udp_receive_buffer_errors() - drops_before);
     }
@@ -349,7 +227,7 @@ private:
             return due;
         for (const User& user : m_users) {
             const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
-            send_block(user.heartbeat_socket, to_block(record.value()), HEARTBEAT_PORT);
+            send_block_to_server(user.heartbeat_socket, to_block(record.value()), HEARTBEAT_PORT);
             ++m_sent;
         }
         return due + std::chrono::milliseconds(m_options.heartbeat_ms);
@@ -482,25 +360,13 @@ int main(int argc, char** argv)
     files.rlim_cur = std::min<rlim_t>(files.rlim_max, static_cast<rlim_t>(options.users) * 2 + 256);
     ::setrlimit(RLIMIT_NOFILE, &files);
 
-    pid_t server = options.attach;
-    std::string folder;
-    if (!server) {
-        const std::string path = options.server_path.empty() ? own_folder() + "/Quillfen_NetServer_console"
-                                                             : options.server_path;
-        enter_private_network();
-        server = start_server(path, &folder);
-    }
-    if (!wait_until_serving(30s))
-        fail("the server does not answer on 127.0.0.1:10001");
-
-    Load_Run run(options);
-    run.prepare();
-    run.run(server);
-
-    if (!options.attach) {
-        ::kill(server, SIGTERM);
-        ::waitpid(server, nullptr, 0);
-        std::filesystem::remove_all(folder);
+    try {
+        const Bench_Server server(options.server_path, options.attach);
+        Load_Run run(options);
+        run.prepare();
+        run.run(server.pid());
+    } catch (const std::exception& error) {
+        fail(error.what());
     }
     return 0;
 }

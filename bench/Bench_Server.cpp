@@ -1,0 +1,165 @@
+#include "bench/Bench_Server.h"
+
+#include "foundation/M_Pack_Head.h"
+#include "foundation/Server_Records.h"
+#include "foundation/platform/Guid.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <net/if.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int LOGIN_PORT = 10001;
+
+// A fresh network namespace with its loopback up, when allowed.
+void enter_private_network()
+{
+    if (::unshare(CLONE_NEWNET) != 0)
+        return;
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
+        request.ifr_flags |= IFF_UP;
+        ::ioctl(sock, SIOCSIFFLAGS, &request);
+    }
+    ::close(sock);
+}
+
+std::string own_folder()
+{
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+}
+
+long status_field(pid_t pid, const std::string& name)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(name + ":", 0) == 0)
+            return std::stol(line.substr(name.size() + 1));
+    }
+    return 0;
+}
+
+} // namespace
+
+Process_Sample sample_process(pid_t pid)
+{
+    Process_Sample result;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto name_end = text.rfind(')');
+    if (name_end != std::string::npos) {
+        std::istringstream fields(text.substr(name_end + 2));
+        std::vector<std::string> values;
+        for (std::string field; fields >> field;)
+            values.push_back(field);
+        // values[0] is field 3 (state): utime is field 14, stime 15, threads 20.
+        if (values.size() > 17) {
+            const double ticks = static_cast<double>(::sysconf(_SC_CLK_TCK));
+            result.cpu_seconds = (std::stod(values[11]) + std::stod(values[12])) / ticks;
+            result.threads = std::stoi(values[17]);
+        }
+    }
+    result.rss_kb = status_field(pid, "VmRSS");
+    result.peak_rss_kb = status_field(pid, "VmHWM");
+    return result;
+}
+
+sockaddr_in loopback_address(const std::string& ip, int port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    inet_pton(AF_INET, ip.c_str(), &address.sin_addr);
+    return address;
+}
+
+void send_block_to_server(int sock, const Message_Block& block, int port)
+{
+    const sockaddr_in server = loopback_address("127.0.0.1", port);
+    ::sendto(sock, block.data(), block.size(), 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
+}
+
+Message_Block bench_login_block(const std::string& identity, const std::string& ip)
+{
+    const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "BENCH", "00:00:00:00:00:00",
+                                          ip, "");
+    return to_block(record.value());
+}
+
+Bench_Server::Bench_Server(const std::string& path, pid_t attach) : m_pid(attach)
+{
+    if (!m_pid) {
+        enter_private_network();
+        const std::string program = path.empty() ? own_folder() + "/Quillfen_NetServer_console" : path;
+        m_folder = (std::filesystem::temp_directory_path() / "quillfen_bench_XXXXXX").string();
+        if (!::mkdtemp(m_folder.data()))
+            throw std::runtime_error("cannot make a temporary folder");
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const int null_device = ::open("/dev/null", O_WRONLY);
+            ::dup2(null_device, STDOUT_FILENO);
+            if (::chdir(m_folder.c_str()) != 0)
+                ::_exit(126);
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+            ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        m_owned = true;
+    }
+    if (!wait_until_serving(std::chrono::seconds(30)))
+        throw std::runtime_error("the server does not answer on 127.0.0.1:10001");
+}
+
+Bench_Server::~Bench_Server()
+{
+    stop();
+}
+
+void Bench_Server::stop()
+{
+    if (!m_owned)
+        return;
+    m_owned = false;
+    ::kill(m_pid, SIGTERM);
+    ::waitpid(m_pid, nullptr, 0);
+    std::filesystem::remove_all(m_folder);
+}
+
+// Logs a probe user in from an address no benchmark user has, until answered.
+bool Bench_Server::wait_until_serving(std::chrono::seconds patience)
+{
+    const std::string ip = "127.0.255.254";
+    const std::string identity = new_guid_string();
+    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+    const sockaddr_in local = loopback_address(ip, 0);
+    ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    bool served = false;
+    while (!served && std::chrono::steady_clock::now() < deadline) {
+        send_block_to_server(sock, bench_login_block(identity, ip), LOGIN_PORT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        Message_Block block{};
+        while (::recv(sock, block.data(), block.size(), 0) > 0)
+            served = true;
+    }
+    ::close(sock);
+    return served;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// A server process for the benchmarks to load, and what they read of it.
+
+#include "foundation/Message_Block.h"
+
+#include <netinet/in.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+
+struct Process_Sample
+{
+    double cpu_seconds = 0;   // user + system
+    long rss_kb = 0;          // VmRSS
+    long peak_rss_kb = 0;     // VmHWM
+    int threads = 0;
+};
+
+Process_Sample sample_process(pid_t pid);
+
+sockaddr_in loopback_address(const std::string& ip, int port);
+
+// Sends one whole block from `sock` to 127.0.0.1:`port`.
+void send_block_to_server(int sock, const Message_Block& block, int port);
+
+// A login record for `identity` whose LAN address is `ip`.
+Message_Block bench_login_block(const std::string& identity, const std::string& ip);
+
+// Quillfen_NetServer_console from the benchmark's own folder (or `path`),
+// with its output discarded, on the offscreen platform and in a temporary
+// folder for its "login.txt". It runs on the production ports inside a
+// network namespace of the benchmark's own when one may be made, so nothing
+// else on the host can hold those ports; `attach` measures a server already
+// running on this host's loopback instead.
+class Bench_Server
+{
+public:
+    Bench_Server(const std::string& path, pid_t attach);
+    ~Bench_Server();
+    Bench_Server(const Bench_Server&) = delete;
+    Bench_Server& operator=(const Bench_Server&) = delete;
+
+    pid_t pid() const { return m_pid; }
+
+    // Ends a server this object started (the destructor does it too).
+    void stop();
+
+private:
+    bool wait_until_serving(std::chrono::seconds patience);
+
+    pid_t m_pid = 0;
+    bool m_owned = false;
+    std::string m_folder;
+};

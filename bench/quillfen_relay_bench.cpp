@@ -1,0 +1,234 @@
+// quillfen_relay_bench: pairs of UDT connections joined through the server's
+// relay on port 10003, as an initiator and its target would open them.
+//
+//   quillfen_relay_bench [--pairs P] [--megabytes M] [--stall] [--seconds S]
+//                        [--server PATH | --attach PID]
+//
+// Without --stall every initiator sends M MiB in 1000-byte pieces and its
+// target reads and checks them: it prints the relay's throughput and the
+// server's CPU and memory. With --stall the targets never read: it prints how
+// much memory the server holds for the pairs after S seconds (the senders are
+// held back once the relay's buffers are full).
+
+#include "bench/Bench_Server.h"
+#include "foundation/M_Pack_Head.h"
+#include "foundation/Relay_Records.h"
+#include "foundation/platform/Guid.h"
+
+#include <udt.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int RELAY_PORT = 10003;
+constexpr int PIECE = 1000;
+
+struct Options
+{
+    int pairs = 1;
+    long megabytes = 256;
+    bool stall = false;
+    int seconds = 10;
+    std::string server_path;
+    pid_t attach = 0;
+};
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::cerr << "quillfen_relay_bench: " << what << std::endl;
+    std::exit(1);
+}
+
+Options parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                fail("missing value for " + arg);
+            return argv[++i];
+        };
+        if (arg == "--pairs") options.pairs = std::stoi(value());
+        else if (arg == "--megabytes") options.megabytes = std::stol(value());
+        else if (arg == "--stall") options.stall = true;
+        else if (arg == "--seconds") options.seconds = std::stoi(value());
+        else if (arg == "--server") options.server_path = value();
+        else if (arg == "--attach") options.attach = static_cast<pid_t>(std::stoi(value()));
+        else fail("unknown option " + arg);
+    }
+    if (options.pairs < 1 || options.megabytes < 1)
+        fail("--pairs and --megabytes must be positive");
+    return options;
+}
+
+int connect_relay()
+{
+    const int sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in server = loopback_address("127.0.0.1", RELAY_PORT);
+    if (UDT::connect(sock, reinterpret_cast<const sockaddr*>(&server), sizeof server) == UDT::ERROR)
+        fail(std::string("cannot connect to the relay: ") + UDT::getlasterror().getErrorMessage());
+    return sock;
+}
+
+bool send_all(int sock, const char* data, int length)
+{
+    while (length > 0) {
+        const int sent = UDT::send(sock, data, length, 0);
+        if (sent == UDT::ERROR || sent <= 0)
+            return false;
+        data += sent;
+        length -= sent;
+    }
+    return true;
+}
+
+bool receive_all(int sock, char* data, int length)
+{
+    while (length > 0) {
+        const int got = UDT::recv(sock, data, length, 0);
+        if (got == UDT::ERROR || got <= 0)
+            return false;
+        data += got;
+        length -= got;
+    }
+    return true;
+}
+
+struct Pair
+{
+    int initiator = -1;
+    int target = -1;
+};
+
+// Both sides' first blocks: step 1 from the initiator, step 3 from the
+// target; each then gets the server's answer (4 and 5).
+Pair join(int index)
+{
+    auto request = pack_csc_request(pack_header(new_guid_string(), ORV::MSG_CSC_REQUEST),
+                                    "bench-initiator-" + std::to_string(index),
+                                    "bench-target-" + std::to_string(index), 1, 0, 0)
+                       .value();
+    Pair pair;
+    pair.initiator = connect_relay();
+    if (!send_all(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
+        fail("the relay refused a request");
+    request.code = 3;
+    pair.target = connect_relay();
+    Message_Block answer{};
+    if (!send_all(pair.target, to_block(request).data(), ORV::BLOCK_SIZE)
+        || !receive_all(pair.target, answer.data(), ORV::BLOCK_SIZE)
+        || !receive_all(pair.initiator, answer.data(), ORV::BLOCK_SIZE))
+        fail("the relay did not join a pair");
+    return pair;
+}
+
+char pattern_byte(long offset)
+{
+    return static_cast<char>((offset * 131 + 7) & 0xFF);
+}
+
+void send_stream(int sock, long bytes)
+{
+    std::vector<char> piece(PIECE);
+    for (long offset = 0; offset < bytes; offset += PIECE) {
+        const int length = static_cast<int>(std::min<long>(PIECE, bytes - offset));
+        for (int i = 0; i < length; ++i)
+            piece[static_cast<std::size_t>(i)] = pattern_byte(offset + i);
+        if (!send_all(sock, piece.data(), length))
+            return;
+    }
+}
+
+// Counts the bytes that arrive intact and in order.
+long receive_stream(int sock, long bytes)
+{
+    std::vector<char> buffer(64 * 1024);
+    long received = 0;
+    while (received < bytes) {
+        const int got = UDT::recv(sock, buffer.data(), static_cast<int>(buffer.size()), 0);
+        if (got == UDT::ERROR || got <= 0)
+            break;
+        for (int i = 0; i < got; ++i) {
+            if (buffer[static_cast<std::size_t>(i)] != pattern_byte(received + i))
+                return received + i;
+        }
+        received += got;
+    }
+    return received;
+}
+
+void measure_throughput(const Options& options, pid_t server, const std::vector<Pair>& pairs)
+{
+    const long bytes = options.megabytes * 1024 * 1024;
+    std::atomic<long> delivered{0};
+    const Process_Sample before = sample_process(server);
+    const auto start = Clock::now();
+    std::vector<std::thread> threads;
+    for (const Pair& pair : pairs) {
+        threads.emplace_back([&, pair] { send_stream(pair.initiator, bytes); });
+        threads.emplace_back([&, pair] { delivered += receive_stream(pair.target, bytes); });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const Process_Sample after = sample_process(server);
+    std::printf("pairs                         %zu, %ld MiB from each initiator to its target\n", pairs.size(),
+                options.megabytes);
+    std::printf("delivered intact              %ld of %ld bytes\n", delivered.load(),
+                bytes * static_cast<long>(pairs.size()));
+    std::printf("relay throughput              %.1f MiB/s in all (%.1f s)\n",
+                delivered.load() / 1048576.0 / seconds, seconds);
+    std::printf("server CPU                    %.1f%%\n", 100.0 * (after.cpu_seconds - before.cpu_seconds) / seconds);
+    std::printf("server memory                 %.1f MiB, peak %.1f MiB; threads %d\n", after.rss_kb / 1024.0,
+                after.peak_rss_kb / 1024.0, after.threads);
+}
+
+void measure_stall(const Options& options, pid_t server, const std::vector<Pair>& pairs, const Process_Sample& idle)
+{
+    for (const Pair& pair : pairs) {
+        std::thread([pair] { send_stream(pair.initiator, 1L << 40); }).detach();
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(options.seconds));
+    const Process_Sample held = sample_process(server);
+    std::printf("stalled pairs                 %zu (targets never read, %d s)\n", pairs.size(), options.seconds);
+    std::printf("server memory                 %.1f MiB before, %.1f MiB held: %.1f MiB per pair\n",
+                idle.rss_kb / 1024.0, held.rss_kb / 1024.0,
+                (held.rss_kb - idle.rss_kb) / 1024.0 / static_cast<double>(pairs.size()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Options options = parse(argc, argv);
+    try {
+        Bench_Server server(options.server_path, options.attach);
+        UDT::startup();
+        const Process_Sample idle = sample_process(server.pid());
+        std::vector<Pair> pairs;
+        for (int i = 0; i < options.pairs; ++i)
+            pairs.push_back(join(i));
+        if (options.stall)
+            measure_stall(options, server.pid(), pairs, idle);
+        else
+            measure_throughput(options, server.pid(), pairs);
+        std::fflush(stdout);
+        server.stop();
+        // Senders of a stalled run are still blocked in UDT: leave without unwinding them.
+        std::_Exit(0);
+    } catch (const std::exception& error) {
+        fail(error.what());
+    }
+}
