@@ -14,9 +14,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -25,21 +28,6 @@
 namespace {
 
 constexpr int LOGIN_PORT = 10001;
-
-// A fresh network namespace with its loopback up, when allowed.
-void enter_private_network()
-{
-    if (::unshare(CLONE_NEWNET) != 0)
-        return;
-    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
-        request.ifr_flags |= IFF_UP;
-        ::ioctl(sock, SIOCSIFFLAGS, &request);
-    }
-    ::close(sock);
-}
 
 std::string own_folder()
 {
@@ -57,6 +45,52 @@ long status_field(pid_t pid, const std::string& name)
 }
 
 } // namespace
+
+void bench_fail(const std::string& what)
+{
+    std::cerr << program_invocation_short_name << ": " << what << std::endl;
+    std::exit(1);
+}
+
+bool Bench_Arguments::next()
+{
+    if (++m_index >= m_argc)
+        return false;
+    m_option = m_argv[m_index];
+    return true;
+}
+
+std::string Bench_Arguments::value()
+{
+    if (m_index + 1 >= m_argc)
+        bench_fail("missing value for " + m_option);
+    return m_argv[++m_index];
+}
+
+bool Bench_Arguments::server_option(std::string& path, pid_t& attach)
+{
+    if (m_option == "--server")
+        path = value();
+    else if (m_option == "--attach")
+        attach = static_cast<pid_t>(int_value());
+    else
+        return false;
+    return true;
+}
+
+void enter_private_network()
+{
+    if (::unshare(CLONE_NEWNET) != 0)
+        return;
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq request{};
+    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
+        request.ifr_flags |= IFF_UP;
+        ::ioctl(sock, SIOCSIFFLAGS, &request);
+    }
+    ::close(sock);
+}
 
 Process_Sample sample_process(pid_t pid)
 {

@@ -10,6 +10,35 @@
 #include <chrono>
 #include <string>
 
+// Ends a benchmark with its reason on standard error.
+[[noreturn]] void bench_fail(const std::string& what);
+
+// Reads "--name value" options one after the other.
+class Bench_Arguments
+{
+public:
+    Bench_Arguments(int argc, char** argv) : m_argc(argc), m_argv(argv) {}
+
+    bool next();  // false after the last option
+    const std::string& option() const { return m_option; }
+    std::string value();
+    int int_value() { return std::stoi(value()); }
+
+    // The server choice of every server benchmark: --server PATH, --attach PID.
+    bool server_option(std::string& path, pid_t& attach);
+    [[noreturn]] void unknown() const { bench_fail("unknown option " + m_option); }
+
+private:
+    int m_argc;
+    char** m_argv;
+    int m_index = 0;
+    std::string m_option;
+};
+
+// Moves the process into a network namespace of its own with its loopback
+// up, when it may make one; children started afterwards share it.
+void enter_private_network();
+
 struct Process_Sample
 {
     double cpu_seconds = 0;   // user + system

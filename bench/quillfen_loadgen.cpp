@@ -72,34 +72,24 @@ struct User
     Clock::time_point complete_at{};
 };
 
-[[noreturn]] void fail(const std::string& what)
-{
-    std::cerr << "quillfen_loadgen: " << what << std::endl;
-    std::exit(1);
-}
-
 Options parse(int argc, char** argv)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc)
-                fail("missing value for " + arg);
-            return argv[++i];
-        };
-        if (arg == "--users") options.users = std::stoi(value());
-        else if (arg == "--per-address") options.per_address = std::stoi(value());
-        else if (arg == "--heartbeat-ms") options.heartbeat_ms = std::stoi(value());
-        else if (arg == "--settle-s") options.settle_s = std::stoi(value());
-        else if (arg == "--steady-s") options.steady_s = std::stoi(value());
-        else if (arg == "--rcvbuf") options.rcvbuf = std::stoi(value());
-        else if (arg == "--server") options.server_path = value();
-        else if (arg == "--attach") options.attach = static_cast<pid_t>(std::stoi(value()));
-        else fail("unknown option " + arg);
+    Bench_Arguments args(argc, argv);
+    while (args.next()) {
+        const std::string& arg = args.option();
+        if (args.server_option(options.server_path, options.attach))
+            continue;
+        if (arg == "--users") options.users = args.int_value();
+        else if (arg == "--per-address") options.per_address = args.int_value();
+        else if (arg == "--heartbeat-ms") options.heartbeat_ms = args.int_value();
+        else if (arg == "--settle-s") options.settle_s = args.int_value();
+        else if (arg == "--steady-s") options.steady_s = args.int_value();
+        else if (arg == "--rcvbuf") options.rcvbuf = args.int_value();
+        else args.unknown();
     }
     if (options.users < 1 || options.per_address < 1 || options.users > 60000)
-        fail("--users must be 1..60000 and --per-address at least 1");
+        bench_fail("--users must be 1..60000 and --per-address at least 1");
     return options;
 }
 
@@ -114,7 +104,7 @@ int bound_socket(const std::string& ip, int rcvbuf)
     const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
     const sockaddr_in local = loopback_address(ip, 0);
     if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        fail("cannot bind a socket on " + ip + ": " + std::strerror(errno));
+        bench_fail("cannot bind a socket on " + ip + ": " + std::strerror(errno));
     if (rcvbuf > 0)
         ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
     return sock;
@@ -366,7 +356,7 @@ int main(int argc, char** argv)
         run.prepare();
         run.run(server.pid());
     } catch (const std::exception& error) {
-        fail(error.what());
+        bench_fail(error.what());
     }
     return 0;
 }

@@ -44,32 +44,22 @@ struct Options
     pid_t attach = 0;
 };
 
-[[noreturn]] void fail(const std::string& what)
-{
-    std::cerr << "quillfen_relay_bench: " << what << std::endl;
-    std::exit(1);
-}
-
 Options parse(int argc, char** argv)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc)
-                fail("missing value for " + arg);
-            return argv[++i];
-        };
-        if (arg == "--pairs") options.pairs = std::stoi(value());
-        else if (arg == "--megabytes") options.megabytes = std::stol(value());
+    Bench_Arguments args(argc, argv);
+    while (args.next()) {
+        const std::string& arg = args.option();
+        if (args.server_option(options.server_path, options.attach))
+            continue;
+        if (arg == "--pairs") options.pairs = args.int_value();
+        else if (arg == "--megabytes") options.megabytes = args.int_value();
         else if (arg == "--stall") options.stall = true;
-        else if (arg == "--seconds") options.seconds = std::stoi(value());
-        else if (arg == "--server") options.server_path = value();
-        else if (arg == "--attach") options.attach = static_cast<pid_t>(std::stoi(value()));
-        else fail("unknown option " + arg);
+        else if (arg == "--seconds") options.seconds = args.int_value();
+        else args.unknown();
     }
     if (options.pairs < 1 || options.megabytes < 1)
-        fail("--pairs and --megabytes must be positive");
+        bench_fail("--pairs and --megabytes must be positive");
     return options;
 }
 
@@ -78,7 +68,7 @@ int connect_relay()
     const int sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_in server = loopback_address("127.0.0.1", RELAY_PORT);
     if (UDT::connect(sock, reinterpret_cast<const sockaddr*>(&server), sizeof server) == UDT::ERROR)
-        fail(std::string("cannot connect to the relay: ") + UDT::getlasterror().getErrorMessage());
+        bench_fail(std::string("cannot connect to the relay: ") + UDT::getlasterror().getErrorMessage());
     return sock;
 }
 
@@ -123,14 +113,14 @@ Pair join(int index)
     Pair pair;
     pair.initiator = connect_relay();
     if (!send_all(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
-        fail("the relay refused a request");
+        bench_fail("the relay refused a request");
     request.code = 3;
     pair.target = connect_relay();
     Message_Block answer{};
     if (!send_all(pair.target, to_block(request).data(), ORV::BLOCK_SIZE)
         || !receive_all(pair.target, answer.data(), ORV::BLOCK_SIZE)
         || !receive_all(pair.initiator, answer.data(), ORV::BLOCK_SIZE))
-        fail("the relay did not join a pair");
+        bench_fail("the relay did not join a pair");
     return pair;
 }
 
@@ -229,6 +219,6 @@ int main(int argc, char** argv)
         // Senders of a stalled run are still blocked in UDT: leave without unwinding them.
         std::_Exit(0);
     } catch (const std::exception& error) {
-        fail(error.what());
+        bench_fail(error.what());
     }
 }

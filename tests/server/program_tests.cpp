@@ -3,39 +3,20 @@
 // ports; where namespaces are not allowed it runs on the host's loopback,
 // under the ctest resource lock "fixed_ports".
 
+#include "bench/Bench_Server.h"
 #include "tests/server/Server_Test_Support.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <net/if.h>
 #include <poll.h>
-#include <sched.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
-
-// A fresh network namespace with its loopback up; children inherit it.
-void enter_private_network()
-{
-    if (::unshare(CLONE_NEWNET) != 0)
-        return;
-    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-    if (::ioctl(sock, SIOCGIFFLAGS, &request) == 0) {
-        request.ifr_flags |= IFF_UP;
-        ::ioctl(sock, SIOCSIFFLAGS, &request);
-    }
-    ::close(sock);
-}
 
 // A server program started with its standard output and error on a pipe.
 class Program
