@@ -32,6 +32,21 @@ void Fake_Net_Dll::set_accept(Accept accept)
     m_accept = std::move(accept);
 }
 
+void Fake_Net_Dll::cut_after(int sock, std::int64_t bytes)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_ends.find(sock);
+    if (it != m_ends.end())
+        it->second.cut = bytes;
+}
+
+std::int64_t Fake_Net_Dll::bytes_sent(int sock) const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_ends.find(sock);
+    return it == m_ends.end() ? 0 : it->second.sent;
+}
+
 bool Fake_Net_Dll::is_closed(int sock) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -93,18 +108,25 @@ bool Fake_Net_Dll::connect(const char*, const char* target_id, const char*, int*
 
 bool Fake_Net_Dll::send(int sock, const char* data, int len, int)
 {
+    std::int64_t allowed = len;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         const auto self = m_ends.find(sock);
         if (self == m_ends.end() || self->second.closed || len < 0)
             return false;
-        End& peer = m_ends[self->second.peer];
+        End& end = self->second;
+        End& peer = m_ends[end.peer];
         if (peer.closed)
             return false;
-        peer.inbox.insert(peer.inbox.end(), data, data + len);
+        if (end.cut >= 0)
+            allowed = std::max<std::int64_t>(0, std::min<std::int64_t>(len, end.cut - end.sent));
+        peer.inbox.insert(peer.inbox.end(), data, data + allowed);
+        end.sent += allowed;
+        if (allowed < len)
+            end.closed = true;
     }
     m_changed.notify_all();
-    return true;
+    return allowed == len;
 }
 
 bool Fake_Net_Dll::recv(int sock, char* buf, int len, int* count)

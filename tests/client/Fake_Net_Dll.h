@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
@@ -16,7 +17,8 @@
 // connection to the test. A receive hands out at most `max_read` bytes, as a
 // relayed UDT stream may; receive time-outs are honoured, and a receive
 // without one still gives up after a safety limit so that a broken test
-// fails instead of hanging.
+// fails instead of hanging. A link can be cut after a given number of bytes,
+// as when one side's process dies mid-transfer.
 class Fake_Net_Dll : public IDllClass
 {
 public:
@@ -30,6 +32,11 @@ public:
     // Who is online, and what connect() does with the far end.
     void add_peer(const std::string& identity);
     void set_accept(Accept accept);
+
+    // The end `sock` dies once it has sent more than `bytes` in all: the bytes
+    // up to the limit still arrive, then its peer sees the link closed.
+    void cut_after(int sock, std::int64_t bytes);
+    std::int64_t bytes_sent(int sock) const;
 
     bool is_closed(int sock) const;
     int last_timeout(int sock) const;   // -2 when never set
@@ -58,6 +65,8 @@ private:
         int peer = 0;
         bool closed = false;
         int timeout_ms = -2;
+        std::int64_t sent = 0;
+        std::int64_t cut = -1;
         std::deque<char> inbox;
     };
 

@@ -3,7 +3,7 @@
 // through the peer request service, as a real connection would reach it.
 
 #include "Client_Test_Env.h"
-#include "Fake_Pipe_Dll.h"
+#include "Fake_Net_Dll.h"
 
 #include "client/core/Net_Dll_Access.h"
 #include "client/core/ORV_File_Exchange.h"
@@ -22,6 +22,7 @@
 #include <sys/resource.h>
 #include <csignal>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -49,19 +50,26 @@ QStringList temporary_files(const QString& folder)
 class Exchange_Test : public ::testing::Test
 {
 protected:
-    // A holder serving END_B through the request service.
+    // One connection: the requester holds its near end, the holder its far end.
+    void make_link(int max_read)
+    {
+        m_dll = std::make_unique<Fake_Net_Dll>(max_read);
+        std::tie(m_near, m_far) = m_dll->make_pair();
+    }
+
+    // A holder serving the far end through the request service.
     void start_holder(int max_read)
     {
-        m_pipe = std::make_unique<Fake_Pipe_Dll>(max_read);
-        set_net_dll(m_pipe.get());
-        m_holder = std::thread(ShareRequestHandler, Fake_Pipe_Dll::END_B);
+        make_link(max_read);
+        set_net_dll(m_dll.get());
+        m_holder = std::thread(ShareRequestHandler, m_far);
     }
 
     void TearDown() override
     {
-        if (m_pipe) {
-            int end = Fake_Pipe_Dll::END_A;
-            m_pipe->close(&end);
+        if (m_dll) {
+            int end = m_near;
+            m_dll->close(&end);
         }
         if (m_holder.joinable())
             m_holder.join();
@@ -73,7 +81,7 @@ protected:
         ORV_File_Exchange::Settings settings;
         settings.piece_bytes = 64 * 1024;
         settings.timeout_ms = timeout_ms;
-        return ORV_File_Exchange(m_pipe.get(), settings, [this](const QString&, const QString&, int percent) {
+        return ORV_File_Exchange(m_dll.get(), settings, [this](const QString&, const QString&, int percent) {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_percents.push_back(percent);
         });
@@ -94,15 +102,15 @@ protected:
 
     Outcome download(const QString& remote, const QString& folder, qint64 listed_size = 0)
     {
-        return requester().receive_file(Fake_Pipe_Dll::END_A, job(1, remote, folder, listed_size));
+        return requester().receive_file(m_near, job(1, remote, folder, listed_size));
     }
 
     Outcome upload(const QString& local, const QString& remote_folder)
     {
         ORV_File_Exchange exchange = requester();
         const ORV_UpDown_Data made = job(3, local, remote_folder);
-        const Outcome opened = exchange.open_upload(Fake_Pipe_Dll::END_A, made);
-        return opened == Outcome::Done ? exchange.send_file(Fake_Pipe_Dll::END_A, made) : opened;
+        const Outcome opened = exchange.open_upload(m_near, made);
+        return opened == Outcome::Done ? exchange.send_file(m_near, made) : opened;
     }
 
     // The service reads a request only once the last one has ended, so an
@@ -119,7 +127,9 @@ protected:
     }
 
     Client_Test_Env m_env;
-    std::unique_ptr<Fake_Pipe_Dll> m_pipe;
+    std::unique_ptr<Fake_Net_Dll> m_dll;
+    int m_near = 0;
+    int m_far = 0;
     std::thread m_holder;
     std::mutex m_mutex;
     std::vector<int> m_percents;
@@ -140,7 +150,8 @@ TEST_F(Exchange_Test, DownloadsEverySizeByteForByteAndStaysInStep)
         EXPECT_EQ(read_all(QDir(local).filePath(name)), content) << size;
     }
     EXPECT_TRUE(temporary_files(local).isEmpty());
-    EXPECT_FALSE(m_pipe->is_closed());
+    EXPECT_FALSE(m_dll->is_closed(m_near));
+    EXPECT_FALSE(m_dll->is_closed(m_far));
 }
 
 TEST_F(Exchange_Test, LargePiecesMeetThousandByteReadsAndReplaceOnlyWhenComplete)
@@ -183,7 +194,7 @@ TEST_F(Exchange_Test, PathsOutsideTheSharesAreRefusedWithoutAByteOfData)
         EXPECT_EQ(download(path, local), Outcome::Failed) << path.toStdString();
         answered += 1000;
         // The answer block, and not one byte behind it.
-        EXPECT_EQ(m_pipe->bytes_sent(Fake_Pipe_Dll::END_B), answered) << path.toStdString();
+        EXPECT_EQ(m_dll->bytes_sent(m_far), answered) << path.toStdString();
     }
     EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("secret.txt"))));
     EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("link.txt"))));
@@ -252,7 +263,7 @@ TEST_F(Exchange_Test, ACutStreamFailsAndNeverTakesTheFinalName)
     m_env.make_file(QStringLiteral("shared/cut.bin"), random_bytes(200000));
     m_env.make_file(QStringLiteral("local/cut.bin"), "previous");
     start_holder(7);
-    m_pipe->cut_after(Fake_Pipe_Dll::END_B, 1000 + 123456);
+    m_dll->cut_after(m_far, 1000 + 123456);
     EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("cut.bin")), local), Outcome::Broken);
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("cut.bin"))), QByteArray("previous"));
     EXPECT_TRUE(temporary_files(local).isEmpty());
@@ -264,9 +275,9 @@ class Scripted_Holder_Test : public Exchange_Test
 protected:
     void start_script(const std::function<void(ORV_Peer_Channel&)>& script)
     {
-        m_pipe = std::make_unique<Fake_Pipe_Dll>(7);
+        make_link(7);
         m_holder = std::thread([this, script] {
-            ORV_Peer_Channel channel(m_pipe.get(), Fake_Pipe_Dll::END_B);
+            ORV_Peer_Channel channel(m_dll.get(), m_far);
             Message_Block request;
             if (channel.recv_block(request))
                 script(channel);
@@ -308,7 +319,7 @@ TEST_F(Scripted_Holder_Test, ASilentHolderTimesOut)
         channel.send_block(answer(ORV::FILE_CODE_ANSWER, 5000));
         channel.send_bytes("abc", 3);
     });
-    EXPECT_EQ(requester(300).receive_file(Fake_Pipe_Dll::END_A, job(1, QStringLiteral("/r/t.bin"), local)),
+    EXPECT_EQ(requester(300).receive_file(m_near, job(1, QStringLiteral("/r/t.bin"), local)),
               Outcome::Broken);
     EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
 }

@@ -2,7 +2,7 @@
 // transfers in progress and the reuse of idle connections.
 
 #include "Client_Test_Env.h"
-#include "Fake_Pipe_Dll.h"
+#include "Fake_Net_Dll.h"
 
 #include "client/core/Net_Dll_Access.h"
 #include "client/core/ORV_File_UpDownload_Manage.h"
@@ -17,9 +17,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <memory>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -30,14 +30,14 @@ class Manager_Test : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_pipe = std::make_unique<Fake_Pipe_Dll>(1000);
-        set_net_dll(m_pipe.get());
+        std::tie(m_near, m_far) = m_dll.make_pair();
+        set_net_dll(&m_dll);
         ORV_File_Exchange::Settings settings;
         settings.timeout_ms = 5000;
         Manage::instance().set_exchange_settings(settings);
         Manage::instance().set_peer_connector([this](const std::string&) {
             ++m_connects;
-            return m_online ? Fake_Pipe_Dll::END_A : 0;
+            return m_online ? m_near : 0;
         });
         m_connection = QObject::connect(&Manage::instance(), &Manage::signal_to_file_down, [this](QVariant map) {
             const std::lock_guard<std::mutex> lock(m_mutex);
@@ -52,15 +52,15 @@ protected:
     void TearDown() override
     {
         QObject::disconnect(m_connection);
-        int end = Fake_Pipe_Dll::END_A;
-        m_pipe->close(&end);
+        int end = m_near;
+        m_dll.close(&end);
         if (m_holder.joinable())
             m_holder.join();
         Manage::instance().set_peer_connector(nullptr);
         set_net_dll(nullptr);
     }
 
-    void start_holder() { m_holder = std::thread(ShareRequestHandler, Fake_Pipe_Dll::END_B); }
+    void start_holder() { m_holder = std::thread(ShareRequestHandler, m_far); }
 
     ORV_UpDown_Data download_job(const QString& name)
     {
@@ -98,7 +98,9 @@ protected:
     Client_Test_Env m_env;
     QString m_shared;
     QString m_local;
-    std::unique_ptr<Fake_Pipe_Dll> m_pipe;
+    Fake_Net_Dll m_dll;
+    int m_near = 0;
+    int m_far = 0;
     std::thread m_holder;
     std::atomic<int> m_connects{0};
     std::atomic<bool> m_online{true};
@@ -131,7 +133,7 @@ TEST_F(Manager_Test, ADuplicateIsRefusedWhileTheFirstGoesOnAndConnectionsAreReus
     const ORV_UpDown_Data refused = download_job(QStringLiteral("../secret"));
     Manage::instance().start_job(refused);
     EXPECT_EQ(error(outcome(refused)), 2);
-    EXPECT_TRUE(m_pipe->is_closed());
+    EXPECT_TRUE(m_dll.is_closed(m_near));
 
     ORV_UpDown_Data other_type = download_job(QStringLiteral("a.txt"));
     other_type.type = 2;
