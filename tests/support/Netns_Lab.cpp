@@ -54,6 +54,18 @@ int shell(const std::string& command)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit,
+                std::chrono::milliseconds step)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return done();
+        std::this_thread::sleep_for(step);
+    }
+    return true;
+}
+
 // ---- Netns_Process -------------------------------------------------------
 
 Netns_Process::Netns_Process(pid_t pid, std::string log_path)
@@ -93,13 +105,8 @@ std::string Netns_Process::output() const
 
 bool Netns_Process::wait_for(const std::string& text, std::chrono::milliseconds limit) const
 {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    do {
-        if (output().find(text) != std::string::npos)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return output().find(text) != std::string::npos;
+    return wait_until([&] { return output().find(text) != std::string::npos; }, limit,
+                      std::chrono::milliseconds(100));
 }
 
 int Netns_Process::wait_exit(std::chrono::milliseconds limit)

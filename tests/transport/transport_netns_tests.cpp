@@ -4,6 +4,7 @@
 // The path a connection took is read from the library's own log lines.
 
 #include "tests/support/Netns_Lab.h"
+#include "tests/support/Quillfen_Programs.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@
 using namespace std::chrono_literals;
 using quillfen_test::Netns_Lab;
 using quillfen_test::Netns_Process;
+using quillfen_test::program_path;
+using quillfen_test::wait_until;
 using Nat = Netns_Lab::Nat;
 
 namespace {
@@ -40,21 +43,14 @@ std::size_t nth(const std::string& text, const std::string& what, int n)
     return at;
 }
 
-std::string program(const std::string& name)
-{
-    return std::filesystem::canonical("/proc/self/exe").parent_path() / name;
-}
-
 class TransportNetns : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        const std::string reason = Netns_Lab::unavailable_reason();
+        const std::string reason = quillfen_test::lab_unavailable_reason({"Quillfen_NetServer_console"});
         if (!reason.empty())
             GTEST_SKIP() << reason;
-        if (!std::filesystem::exists(program("Quillfen_NetServer_console")))
-            GTEST_SKIP() << "the console server is not built";
     }
 
     // Builds the two NATs and starts the server.
@@ -82,18 +78,12 @@ protected:
             lab->run("nata", "iptables -I FORWARD -i wan -s 198.51.100.2 -j DROP");
             lab->run("natb", "iptables -I FORWARD -i wan -s 198.51.100.1 -j DROP");
         }
-        server = lab->spawn("srv", {program("Quillfen_NetServer_console")},
-                            {"QT_QPA_PLATFORM=offscreen", "HOME=/tmp", "ASAN_OPTIONS=detect_leaks=0"});
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (lab->capture("srv", "ss -H -uln").find(":10003") == std::string::npos) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << server.output();
-            std::this_thread::sleep_for(100ms);
-        }
+        server = quillfen_test::start_server(*lab, "srv", "/tmp");
     }
 
     Netns_Process harness(const std::string& host, std::vector<std::string> args)
     {
-        args.insert(args.begin(), program("quillfen_transport_harness"));
+        args.insert(args.begin(), program_path("quillfen_transport_harness"));
         return lab->spawn(host, args, {"ASAN_OPTIONS=detect_leaks=0"});
     }
 
@@ -205,10 +195,7 @@ TEST_F(TransportNetns, LanPeersSeeEachOtherAndConnectDirectly)
     // (62-92 s), and the others are told.
     const std::size_t seen = a2.output().size();
     const std::string alone = "PEER_EVENT peers=" + ID_A2 + "@198.51.100.1\n";
-    const auto deadline = std::chrono::steady_clock::now() + 120s;
-    while (a2.output().find(alone, seen) == std::string::npos
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(500ms);
+    wait_until([&] { return a2.output().find(alone, seen) != std::string::npos; }, 120s, 500ms);
     EXPECT_NE(a2.output().find(alone, seen), std::string::npos) << a2.output();
 }
 
@@ -260,12 +247,8 @@ TEST_F(TransportNetns, RelayCarriesAnUnevenStreamAndLeavesNoPunchBehind)
 
     // The punch responder gave up at its deadline; only the relay worker,
     // made by the first relay notice, stays.
-    const auto deadline = std::chrono::steady_clock::now() + 60s;
-    int now = thread_count(b1.pid());
-    while (now > baseline + 1 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(500ms);
-        now = thread_count(b1.pid());
-    }
+    int now = 0;
+    wait_until([&] { return (now = thread_count(b1.pid())) <= baseline + 1; }, 60s, 500ms);
     EXPECT_LE(now, baseline + 1) << b1.output();
     EXPECT_NE(b1.output().find("打洞等待超时"), std::string::npos) << b1.output();
 }
@@ -325,10 +308,7 @@ TEST_F(TransportNetns, FourSilentPeriodsLogInAgain)
     // Nothing from the server reaches a1 any more.
     lab->run("nata", "iptables -I FORWARD -i wan -s " + SERVER_IP + " -j DROP");
     const std::string login = "登录信息发送成功";
-    const auto deadline = std::chrono::steady_clock::now() + 70s;
-    while (nth(a1.output(), login, 2) == std::string::npos
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(200ms);
+    wait_until([&] { return nth(a1.output(), login, 2) != std::string::npos; }, 70s, 200ms);
     const std::string out = a1.output();
     const std::size_t again = nth(out, login, 2);
     ASSERT_NE(again, std::string::npos) << out;

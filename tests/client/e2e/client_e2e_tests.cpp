@@ -4,6 +4,7 @@
 // it through the server's introductions and a direct peer connection.
 
 #include "tests/support/Netns_Lab.h"
+#include "tests/support/Quillfen_Programs.h"
 
 #include <gtest/gtest.h>
 
@@ -17,22 +18,18 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
 using quillfen_test::Netns_Lab;
 using quillfen_test::Netns_Process;
+using quillfen_test::program_path;
+using quillfen_test::wait_until;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string SERVER_IP = "198.51.100.10";
-
-std::string program(const std::string& name)
-{
-    return fs::canonical("/proc/self/exe").parent_path() / name;
-}
 
 // One answer of a "list" command as client A printed it.
 struct Listing
@@ -90,13 +87,10 @@ class ClientE2E : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const std::string reason = Netns_Lab::unavailable_reason();
+        const std::string reason = quillfen_test::lab_unavailable_reason(
+            {"Quillfen_NetServer_console", "orv_client_driver", "libORV_DLL_NET.so"});
         if (!reason.empty())
             GTEST_SKIP() << reason;
-        for (const char* name : {"Quillfen_NetServer_console", "orv_client_driver", "libORV_DLL_NET.so"}) {
-            if (!fs::exists(program(name)))
-                GTEST_SKIP() << name << " is not built";
-        }
         root = fs::temp_directory_path() / ("quillfen-e2e-" + std::to_string(getpid()));
         fs::remove_all(root);
         fs::create_directories(root);
@@ -116,13 +110,7 @@ protected:
         lab->default_route("a", "10.77.0.1");
         lab->default_route("b", "10.77.0.1");
         lab->nat("nat", "wan", Netns_Lab::Nat::port_restricted);
-        server = lab->spawn("srv", {program("Quillfen_NetServer_console")},
-                            {"QT_QPA_PLATFORM=offscreen", "HOME=" + root.string(), "ASAN_OPTIONS=detect_leaks=0"});
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (lab->capture("srv", "ss -H -uln").find(":10003") == std::string::npos) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << server.output();
-            std::this_thread::sleep_for(100ms);
-        }
+        server = quillfen_test::start_server(*lab, "srv", root.string());
     }
 
     void TearDown() override
@@ -143,7 +131,7 @@ protected:
         fs::create_directories(home / "data");
         fs::create_directories(home / "config");
         std::ofstream(commands.string(), std::ios::app).close();
-        std::vector<std::string> args{program("orv_client_driver"), "--data", (home / "data").string(),
+        std::vector<std::string> args{program_path("orv_client_driver"), "--data", (home / "data").string(),
                                       "--config", (home / "config").string(), "--server", SERVER_IP,
                                       "--commands", commands.string()};
         for (const std::string& share : shares) {
@@ -342,9 +330,7 @@ TEST_F(ClientE2E, DownloadsAndUploadsByGradeAndNothingOutsideTheShares)
 
     EXPECT_TRUE(read_bytes(in / "big.bin") == big);
     // The uploader's "done" means its last byte left; B stores the file a moment later.
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (read_bytes(drop / "new.txt") != fresh && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(100ms);
+    wait_until([&] { return read_bytes(drop / "new.txt") == fresh; }, 20s, 100ms);
     EXPECT_TRUE(read_bytes(drop / "new.txt") == fresh);
     EXPECT_EQ(read_bytes(drop / "taken.txt"), "keep");
     EXPECT_FALSE(fs::exists(in / "secret.txt"));
