@@ -29,6 +29,15 @@ void sleep_ms(int ms)
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// Both kinds of brokered request name their two ends the same way.
+template <class Request>
+void log_request(const char* title, const Request& request)
+{
+    Net_Log::line(title);
+    Net_Log::line("请求方:", read_text_field(request.requester_id));
+    Net_Log::line("被请求:", read_text_field(request.target_id));
+}
+
 } // namespace
 
 void Server_Link::start()
@@ -163,9 +172,7 @@ void Server_Link::dispatch(const Datagram_Job& job)
     case ORV::MSG_P2P_REQUEST: {
         M_Pack_P2P_Request request;
         unpack_p2p_request(request, job.block, sizeof(job.block));
-        Net_Log::line("客户端P2P连接请求:");
-        Net_Log::line("请求方:", read_text_field(request.requester_id));
-        Net_Log::line("被请求:", read_text_field(request.target_id));
+        log_request("客户端P2P连接请求:", request);
         Net_Log::line("请求代码:", request.code);
         P2p_Manage::instance().push(request);
         return;
@@ -173,9 +180,7 @@ void Server_Link::dispatch(const Datagram_Job& job)
     case ORV::MSG_CSC_REQUEST: {
         M_Pack_CSC_Request request;
         unpack_csc_request(request, job.block, sizeof(job.block));
-        Net_Log::line("客户端CSC连接请求:");
-        Net_Log::line("请求方:", read_text_field(request.requester_id));
-        Net_Log::line("被请求:", read_text_field(request.target_id));
+        log_request("客户端CSC连接请求:", request);
         CSC_Server::instance().push(request, Dll_Config::instance().copy().server);
         return;
     }
