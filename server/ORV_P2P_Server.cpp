@@ -90,7 +90,7 @@ void ORV_P2P_Server::forward_request(M_Pack_P2P_Request request)
         return;
     }
     if (!remember(id, Forwarded_Request{requester, target, request.requester_addr, m_clock.steady_now()})) {
-        m_trace.write("P2P请求重复,已忽略:" + id);
+        m_trace.write("P2P请求重复或过多,已忽略:" + id);
         return;
     }
     m_sender.send_block(to_block(request), found.sock_addr);
@@ -118,17 +118,30 @@ void ORV_P2P_Server::forget_expired_locked(Server_Clock::time_point now)
         const auto found = m_remembered.find(m_remembered_order.front().second);
         // Only the entry this order record was made for (not a later one of the same id).
         if (found != m_remembered.end() && found->second.forwarded_at == m_remembered_order.front().first)
-            m_remembered.erase(found);
+            forget_locked(found);
         m_remembered_order.pop_front();
     }
+}
+
+void ORV_P2P_Server::forget_locked(std::map<std::string, Forwarded_Request>::iterator found)
+{
+    const auto pair = m_pending_per_pair.find({found->second.requester, found->second.target});
+    if (pair != m_pending_per_pair.end() && --pair->second == 0)
+        m_pending_per_pair.erase(pair);
+    m_remembered.erase(found);
 }
 
 bool ORV_P2P_Server::remember(const std::string& id, const Forwarded_Request& request)
 {
     std::lock_guard<std::mutex> guard(m_remembered_lock);
     forget_expired_locked(request.forwarded_at);
-    if (!m_remembered.emplace(id, request).second)
+    std::size_t& pending = m_pending_per_pair[{request.requester, request.target}];
+    if (pending >= m_settings.limits.max_p2p_per_pair || !m_remembered.emplace(id, request).second) {
+        if (pending == 0)
+            m_pending_per_pair.erase({request.requester, request.target});
         return false;
+    }
+    ++pending;
     m_remembered_order.emplace_back(request.forwarded_at, id);
     forget_expired_locked(request.forwarded_at);
     return true;
@@ -142,7 +155,7 @@ bool ORV_P2P_Server::take_remembered(const std::string& id, Forwarded_Request& o
     if (found == m_remembered.end())
         return false;
     out = found->second;
-    m_remembered.erase(found);
+    forget_locked(found);
     return true;
 }
 

@@ -57,6 +57,7 @@ private:
     bool remember(const std::string& id, const Forwarded_Request& request);
     bool take_remembered(const std::string& id, Forwarded_Request& out);
     void forget_expired_locked(Server_Clock::time_point now);
+    void forget_locked(std::map<std::string, Forwarded_Request>::iterator found);
 
     Datagram_Sender& m_sender;
     ORV_User_Data_Manage& m_users;
@@ -71,6 +72,9 @@ private:
     mutable std::mutex m_remembered_lock;
     std::map<std::string, Forwarded_Request> m_remembered;
     std::deque<std::pair<Server_Clock::time_point, std::string>> m_remembered_order;
+    // Forwarded step 1s still unanswered, per requester and target: a flood of
+    // requests at one target is cut off here.
+    std::map<std::pair<std::string, std::string>, std::size_t> m_pending_per_pair;
 
     Stop_Signal m_stop;
     std::thread m_thread;

@@ -40,6 +40,7 @@ struct Server_Limits
     std::size_t max_nat_entries = 100000;     // new identities are not compared beyond it
     std::size_t max_pending_p2p = 10000;      // further requests are dropped until it drains
     std::size_t max_remembered_p2p = 10000;   // the oldest forwarded step 1 is forgotten
+    std::size_t max_p2p_per_pair = 5;         // unanswered step 1s of one requester to one target
     std::size_t max_relay_entries = 1000;     // further relay requests are refused
     std::size_t max_relay_connections = 2000; // further relay connections are closed at once
     std::size_t relay_buffer_bytes = 8 * 1024 * 1024; // UDT send and receive buffer of each relay connection

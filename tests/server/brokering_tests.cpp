@@ -115,6 +115,20 @@ TEST(ServerP2P, StepFourGoesOnlyWhereTheServerSawTheRequestComeFrom)
     EXPECT_EQ(server.services.matcher().remembered_count(), 0u);
 }
 
+TEST(ServerP2P, AFloodOfRequestsAtOneTargetIsCutOff)
+{
+    Test_Server server;
+    Two_Users users(server);
+    Fake_Client requester_punch(REQUESTER, "127.0.0.5");
+    for (int i = 0; i < 8; ++i)
+        requester_punch.send_block(to_block(p2p_request(new_guid_string(), 1)), server.ports.login);
+    int forwarded = 0;
+    while (next_p2p(users.target, 500ms))
+        ++forwarded;
+    EXPECT_EQ(forwarded, 5);
+    EXPECT_EQ(server.services.matcher().remembered_count(), 5u);
+}
+
 namespace {
 
 M_Pack_CSC_Request relay_request(const std::string& id, std::int32_t code, const std::string& target = TARGET)
