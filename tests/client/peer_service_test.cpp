@@ -17,6 +17,7 @@
 #include "client/core/ORV_Share_List_Exchange.h"
 #include "client/core/ORV_UpDown_Data.h"
 #include "client/core/ShareRequestHandler.h"
+#include "tests/support/Wait_Until.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@
 #include <vector>
 
 using namespace std::chrono_literals;
+using quillfen_test::wait_until;
 
 namespace {
 
@@ -224,10 +226,7 @@ TEST(Peer_Service, ConnectionsBeyondTheBoundAreClosedAtOnce)
         servers.push_back(server);
         std::thread(&ORV_Peer_Service::serve, server).detach();
     }
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (ORV_Peer_Service::active() < ORV_Peer_Service::MAX_SERVICE_THREADS
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
+    wait_until([] { return ORV_Peer_Service::active() >= ORV_Peer_Service::MAX_SERVICE_THREADS; }, 10s, 10ms);
     ASSERT_EQ(ORV_Peer_Service::active(), ORV_Peer_Service::MAX_SERVICE_THREADS);
 
     const auto [client, server] = library.dll.make_pair();
@@ -237,8 +236,7 @@ TEST(Peer_Service, ConnectionsBeyondTheBoundAreClosedAtOnce)
 
     for (int sock : clients)
         library.dll.close(&sock);
-    while (ORV_Peer_Service::active() > 0 && std::chrono::steady_clock::now() < deadline + 10s)
-        std::this_thread::sleep_for(10ms);
+    wait_until([] { return ORV_Peer_Service::active() == 0; }, 20s, 10ms);
     EXPECT_EQ(ORV_Peer_Service::active(), 0);
     for (int sock : servers)
         EXPECT_TRUE(library.dll.is_closed(sock));
@@ -257,10 +255,7 @@ TEST(Peer_Service, AnAdmittedSocketIsServedOnAThreadOfItsOwn)
     EXPECT_EQ(paths_of(reply.entries), std::vector<std::string>{tree.pub});
 
     channel.close();
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!(library.dll.is_closed(server) && ORV_Peer_Service::active() == 0)
-           && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(10ms);
+    wait_until([&] { return library.dll.is_closed(server) && ORV_Peer_Service::active() == 0; }, 10s, 10ms);
     EXPECT_TRUE(library.dll.is_closed(server));
     EXPECT_EQ(ORV_Peer_Service::active(), 0);
 }

@@ -3,6 +3,7 @@
 
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
+#include "tests/support/Wait_Until.h"
 
 #include "client/core/Net_Dll_Access.h"
 #include "client/core/ORV_File_UpDownload_Manage.h"
@@ -76,20 +77,22 @@ protected:
     // The map that ended the job: msg_type 3 or 4.
     QVariantMap outcome(const ORV_UpDown_Data& job)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < deadline) {
-            {
+        QVariantMap found;
+        quillfen_test::wait_until(
+            [&] {
                 const std::lock_guard<std::mutex> lock(m_mutex);
                 for (const QVariantMap& map : m_maps) {
                     const int type = map.value(QStringLiteral("msg_type")).toInt();
                     if ((type == 3 || type == 4)
-                        && map.value(QStringLiteral("str_uuid")).toString().toStdString() == job.down_uuid)
-                        return map;
+                        && map.value(QStringLiteral("str_uuid")).toString().toStdString() == job.down_uuid) {
+                        found = map;
+                        return true;
+                    }
                 }
-            }
-            QThread::msleep(5);
-        }
-        return {};
+                return false;
+            },
+            std::chrono::seconds(15), std::chrono::milliseconds(5));
+        return found;
     }
 
     static bool done(const QVariantMap& map) { return map.value(QStringLiteral("msg_type")).toInt() == 3; }

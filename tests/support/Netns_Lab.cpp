@@ -1,4 +1,5 @@
 #include "tests/support/Netns_Lab.h"
+#include "tests/support/Wait_Until.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -52,18 +53,6 @@ int shell(const std::string& command)
 {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit,
-                std::chrono::milliseconds step)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return done();
-        std::this_thread::sleep_for(step);
-    }
-    return true;
 }
 
 // ---- Netns_Process -------------------------------------------------------

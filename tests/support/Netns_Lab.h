@@ -8,7 +8,6 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,9 +90,5 @@ private:
 
 // Runs a shell command in the root namespace; its exit status.
 int shell(const std::string& command);
-
-// Asks `done` every `step` until it holds or `limit` has passed; its last answer.
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit,
-                std::chrono::milliseconds step);
 
 } // namespace quillfen_test

@@ -1,4 +1,5 @@
 #include "tests/support/Quillfen_Programs.h"
+#include "tests/support/Wait_Until.h"
 
 #include <chrono>
 #include <filesystem>

@@ -5,6 +5,7 @@
 
 #include "tests/support/Netns_Lab.h"
 #include "tests/support/Quillfen_Programs.h"
+#include "tests/support/Wait_Until.h"
 
 #include <gtest/gtest.h>
 
