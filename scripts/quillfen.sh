@@ -35,23 +35,27 @@ build() {
 
 run_system() {
     local dir="$top/build"
-    build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_BUILD_TESTS=OFF
+    build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     local bin="$dir/bin"
     [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
-    if [ ! -x "$bin/Quillfen_NetServer_console" ]; then
-        echo "The server is not built yet; nothing to start."
-        return 0
-    fi
-    echo "Starting the server (UDP 10001, 10002, 10004; UDT relay 10003)"
-    "$bin/Quillfen_NetServer_console" &
-    local server=$!
-    trap 'kill $server 2>/dev/null || true' EXIT
+    local work="${XDG_STATE_HOME:-$HOME/.local/state}/Quillfen"
+    mkdir -p "$work"
+    echo "Starting the server (UDP 10001, 10002, 10004; UDT relay 10003); its login record goes to $work/login.txt"
+    (cd "$work" && exec "$bin/Quillfen_NetServer_console") &
+    server_pid=$!
+    trap 'kill "$server_pid" 2>/dev/null || true' EXIT
+    sleep 1
+    kill -0 "$server_pid" 2>/dev/null || { wait "$server_pid"; return 1; }
     if [ -x "$bin/ORV_SHARE" ]; then
-        echo "Starting a client (UDT 31000)"
+        echo "Starting the client (UDT 31000)"
         "$bin/ORV_SHARE"
     else
-        echo "The client is not built yet; the server runs until you press Ctrl+C."
-        wait "$server"
+        # Until the windowed client is built, a client core without a window logs in
+        # to the local server and takes commands on standard input (peers, list,
+        # download, upload, records, quit).
+        echo "Starting a client without a window (UDT 31000); type commands, \"quit\" ends both"
+        "$bin/orv_client_driver" --data "${XDG_DATA_HOME:-$HOME/.local/share}" \
+            --config "${XDG_CONFIG_HOME:-$HOME/.config}/Quillfen" --server 127.0.0.1
     fi
 }
 
