@@ -32,6 +32,12 @@ void Fake_Net_Dll::set_accept(Accept accept)
     m_accept = std::move(accept);
 }
 
+void Fake_Net_Dll::set_after_send(Sent hook)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_after_send = std::move(hook);
+}
+
 void Fake_Net_Dll::cut_after(int sock, std::int64_t bytes)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -109,6 +115,8 @@ bool Fake_Net_Dll::connect(const char*, const char* target_id, const char*, int*
 bool Fake_Net_Dll::send(int sock, const char* data, int len, int)
 {
     std::int64_t allowed = len;
+    std::int64_t total = 0;
+    Sent after_send;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         const auto self = m_ends.find(sock);
@@ -124,8 +132,12 @@ bool Fake_Net_Dll::send(int sock, const char* data, int len, int)
         end.sent += allowed;
         if (allowed < len)
             end.closed = true;
+        total = end.sent;
+        after_send = m_after_send;
     }
     m_changed.notify_all();
+    if (after_send)
+        after_send(sock, total);
     return allowed == len;
 }
 

@@ -33,6 +33,12 @@ public:
     void add_peer(const std::string& identity);
     void set_accept(Accept accept);
 
+    // Called on the sending thread once a send's bytes are on their way,
+    // with the socket and all it has sent so far: lets a test act at an
+    // exact point of an exchange.
+    using Sent = std::function<void(int sock, std::int64_t total)>;
+    void set_after_send(Sent hook);
+
     // The end `sock` dies once it has sent more than `bytes` in all: the bytes
     // up to the limit still arrive, then its peer sees the link closed.
     void cut_after(int sock, std::int64_t bytes);
@@ -81,5 +87,6 @@ private:
     std::pair<int, int> m_last_connection{0, 0};
     std::map<std::string, ORV_Peer_Data> m_peers;
     Accept m_accept;
+    Sent m_after_send;
     std::pair<std::string, std::string> m_started_with;
 };

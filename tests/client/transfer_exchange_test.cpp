@@ -269,6 +269,54 @@ TEST_F(Exchange_Test, ACutStreamFailsAndNeverTakesTheFinalName)
     EXPECT_TRUE(temporary_files(local).isEmpty());
 }
 
+TEST_F(Exchange_Test, AFileThatGrowsAfterTheAnswerSendsOnlyTheAnnouncedBytes)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(shared, ORV::SHARE_GRADE_A);
+    const QByteArray content = random_bytes(150001);
+    const QString grows = m_env.make_file(QStringLiteral("shared/grows.bin"), content);
+    m_env.make_file(QStringLiteral("shared/next.txt"), "next");
+    start_holder(1000);
+    // Once the holder has announced the size, the file gets longer.
+    m_dll->set_after_send([this, grows](int sock, std::int64_t total) {
+        if (sock != m_far || total != ORV::BLOCK_SIZE)
+            return;
+        QFile file(grows);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(random_bytes(70000));
+    });
+    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("grows.bin")), local), Outcome::Done);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("grows.bin"))), content);
+    // Nothing of the surplus waits on the connection for the next exchange.
+    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("next.txt")), local), Outcome::Done);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("next.txt"))), QByteArray("next"));
+}
+
+TEST_F(Exchange_Test, AFileThatShrinksAfterTheAnswerEndsTheConnection)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(shared, ORV::SHARE_GRADE_A);
+    const QString shrinks = m_env.make_file(QStringLiteral("shared/shrinks.bin"), random_bytes(300000));
+    m_env.make_file(QStringLiteral("local/shrinks.bin"), "previous");
+    start_holder(1000);
+    // Once the holder has announced the size, the file loses all but its
+    // first 1000 bytes: its reads meet the end early.
+    m_dll->set_after_send([this, shrinks](int sock, std::int64_t total) {
+        if (sock != m_far || total != ORV::BLOCK_SIZE)
+            return;
+        ASSERT_TRUE(QFile::resize(shrinks, 1000));
+    });
+    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("shrinks.bin")), local), Outcome::Broken);
+    // The holder sent what there was, then gave the connection up rather
+    // than leave the requester waiting for bytes that never come.
+    EXPECT_EQ(m_dll->bytes_sent(m_far), 2 * ORV::BLOCK_SIZE);
+    EXPECT_TRUE(m_dll->is_closed(m_far));
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("shrinks.bin"))), QByteArray("previous"));
+    EXPECT_TRUE(temporary_files(local).isEmpty());
+}
+
 // A holder scripted block by block, for answers no sound holder gives.
 class Scripted_Holder_Test : public Exchange_Test
 {

@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -25,6 +24,14 @@
 namespace {
 
 using Manage = ORV_File_UpDownload_Manage;
+
+// The manager outlives each test and keeps idle connections per peer: every
+// test talks to a peer of its own, so none meets another's leftovers.
+std::string fresh_peer()
+{
+    static int made = 0;
+    return QStringLiteral("%1").arg(++made, 32, 16, QLatin1Char('b')).toStdString();
+}
 
 class Manager_Test : public ::testing::Test
 {
@@ -68,7 +75,7 @@ protected:
         ORV_UpDown_Data job;
         job.type = ORV::FILE_CODE_DOWNLOAD;
         job.my_uuid = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
-        job.peer_uuid = job.file.user_uuid = "bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb";
+        job.peer_uuid = job.file.user_uuid = m_peer;
         job.file.filepath = job.from_path = QDir(m_shared).filePath(name).toStdString();
         job.to_path = m_local.toStdString();
         return job;
@@ -98,6 +105,7 @@ protected:
     static bool done(const QVariantMap& map) { return map.value(QStringLiteral("msg_type")).toInt() == 3; }
     static int error(const QVariantMap& map) { return map.value(QStringLiteral("error_msg")).toInt(); }
 
+    const std::string m_peer = fresh_peer();
     Client_Test_Env m_env;
     QString m_shared;
     QString m_local;
@@ -119,7 +127,8 @@ TEST_F(Manager_Test, ADuplicateIsRefusedWhileTheFirstGoesOnAndConnectionsAreReus
     const ORV_UpDown_Data first = download_job(QStringLiteral("a.txt"));
     Manage::instance().start_job(first);
     // The holder is not serving yet, so the first job waits for its answer.
-    QThread::msleep(100);
+    ASSERT_TRUE(quillfen_test::wait_until([this] { return m_dll.bytes_sent(m_near) == ORV::BLOCK_SIZE; },
+                                          std::chrono::seconds(15), std::chrono::milliseconds(5)));
     const ORV_UpDown_Data twin = download_job(QStringLiteral("a.txt"));
     Manage::instance().start_job(twin);
     EXPECT_EQ(error(outcome(twin)), 1);
@@ -155,6 +164,25 @@ TEST_F(Manager_Test, AnOfflinePeerFailsAtOnceAndLeavesNothingActive)
     const ORV_UpDown_Data again = download_job(QStringLiteral("a.txt"));
     Manage::instance().start_job(again);
     EXPECT_TRUE(done(outcome(again)));
+}
+
+TEST_F(Manager_Test, AStaleIdleConnectionIsClosedAndReplacedOnce)
+{
+    m_env.make_file(QStringLiteral("shared/a.txt"), "data");
+    // A connection kept from an earlier job whose peer has since restarted.
+    const ORV_UpDown_Data job = download_job(QStringLiteral("a.txt"));
+    auto [stale, gone] = m_dll.make_pair();
+    m_dll.close(&gone);
+    Manage::instance().return_connection(m_peer, stale);
+    start_holder();
+    Manage::instance().start_job(job);
+    EXPECT_TRUE(done(outcome(job)));
+    EXPECT_TRUE(m_dll.is_closed(stale));
+    EXPECT_EQ(m_connects.load(), 1);
+    EXPECT_EQ(m_dll.bytes_sent(stale), 0);
+    QFile file(QDir(m_local).filePath(QStringLiteral("a.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("data"));
 }
 
 } // namespace
