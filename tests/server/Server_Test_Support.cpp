@@ -50,8 +50,9 @@ Server_Settings test_settings()
     settings.timings.heartbeat_period = 60s;
     settings.timings.offline_check_period = 60s;
     settings.timings.relay_check_period = 200ms;
-    settings.timings.relay_timeout = 800ms;
-    settings.timings.relay_verification_timeout = 1000ms;
+    // Long enough that a join or a first block is never late on a loaded machine.
+    settings.timings.relay_timeout = 3000ms;
+    settings.timings.relay_verification_timeout = 1500ms;
     settings.timings.nat_expiry_period = 200ms;
     settings.timings.receive_poll = 50ms;
     settings.timings.matcher_idle = 100ms;

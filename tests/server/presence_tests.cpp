@@ -105,7 +105,11 @@ TEST(ServerLogin, ComparesTheOutsidePortsOfBothCopiesOfALogin)
     user.send_block(login_block(ID_A), server.ports.login);
     ASSERT_TRUE(user.next_notice());
     ASSERT_TRUE(server.trace.wait_for("_user_uuid:" + ID_A + "nat_type:1"));
+    // The line is written before the type is stored.
     ORV_Peer_Data stored;
+    EXPECT_TRUE(eventually([&] {
+        return server.services.user_table().find_user(&stored, ID_A) && stored.nat_type == 1;
+    }));
     ASSERT_TRUE(server.services.user_table().find_user(&stored, ID_A));
     EXPECT_EQ(stored.nat_type, 1);
 }
