@@ -47,6 +47,10 @@ ORV_Share_List_Reply receive_share_list(ORV_Peer_Channel& channel)
     M_Pack_Share_Reply head;
     unpack_share_reply(head, block.data(), ORV::BLOCK_SIZE);
     log_line("收到数据包长度：" + std::to_string(head.count));
+    // Any other block here means the connection is no longer where this
+    // exchange began: nothing of it is read as an answer.
+    if (head.head.type != ORV::MSG_SHARE_REPLY)
+        return reply;
     if (head.status == ORV::SHARE_REPLY_REFUSED) {
         reply.result = ORV::SHARE_LIST_REFUSED;
         reply.in_step = head.count == 0;
@@ -66,7 +70,9 @@ ORV_Share_List_Reply receive_share_list(ORV_Peer_Channel& channel)
         }
         log_line("收到一个：");
         M_Pack_Share_Item entry;
-        reply.entries.push_back(unpack_share_entry(entry, block.data(), ORV::BLOCK_SIZE));
+        if (unpack_share_entry(entry, block.data(), ORV::BLOCK_SIZE).head.type != ORV::MSG_SHARE_ITEM)
+            return reply;
+        reply.entries.push_back(entry);
     }
     reply.result = ORV::SHARE_LIST_DONE;
     reply.in_step = true;

@@ -420,6 +420,19 @@ TEST(Share_List_Reply, OddAnswersAreReadWithoutTrustingThem)
         EXPECT_FALSE(reply.in_step);
     }
 
+    // Blocks of another kind where the reply or an entry belongs: the
+    // connection is out of step, and what follows is no answer.
+    Message_Block not_a_reply = head(ORV::SHARE_REPLY_ENTRIES, 1);
+    not_a_reply[0] = ORV::MSG_SHARE_ITEM;
+    reply = reply_to({not_a_reply, entry}, false);
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_FAILED);
+    EXPECT_TRUE(reply.entries.empty());
+    EXPECT_FALSE(reply.in_step);
+    reply = reply_to({head(ORV::SHARE_REPLY_ENTRIES, 2), entry, head(ORV::SHARE_REPLY_ENTRIES, 0)}, false);
+    EXPECT_EQ(reply.result, ORV::SHARE_LIST_FAILED);
+    EXPECT_EQ(paths_of(reply.entries), std::vector<std::string>{"/pub/a.txt"});
+    EXPECT_FALSE(reply.in_step);
+
     // Silence: the exchange's time-out ends the wait.
     reply = reply_to({}, false);
     EXPECT_FALSE(reply.answered);
