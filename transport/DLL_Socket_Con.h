@@ -13,6 +13,8 @@ public:
 
     // False when port 31000 could not be bound.
     bool listening() const { return m_listener >= 0; }
+    // The listening UDT socket, or -1.
+    int listener() const { return m_listener; }
 
     // Admits one connected socket: it must name this client's identity within
     // the time-out. An admitted socket goes to the callback object, a refused

@@ -7,19 +7,25 @@
 #include "transport/Peer_Table.h"
 #include "transport/Server_Endpoints.h"
 #include "transport/Server_Link.h"
+#include "transport/Transport_Ports.h"
 #include "transport/Udt_Link.h"
 
 #include "foundation/Server_Records.h"
+
+#include "bench/Bench_Server.h"
+#include "tests/support/Wait_Until.h"
 
 #include <gtest/gtest.h>
 #include <udt.h>
 
 #include <arpa/inet.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <future>
 #include <thread>
 #include <vector>
@@ -133,23 +139,29 @@ TEST(BlockTransfer, ClosedPeerFailsTheReceive)
     EXPECT_FALSE(Udt_Link::recv_msg(pair.server, block, 1000, &count));
 }
 
+// Sends `block` as a handshake on `sock` and tells whether the far end
+// answered within `timeout_ms`.
+static bool answered(int sock, const char* block, int timeout_ms = 5000)
+{
+    char answer[1000] = {};
+    int count = 0;
+    Udt_Link::set_recv_timeout(sock, timeout_ms);
+    return Udt_Link::send_msg(block, sock, 1000)
+           && Udt_Link::recv_msg(sock, answer, 1000, &count) && answer[0] == 1;
+}
+
 // Sends `block` as a handshake and tells whether the listener answered.
 static bool handshake(const char* block, Recording_Call_Back* call_back)
 {
     Udt_Pair pair;
     std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
     pair.server = -1;   // the handshake owns it now
-    char answer[1000] = {};
-    int count = 0;
-    Udt_Link::set_recv_timeout(pair.client, 5000);
-    const bool answered = Udt_Link::send_msg(block, pair.client, 1000)
-                          && Udt_Link::recv_msg(pair.client, answer, 1000, &count)
-                          && answer[0] == 1;
+    const bool admitted = answered(pair.client, block);
     listener.join();
     for (int sock : call_back->sockets)
         UDT::close(sock);
     call_back->sockets.clear();
-    return answered;
+    return admitted;
 }
 
 TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
@@ -287,10 +299,7 @@ TEST(DllClassOperations, NullPointersAndCloseAreSafe)
 
 static int thread_count()
 {
-    int count = 0;
-    for (const auto& entry [[maybe_unused]] : std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
+    return sample_process(getpid()).threads;
 }
 
 TEST(ServerLink, RepeatedInitKeepsOneLoginChain)
@@ -304,4 +313,53 @@ TEST(ServerLink, RepeatedInitKeepsOneLoginChain)
         ASSERT_TRUE(dll.init("127.0.0.9", "pc", "127.0.0.1", "AA:BB", "0123"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(thread_count(), threads);
+}
+
+// Whether the listener on port 31000 of this host admits `id`.
+static bool listener_admits(const std::string& id)
+{
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    char block[1000] = {};
+    id.copy(block, sizeof(block) - 1);
+    const int sock = Udt_Link::new_socket();
+    const bool admitted = Udt_Link::connect_to(sock, local) && answered(sock, block, 2000);
+    UDT::close(sock);
+    return admitted;
+}
+
+TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
+{
+    // The listener's port is fixed: it is bound in a network namespace of this
+    // process's own, before any UDT socket exists.
+    std::error_code error;
+    const auto root = std::filesystem::read_symlink("/proc/thread-self/ns/net", error);
+    enter_private_network();
+    if (error || std::filesystem::read_symlink("/proc/thread-self/ns/net", error) == root)
+        GTEST_SKIP() << "no private network namespace here";
+
+    const std::string id = "00112233445566778899aabbccddeeff";
+    ASSERT_TRUE(Local_Identity::instance().set_once(id));
+    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    ASSERT_TRUE(con.listening());
+    ASSERT_TRUE(listener_admits(id));
+
+    // A closed listener fails every accept at once; answering each failure
+    // with a new thread, without a pause, would spin.
+    const Process_Sample before = sample_process(getpid());
+    UDT::close(con.listener());
+    int most_threads = before.threads;
+    for (int i = 0; i < 20; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        most_threads = std::max(most_threads, thread_count());
+    }
+    const Process_Sample after = sample_process(getpid());
+    EXPECT_LT(after.cpu_seconds - before.cpu_seconds, 0.5);
+    EXPECT_LE(most_threads, before.threads + 2);
+
+    // Once UDT has let go of the port, a new listener admits again.
+    EXPECT_TRUE(quillfen_test::wait_until([&] { return listener_admits(id); },
+                                          std::chrono::seconds(40), std::chrono::milliseconds(200)));
 }
