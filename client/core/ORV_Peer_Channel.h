@@ -20,7 +20,6 @@ public:
     ORV_Peer_Channel(IDllClass* dll, int sock);
 
     int socket() const { return m_sock; }
-    IDllClass* dll() const { return m_dll; }
 
     bool send_block(const Message_Block& block);
     template <class Record>

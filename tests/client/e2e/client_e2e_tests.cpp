@@ -404,9 +404,10 @@ TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
     const auto asked = std::chrono::steady_clock::now();
     std::ofstream(commands, std::ios::app) << "list " << id_b << " " << share.string() << "\nquit\n";
     ASSERT_TRUE(a.wait_for("DRIVER BYE", 180s)) << a.output() << "\n---- B ----\n" << again.output();
-    // One exchange time-out for the dead connection, and closing it does not
-    // wait for the link to be found broken.
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 45s);
+    // One exchange time-out (30 s) for the dead connection, and closing it
+    // does not linger on it (UDT would wait up to 180 s); the rest is slack
+    // for a loaded machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 90s);
 
     const std::vector<Listing> seen = listings(a.output());
     ASSERT_EQ(seen.size(), 2u) << a.output();
