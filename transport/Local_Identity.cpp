@@ -18,12 +18,6 @@ bool Local_Identity::set_once(const std::string& identity)
     return true;
 }
 
-std::string Local_Identity::get() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_identity;
-}
-
 bool Local_Identity::matches(const char* block, std::size_t size) const
 {
     const std::size_t length = strnlen(block, size);

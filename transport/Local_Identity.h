@@ -15,8 +15,6 @@ public:
     // Stores the identity on the first call only; true when this call set it.
     bool set_once(const std::string& identity);
 
-    std::string get() const;
-
     // The text of `block` up to its first zero byte, never past `size` bytes,
     // must equal the identity exactly.
     bool matches(const char* block, std::size_t size) const;

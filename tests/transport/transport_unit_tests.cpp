@@ -4,12 +4,14 @@
 #include "transport/DLL_Socket_Con.h"
 #include "transport/DllClass.h"
 #include "transport/Local_Identity.h"
+#include "transport/P2p_Manage.h"
 #include "transport/Peer_Table.h"
 #include "transport/Server_Endpoints.h"
 #include "transport/Server_Link.h"
 #include "transport/Transport_Ports.h"
 #include "transport/Udt_Link.h"
 
+#include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
 
 #include "bench/Bench_Server.h"
@@ -330,14 +332,19 @@ static bool listener_admits(const std::string& id)
     return admitted;
 }
 
-TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
+// Tests of the fixed ports (31000, 10001) move into a network namespace of
+// their own before they make any socket; false where that is not allowed.
+static bool in_own_network()
 {
-    // The listener's port is fixed: it is bound in a network namespace of this
-    // process's own, before any UDT socket exists.
     std::error_code error;
     const auto root = std::filesystem::read_symlink("/proc/thread-self/ns/net", error);
     enter_private_network();
-    if (error || std::filesystem::read_symlink("/proc/thread-self/ns/net", error) == root)
+    return !error && std::filesystem::read_symlink("/proc/thread-self/ns/net", error) != root;
+}
+
+TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
+{
+    if (!in_own_network())
         GTEST_SKIP() << "no private network namespace here";
 
     const std::string id = "00112233445566778899aabbccddeeff";
@@ -362,4 +369,76 @@ TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
     // Once UDT has let go of the port, a new listener admits again.
     EXPECT_TRUE(quillfen_test::wait_until([&] { return listener_admits(id); },
                                           std::chrono::seconds(40), std::chrono::milliseconds(200)));
+}
+
+namespace {
+
+// A UDP socket on 127.0.0.1:`port` (0: any free port) whose receives give up
+// after 5 s.
+int loopback_udp(int port, sockaddr_in* address)
+{
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    *address = sockaddr_in{};
+    address->sin_family = AF_INET;
+    address->sin_port = htons(static_cast<uint16_t>(port));
+    address->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(*address);
+    ::bind(sock, reinterpret_cast<sockaddr*>(address), length);
+    ::getsockname(sock, reinterpret_cast<sockaddr*>(address), &length);
+    const timeval timeout{5, 0};
+    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+    return sock;
+}
+
+M_Pack_P2P_Request receive_request(int sock, sockaddr_in* sender)
+{
+    char block[1000] = {};
+    socklen_t length = sizeof(*sender);
+    const ssize_t received = ::recvfrom(sock, block, sizeof(block), 0,
+                                        reinterpret_cast<sockaddr*>(sender), &length);
+    M_Pack_P2P_Request request;
+    unpack_p2p_request(request, block, static_cast<int>(received));
+    return request;
+}
+
+} // namespace
+
+TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
+{
+    if (!in_own_network())
+        GTEST_SKIP() << "no private network namespace here";
+    const std::string id = "0f1e2d3c4b5a69788796a5b4c3d2e1f0";
+    ASSERT_TRUE(Local_Identity::instance().set_once(id));
+    Server_Endpoints::instance().set_server("127.0.0.1");
+    sockaddr_in server_address{};
+    sockaddr_in requester_address{};
+    const int server = loopback_udp(Transport_Ports::SERVER_LOGIN, &server_address);
+    const int requester = loopback_udp(0, &requester_address);
+    const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, 2,
+                                         requester_address, sockaddr_in{});
+    ASSERT_TRUE(notice);
+    std::thread responder(&P2p_Manage::PunchForRequest, *notice);
+
+    // Code 3 straight to the requester, then code 4 to the server, from one
+    // socket; nothing else of the record changes.
+    sockaddr_in direct_from{};
+    sockaddr_in server_from{};
+    const M_Pack_P2P_Request direct = receive_request(requester, &direct_from);
+    const M_Pack_P2P_Request announced = receive_request(server, &server_from);
+    M_Pack_P2P_Request expected = *notice;
+    expected.code = 3;
+    EXPECT_EQ(std::memcmp(&direct, &expected, sizeof(expected)), 0);
+    expected.code = 4;
+    EXPECT_EQ(std::memcmp(&announced, &expected, sizeof(expected)), 0);
+    EXPECT_EQ(direct_from.sin_port, server_from.sin_port);
+
+    // The requester punches through from the socket the answer reached.
+    const int udt = Udt_Link::new_socket();
+    ASSERT_NE(UDT::bind2(udt, requester), UDT::ERROR);
+    char block[1000] = {};
+    id.copy(block, sizeof(block) - 1);
+    EXPECT_TRUE(Udt_Link::connect_to(udt, direct_from) && answered(udt, block));
+    UDT::close(udt);
+    responder.join();
+    ::close(server);
 }
