@@ -232,8 +232,9 @@ TEST_F(TransportNetns, RelayCarriesAnUnevenStreamAndLeavesNoPunchBehind)
 {
     build(Nat::port_restricted, Nat::port_restricted, true);
     Netns_Process b1 = serve("b1", ID_B1, "10.2.0.11");
-    // Let the first server heartbeat start the client's message dispatcher.
-    std::this_thread::sleep_for(7s);
+    // Let the first server heartbeat (every 5 s) start the client's message
+    // dispatcher; two periods leave room for a loaded machine.
+    std::this_thread::sleep_for(12s);
     const int baseline = thread_count(b1.pid());
 
     int status = -1;
