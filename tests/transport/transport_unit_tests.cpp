@@ -34,6 +34,9 @@
 
 namespace {
 
+// The identity of this process's library; it can be set only once.
+const std::string OWN_ID = "0123456789abcdef0123456789abcdef";
+
 // A connected loopback UDT pair on an ephemeral port.
 struct Udt_Pair
 {
@@ -175,7 +178,7 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     char empty[1000] = {};
     EXPECT_FALSE(handshake(empty, &call_back)) << "nothing is admitted before the identity is set";
 
-    const std::string id = "0123456789abcdef0123456789abcdef";
+    const std::string id = OWN_ID;
     ASSERT_TRUE(Local_Identity::instance().set_once(id));
     EXPECT_FALSE(Local_Identity::instance().set_once("another")) << "the first identity stays";
     EXPECT_FALSE(handshake(empty, &call_back));
@@ -347,8 +350,8 @@ TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
     if (!in_own_network())
         GTEST_SKIP() << "no private network namespace here";
 
-    const std::string id = "00112233445566778899aabbccddeeff";
-    ASSERT_TRUE(Local_Identity::instance().set_once(id));
+    const std::string id = OWN_ID;
+    Local_Identity::instance().set_once(id);
     DLL_Socket_Con& con = DLL_Socket_Con::instance();
     ASSERT_TRUE(con.listening());
     ASSERT_TRUE(listener_admits(id));
@@ -407,8 +410,8 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
 {
     if (!in_own_network())
         GTEST_SKIP() << "no private network namespace here";
-    const std::string id = "0f1e2d3c4b5a69788796a5b4c3d2e1f0";
-    ASSERT_TRUE(Local_Identity::instance().set_once(id));
+    const std::string id = OWN_ID;
+    Local_Identity::instance().set_once(id);
     Server_Endpoints::instance().set_server("127.0.0.1");
     sockaddr_in server_address{};
     sockaddr_in requester_address{};
