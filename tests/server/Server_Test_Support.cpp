@@ -184,7 +184,14 @@ Udt_Test_Client::Udt_Test_Client(const std::string& ip, int relay_port)
         || UDT::connect(m_socket, reinterpret_cast<const sockaddr*>(&server), sizeof server) == UDT::ERROR) {
         UDT::close(m_socket);
         m_socket = -1;
+        return;
     }
+    // UDT can lose what reaches a socket in the instant after connect returns,
+    // before its receiving thread has registered it. A server that refuses
+    // the first block at once would have its close lost that way, and the
+    // client would learn of it only from UDT's broken-link check, tens of
+    // seconds later.
+    std::this_thread::sleep_for(50ms);
 }
 
 Udt_Test_Client::~Udt_Test_Client()

@@ -199,6 +199,8 @@ TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
     EXPECT_EQ(told->code, 5);
     EXPECT_EQ(told->requester_handle, notice->requester_handle);
     EXPECT_NE(told->target_handle, 0);
+    // The server writes the line after the send, so the block can come first.
+    ASSERT_TRUE(server.trace.wait_for("发送发起方"));
     const auto lines = server.trace.lines();
     const auto receiver_line = std::find(lines.begin(), lines.end(), "发送接收方");
     ASSERT_NE(receiver_line, lines.end());
