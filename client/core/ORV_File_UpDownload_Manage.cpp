@@ -107,6 +107,14 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
         emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
         return;
     }
+    // A request that cannot be written (a path too long for its field) would
+    // fail on any connection: no connection is spent or made for it.
+    if (!job.to_file_request()) {
+        log_line("文件请求无法生成");
+        remove_active_transfer(job.task_key);
+        emit signal_to_file_down(make_error_map(ERROR_FAILED, id));
+        return;
+    }
     ORV_File_Exchange transfer = exchange();
     int sock = take_idle(job.peer_uuid);
     Outcome outcome = Outcome::Unsent;

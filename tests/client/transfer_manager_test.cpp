@@ -185,4 +185,24 @@ TEST_F(Manager_Test, AStaleIdleConnectionIsClosedAndReplacedOnce)
     EXPECT_EQ(file.readAll(), QByteArray("data"));
 }
 
+TEST_F(Manager_Test, ARequestThatCannotBeWrittenSpendsNoConnection)
+{
+    m_env.make_file(QStringLiteral("shared/a.txt"), "data");
+    Manage::instance().return_connection(m_peer, m_near);
+    ORV_UpDown_Data job = download_job(QStringLiteral("a.txt"));
+    job.to_path = "/" + std::string(300, 'd');   // longer than its 256-byte field
+    Manage::instance().start_job(job);
+    EXPECT_EQ(error(outcome(job)), 2);
+    EXPECT_EQ(m_connects.load(), 0);
+    EXPECT_FALSE(m_dll.is_closed(m_near));
+    EXPECT_EQ(m_dll.bytes_sent(m_near), 0);
+
+    // The idle connection still serves the next job.
+    start_holder();
+    const ORV_UpDown_Data next = download_job(QStringLiteral("a.txt"));
+    Manage::instance().start_job(next);
+    EXPECT_TRUE(done(outcome(next)));
+    EXPECT_EQ(m_connects.load(), 0);
+}
+
 } // namespace
