@@ -74,9 +74,11 @@ void log_address(const sockaddr_in& address)
 }
 
 // Waits for the broker's answer to this request until the deadline; stray
-// datagrams (another type, another request) are ignored.
-bool wait_answer(int udp, Clock::time_point deadline, const std::string& own_id,
-                 const std::string& target_id, M_Pack_P2P_Request* answer, sockaddr_in* sender)
+// datagrams (another type, another request) are ignored. The target's address
+// (code 5) is taken from the server alone; code 3 comes from the target itself.
+bool wait_answer(int udp, Clock::time_point deadline, const sockaddr_in& server,
+                 const std::string& own_id, const std::string& target_id,
+                 M_Pack_P2P_Request* answer, sockaddr_in* sender)
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -96,9 +98,12 @@ bool wait_answer(int udp, Clock::time_point deadline, const std::string& own_id,
             continue;
         }
         unpack_p2p_request(*answer, block, static_cast<int>(received));
+        const bool from_server = sender->sin_addr.s_addr == server.sin_addr.s_addr
+                                 && sender->sin_port == server.sin_port;
         if (answer->head.type != ORV::MSG_P2P_REQUEST
             || read_text_field(answer->requester_id) != own_id
-            || read_text_field(answer->target_id) != target_id)
+            || read_text_field(answer->target_id) != target_id
+            || (answer->code == 5 && !from_server))
             continue;
         Net_Log::line("收到反馈:", answer->code);
         log_address(answer->requester_addr);
@@ -136,7 +141,7 @@ bool Connect_Cascade::try_punch(int* sock)
     M_Pack_P2P_Request answer;
     sockaddr_in sender{};
     const auto deadline = Clock::now() + std::chrono::milliseconds(Transport_Ports::PUNCH_WAIT_MS);
-    if (!wait_answer(udp, deadline, m_own_id, m_target_id, &answer, &sender)) {
+    if (!wait_answer(udp, deadline, server, m_own_id, m_target_id, &answer, &sender)) {
         ::close(udp);
         return false;
     }

@@ -1,6 +1,7 @@
 // Library pieces that need no second host: block transfer over a loopback UDT
 // pair, the identity handshake, and the server link's dispatch.
 
+#include "transport/Connect_Cascade.h"
 #include "transport/DLL_Socket_Con.h"
 #include "transport/DllClass.h"
 #include "transport/Local_Identity.h"
@@ -444,4 +445,47 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     UDT::close(udt);
     responder.join();
     ::close(server);
+}
+
+TEST(PunchRequester, TakesTheTargetAddressFromTheServerOnly)
+{
+    if (!in_own_network())
+        GTEST_SKIP() << "no private network namespace here";
+    sockaddr_in server_address{};
+    sockaddr_in elsewhere{};
+    sockaddr_in forger_address{};
+    const int server = loopback_udp(Transport_Ports::SERVER_LOGIN, &server_address);
+    const int target = loopback_udp(0, &elsewhere);
+    const int forger = loopback_udp(0, &forger_address);
+    const timeval short_wait{1, 0};
+    setsockopt(target, SOL_SOCKET, SO_RCVTIMEO, &short_wait, sizeof(short_wait));
+
+    // Neither end is in the peer table and no LAN address is given: the
+    // request goes straight to the server.
+    int sock = -1;
+    std::thread requester([&sock] {
+        Connect_Cascade("target-id", "127.0.0.1", "", "own-id").run(&sock);
+    });
+    sockaddr_in punch_socket{};
+    const M_Pack_P2P_Request request = receive_request(server, &punch_socket);
+    ASSERT_EQ(request.code, 1);
+    const auto answer = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "own-id", "target-id",
+                                         5, punch_socket, elsewhere);
+    ASSERT_TRUE(answer);
+    const Message_Block block = to_block(*answer);
+    char probe[1500];
+
+    ::sendto(forger, block.data(), ORV::BLOCK_SIZE, 0,
+             reinterpret_cast<const sockaddr*>(&punch_socket), sizeof(punch_socket));
+    EXPECT_LT(::recv(target, probe, sizeof(probe), 0), 0) << "a forged answer was followed";
+
+    ::sendto(server, block.data(), ORV::BLOCK_SIZE, 0,
+             reinterpret_cast<const sockaddr*>(&punch_socket), sizeof(punch_socket));
+    EXPECT_GT(::recv(target, probe, sizeof(probe), 0), 0) << "the server's answer was not followed";
+
+    // Nobody answers the punch and no relay listens: the cascade gives up.
+    requester.join();
+    EXPECT_EQ(sock, 0);
+    for (int udp : {server, target, forger})
+        ::close(udp);
 }
