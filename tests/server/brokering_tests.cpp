@@ -288,6 +288,24 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
     EXPECT_EQ(in, data);
 }
 
+TEST(ServerRelay, AnInitiatorThatLeavesBeforeTheJoinTakesItsRequestAlong)
+{
+    Test_Server server;
+    Two_Users users(server);
+    Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
+    const auto notice = open_relay(initiator, users.target, new_guid_string());
+    ASSERT_TRUE(notice);
+    initiator.close();
+    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 0; }));
+
+    Udt_Test_Client target("127.0.0.6", server.ports.relay);
+    M_Pack_CSC_Request join = *notice;
+    join.code = 3;
+    ASSERT_TRUE(target.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
+    EXPECT_TRUE(target.closed_by_server(15000));
+    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+}
+
 TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
 {
     Test_Server server;
