@@ -10,6 +10,7 @@
 #include <udt.h>
 
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 DLL_Socket_Con& DLL_Socket_Con::instance()
@@ -52,7 +53,7 @@ void DLL_Socket_Con::ListenLoop()
         int length = sizeof(peer);
         const int sock = UDT::accept(m_listener, reinterpret_cast<sockaddr*>(&peer), &length);
         if (sock != UDT::INVALID_SOCK) {
-            std::thread([sock] { AcceptHandshake(sock); }).detach();
+            start_handshake(sock);
             continue;
         }
         // A broken listener would fail every accept at once: back off, and
@@ -65,6 +66,25 @@ void DLL_Socket_Con::ListenLoop()
             if (renewed >= 0)
                 m_listener = renewed;
         }
+    }
+}
+
+void DLL_Socket_Con::start_handshake(int sock)
+{
+    if (m_handshakes.load() >= Transport_Ports::MAX_HANDSHAKES) {
+        Net_Log::line("握手过多，连接已关闭");
+        UDT::close(sock);
+        return;
+    }
+    ++m_handshakes;
+    try {
+        std::thread([this, sock] {
+            AcceptHandshake(sock);
+            --m_handshakes;
+        }).detach();
+    } catch (const std::system_error&) {
+        --m_handshakes;
+        UDT::close(sock);
     }
 }
 

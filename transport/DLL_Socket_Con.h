@@ -15,6 +15,8 @@ public:
     bool listening() const { return m_listener >= 0; }
     // The listening UDT socket, or -1.
     int listener() const { return m_listener; }
+    // Handshakes now waiting for their identity block.
+    int handshakes() const { return m_handshakes; }
 
     // Admits one connected socket: it must name this client's identity within
     // the time-out. An admitted socket goes to the callback object, a refused
@@ -27,6 +29,8 @@ private:
 
     static int open_listener();
     void ListenLoop();
+    void start_handshake(int sock);
 
     std::atomic<int> m_listener{-1};
+    std::atomic<int> m_handshakes{0};
 };

@@ -375,6 +375,45 @@ TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
                                           std::chrono::seconds(40), std::chrono::milliseconds(200)));
 }
 
+TEST(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
+{
+    if (!in_own_network())
+        GTEST_SKIP() << "no private network namespace here";
+
+    const std::string id = OWN_ID;
+    Local_Identity::instance().set_once(id);
+    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    ASSERT_TRUE(con.listening());
+
+    sockaddr_in listener{};
+    listener.sin_family = AF_INET;
+    listener.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // Connections that never send their identity, all from one local port so
+    // that they share one UDT multiplexer.
+    sockaddr_in one_port = listener;
+    one_port.sin_port = htons(40000);
+    std::vector<int> silent;
+    for (int i = 0; i < Transport_Ports::MAX_HANDSHAKES + 16; ++i) {
+        const int sock = Udt_Link::new_socket();
+        ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&one_port), sizeof(one_port)),
+                  UDT::ERROR);
+        ASSERT_TRUE(Udt_Link::connect_to(sock, listener));
+        silent.push_back(sock);
+    }
+    const auto full = [&] { return con.handshakes() == Transport_Ports::MAX_HANDSHAKES; };
+    EXPECT_TRUE(quillfen_test::wait_until(full, std::chrono::seconds(10),
+                                          std::chrono::milliseconds(50)));
+    EXPECT_LE(con.handshakes(), Transport_Ports::MAX_HANDSHAKES);
+
+    // Once the silent handshakes reach their time-out the listener admits again.
+    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
+                                          std::chrono::seconds(30), std::chrono::milliseconds(100)));
+    EXPECT_TRUE(listener_admits(id));
+    for (int sock : silent)
+        UDT::close(sock);
+}
+
 namespace {
 
 // A UDP socket on 127.0.0.1:`port` (0: any free port) whose receives give up
