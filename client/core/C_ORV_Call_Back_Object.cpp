@@ -4,6 +4,7 @@
 
 #include "foundation/ORV_Recv_Data_Manage.h"
 
+#include <system_error>
 #include <thread>
 
 C_ORV_Call_Back_Object& C_ORV_Call_Back_Object::instance()
@@ -36,10 +37,15 @@ bool C_ORV_Call_Back_Object::on_socket_ready(int sock)
         std::lock_guard<std::mutex> lock(m_mutex);
         handler = m_socket_handler;
     }
-    if (handler)
-        std::thread(handler, sock).detach();
-    else
-        Net_Dll_Class::instance().get_interface()->close(&sock);
+    if (handler) {
+        try {
+            std::thread(handler, sock).detach();
+            return true;
+        } catch (const std::system_error&) {
+            // No thread to serve it: the socket must not stay open unserved.
+        }
+    }
+    Net_Dll_Class::instance().get_interface()->close(&sock);
     return true;
 }
 
