@@ -37,11 +37,17 @@ run_system() {
     local dir="$top/build"
     build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     local bin="$dir/bin"
-    [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
+    # On a desktop the windowed server; without a display the console build,
+    # whose diagnostic lines then show here.
+    local server="$bin/Quillfen_NetServer"
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        export QT_QPA_PLATFORM=offscreen
+        server="$bin/Quillfen_NetServer_console"
+    fi
     local work="${XDG_STATE_HOME:-$HOME/.local/state}/Quillfen"
     mkdir -p "$work"
-    echo "Starting the server (UDP 10001, 10002, 10004; UDT relay 10003); its login record goes to $work/login.txt"
-    (cd "$work" && exec "$bin/Quillfen_NetServer_console") &
+    echo "Starting $(basename "$server") (UDP 10001, 10002, 10004; UDT relay 10003); its login record goes to $work/login.txt"
+    (cd "$work" && exec "$server") &
     server_pid=$!
     trap 'kill "$server_pid" 2>/dev/null || true' EXIT
     sleep 1
