@@ -26,14 +26,21 @@ M_Pack_P2P_Request p2p_request(const std::string& id, std::int32_t code, const s
         .value();
 }
 
-std::optional<M_Pack_P2P_Request> next_p2p(Fake_Client& client, std::chrono::milliseconds timeout = 3s)
+// The next datagram of `type` that `client` receives, read as a `Record`.
+template <typename Record>
+std::optional<Record> next_record(Fake_Client& client, int type, std::chrono::milliseconds timeout)
 {
-    const auto got = client.receive(timeout, [](const Received& r) { return r.type() == ORV::MSG_P2P_REQUEST; });
+    const auto got = client.receive(timeout, [type](const Received& r) { return r.type() == type; });
     if (!got)
         return std::nullopt;
-    M_Pack_P2P_Request record;
-    unpack_p2p_request(record, got->block.data(), got->length);
+    Record record;
+    unpack_record(record, got->block.data(), got->length);
     return record;
+}
+
+std::optional<M_Pack_P2P_Request> next_p2p(Fake_Client& client, std::chrono::milliseconds timeout = 3s)
+{
+    return next_record<M_Pack_P2P_Request>(client, ORV::MSG_P2P_REQUEST, timeout);
 }
 
 bool same_endpoint(const sockaddr_in& a, const sockaddr_in& b)
@@ -138,12 +145,7 @@ M_Pack_CSC_Request relay_request(const std::string& id, std::int32_t code, const
 
 std::optional<M_Pack_CSC_Request> next_relay_notice(Fake_Client& client, std::chrono::milliseconds timeout = 3s)
 {
-    const auto got = client.receive(timeout, [](const Received& r) { return r.type() == ORV::MSG_CSC_REQUEST; });
-    if (!got)
-        return std::nullopt;
-    M_Pack_CSC_Request record;
-    unpack_csc_request(record, got->block.data(), got->length);
-    return record;
+    return next_record<M_Pack_CSC_Request>(client, ORV::MSG_CSC_REQUEST, timeout);
 }
 
 std::optional<M_Pack_CSC_Request> receive_relay_block(Udt_Test_Client& client)

@@ -346,15 +346,25 @@ static bool in_own_network()
     return !error && std::filesystem::read_symlink("/proc/thread-self/ns/net", error) != root;
 }
 
-TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
+// The listener on port 31000 of this process, in a network namespace of its own.
+class Listener : public ::testing::Test
 {
-    if (!in_own_network())
-        GTEST_SKIP() << "no private network namespace here";
+protected:
+    void SetUp() override
+    {
+        if (!in_own_network())
+            GTEST_SKIP() << "no private network namespace here";
+        Local_Identity::instance().set_once(id);
+        // Made only now, inside the namespace, so it binds there.
+        ASSERT_TRUE(DLL_Socket_Con::instance().listening());
+    }
 
     const std::string id = OWN_ID;
-    Local_Identity::instance().set_once(id);
+};
+
+TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
+{
     DLL_Socket_Con& con = DLL_Socket_Con::instance();
-    ASSERT_TRUE(con.listening());
     ASSERT_TRUE(listener_admits(id));
 
     // A closed listener fails every accept at once; answering each failure
@@ -375,16 +385,9 @@ TEST(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
                                           std::chrono::seconds(40), std::chrono::milliseconds(200)));
 }
 
-TEST(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
+TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
 {
-    if (!in_own_network())
-        GTEST_SKIP() << "no private network namespace here";
-
-    const std::string id = OWN_ID;
-    Local_Identity::instance().set_once(id);
     DLL_Socket_Con& con = DLL_Socket_Con::instance();
-    ASSERT_TRUE(con.listening());
-
     sockaddr_in listener{};
     listener.sin_family = AF_INET;
     listener.sin_port = htons(Transport_Ports::PEER_LISTEN);
