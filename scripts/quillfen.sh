@@ -10,7 +10,6 @@ jobs=$(nproc)
 packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev libqt5sql5-sqlite
-    libboost-thread-dev libboost-system-dev libboost-date-time-dev
     libudt-dev libgtest-dev
     iproute2 iptables
 )

@@ -1,7 +1,7 @@
 #include "Client_Test_Env.h"
 
-#include "client/core/ORV_Share_Data_Manage.h"
-#include "client/core/ORV_Sql_Connection.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/core/store/ORV_Sql_Connection.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/core/ORV_Share_Data.h"
+#include "client/core/share/ORV_Share_Data.h"
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Client_Test_Env.h"
-#include "client/core/ORV_Browse_Observer_Obj.h"
+#include "client/core/browse/ORV_Browse_Observer_Obj.h"
 
 #include <QTemporaryDir>
 

@@ -1,11 +1,11 @@
 #include "Client_Test_Env.h"
 
-#include "client/core/ORV_Browse_Interface.h"
-#include "client/core/ORV_File_Browse_Observer_Obj.h"
-#include "client/core/ORV_Share_Browse_Observer_Obj.h"
-#include "client/core/ORV_Share_Data_Manage.h"
-#include "client/core/ORV_Transfer_Start.h"
-#include "client/core/Observable_Obj.h"
+#include "client/core/browse/ORV_Browse_Interface.h"
+#include "client/core/browse/ORV_File_Browse_Observer_Obj.h"
+#include "client/core/browse/ORV_Share_Browse_Observer_Obj.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/core/transfer/ORV_Transfer_Start.h"
+#include "client/core/observer/Observable_Obj.h"
 #include "foundation/platform/ShellOpener.h"
 
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #include "Client_Test_Env.h"
 
-#include "client/core/ORV_FileInfo.h"
-#include "client/core/ORV_Icon_Cache.h"
-#include "client/core/ORV_Pixmap_Cache.h"
-#include "client/core/ORV_Share_File_Data.h"
+#include "client/core/records/ORV_FileInfo.h"
+#include "client/core/icons/ORV_Icon_Cache.h"
+#include "client/core/icons/ORV_Pixmap_Cache.h"
+#include "client/core/records/ORV_Share_File_Data.h"
 
 #include <QImage>
 #include <QPixmap>

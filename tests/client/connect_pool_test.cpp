@@ -3,8 +3,8 @@
 #include "Background.h"
 #include "Fake_Net_Dll.h"
 
-#include "client/core/Net_Dll_Access.h"
-#include "client/core/ORV_Connect_Pool.h"
+#include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/peer/ORV_Connect_Pool.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Client_Test_Env.h"
 
-#include "client/core/ORV_File_Icon_Provider.h"
-#include "client/core/ORV_Icon_Cache.h"
+#include "client/core/icons/ORV_File_Icon_Provider.h"
+#include "client/core/icons/ORV_Icon_Cache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "Client_Test_Env.h"
 
-#include "client/core/ORV_Main_From_Interface.h"
-#include "client/core/ORV_MainFrom_Observer_Obj.h"
-#include "client/core/ORV_Share_Data_Manage.h"
-#include "client/core/ORV_Share_Interface.h"
-#include "client/core/ORV_Share_Observer_Obj.h"
-#include "client/core/Observable_Obj.h"
-#include "client/core/Observer_Obj.h"
+#include "client/core/observer/ORV_Main_From_Interface.h"
+#include "client/core/observer/ORV_MainFrom_Observer_Obj.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/core/observer/ORV_Share_Interface.h"
+#include "client/core/observer/ORV_Share_Observer_Obj.h"
+#include "client/core/observer/Observable_Obj.h"
+#include "client/core/observer/Observer_Obj.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,5 +1,5 @@
-#include "client/core/ORV_FileExplorer_Table_Row_Data.h"
-#include "client/core/ORV_Share_File_Data.h"
+#include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
+#include "client/core/records/ORV_Share_File_Data.h"
 
 #include <QVariantMap>
 

@@ -1,4 +1,4 @@
-#include "client/core/ORV_Settings.h"
+#include "client/core/store/ORV_Settings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -5,10 +5,10 @@
 #include "Fake_Net_Dll.h"
 #include "tests/support/Wait_Until.h"
 
-#include "client/core/Net_Dll_Access.h"
-#include "client/core/ORV_File_UpDownload_Manage.h"
-#include "client/core/ORV_Share_Data_Manage.h"
-#include "client/core/ShareRequestHandler.h"
+#include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/core/peer/ShareRequestHandler.h"
 
 #include <QDir>
 #include <QFile>

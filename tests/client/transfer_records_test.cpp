@@ -2,12 +2,12 @@
 
 #include "Client_Test_Env.h"
 
-#include "client/core/ORV_DownRecord_Store.h"
-#include "client/core/ORV_File_UpDownload_Manage.h"
-#include "client/core/ORV_Received_File.h"
-#include "client/core/ORV_Sql_Connection.h"
-#include "client/core/ORV_Transfer_Meter.h"
-#include "client/core/ORV_UpDown_Data.h"
+#include "client/core/store/ORV_DownRecord_Store.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/transfer/ORV_Received_File.h"
+#include "client/core/store/ORV_Sql_Connection.h"
+#include "client/core/transfer/ORV_Transfer_Meter.h"
+#include "client/core/transfer/ORV_UpDown_Data.h"
 
 #include <QDateTime>
 #include <QDir>

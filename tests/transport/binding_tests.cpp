@@ -1,9 +1,9 @@
 // The client's binding loads the real library from the program's folder and
 // falls back to the null stand-in when it cannot.
 
-#include "client/core/C_ORV_Call_Back_Object.h"
-#include "client/core/Net_Dll_Class.h"
-#include "client/core/NullDllClass.h"
+#include "client/core/binding/C_ORV_Call_Back_Object.h"
+#include "client/core/binding/Net_Dll_Class.h"
+#include "client/core/binding/NullDllClass.h"
 
 #include <gtest/gtest.h>
 

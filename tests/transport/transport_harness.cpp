@@ -7,8 +7,8 @@
 //           [--wait-peer ID] [--bytes N]         log in, connect, echo a stream
 //   forge   --to IP:PORT --id X                  send notices as a non-server host
 
-#include "client/core/C_ORV_Call_Back_Object.h"
-#include "client/core/Net_Dll_Class.h"
+#include "client/core/binding/C_ORV_Call_Back_Object.h"
+#include "client/core/binding/Net_Dll_Class.h"
 
 #include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"

@@ -1,9 +1,9 @@
 #include "Client_Driver.h"
 
-#include "client/core/ORV_Client_To_Server_Observer_Obj.h"
-#include "client/core/ORV_LAN_Friend_Interface.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/ORV_Log.h"
-#include "client/core/ORV_Share_List_Exchange.h"
+#include "client/core/peer/ORV_Share_List_Exchange.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -2,8 +2,8 @@
 
 #include "Client_Driver.h"
 
-#include "client/core/ORV_FileExplorer_Table_Row_Data.h"
-#include "client/core/ORV_File_UpDownload_Manage.h"
+#include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "foundation/SizeText.h"
 
 #include <QDateTime>

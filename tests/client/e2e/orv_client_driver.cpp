@@ -12,16 +12,16 @@
 #include "Client_Driver.h"
 #include "Transfer_Commands.h"
 
-#include "client/core/C_ORV_Call_Back_Object.h"
-#include "client/core/Net_Dll_Class.h"
-#include "client/core/ORV_Browse_Observer_Obj.h"
-#include "client/core/ORV_DataBase_Manage.h"
-#include "client/core/ORV_LAN_Friend_Interface.h"
-#include "client/core/ORV_File_UpDownload_Manage.h"
-#include "client/core/ORV_Peer_Service.h"
-#include "client/core/ORV_Settings.h"
-#include "client/core/ORV_Share_Data_Manage.h"
-#include "client/core/ORV_Sql_Connection.h"
+#include "client/core/binding/C_ORV_Call_Back_Object.h"
+#include "client/core/binding/Net_Dll_Class.h"
+#include "client/core/browse/ORV_Browse_Observer_Obj.h"
+#include "client/core/store/ORV_DataBase_Manage.h"
+#include "client/core/friends/ORV_LAN_Friend_Interface.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/peer/ORV_Peer_Service.h"
+#include "client/core/store/ORV_Settings.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/core/store/ORV_Sql_Connection.h"
 
 #include <QDir>
 #include <QFile>

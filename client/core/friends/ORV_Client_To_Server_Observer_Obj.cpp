@@ -1,0 +1,362 @@
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
+
+#include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/peer/ORV_Connect_Pool.h"
+#include "client/core/store/ORV_DataBase_Manage.h"
+#include "client/core/ORV_Log.h"
+#include "client/core/store/ORV_Server_Defaults.h"
+#include "client/core/store/ORV_Settings.h"
+#include "client/core/peer/ORV_Share_List_Exchange.h"
+#include "foundation/LocalHostInfo.h"
+#include "foundation/ORV_Recv_Data_Manage.h"
+#include "foundation/Text_Helpers.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+
+#include <thread>
+
+namespace {
+
+// A text as the library takes it: in a buffer of `N`, terminated within it.
+template <std::size_t N>
+struct Text_Buffer
+{
+    explicit Text_Buffer(const std::string& text) { copy_string_bounded(data, text.c_str(), N); }
+    char data[N];
+};
+
+using Init_Text = Text_Buffer<1024>;
+using Connect_Text = Text_Buffer<1025>;
+
+ORV_FileExplorer_Table_Row_Data share_row(const M_Pack_Share_Item& entry, const std::string& peer)
+{
+    ORV_Share_File_Data file;
+    file.filepath = read_text_field(entry.path);
+    file.filetime = read_text_field(entry.time);
+    file.user_uuid = peer;
+    file.share_power = entry.power;
+    file.size = entry.size;
+    file.is_dir = entry.is_dir != 0;
+    return ORV_FileExplorer_Table_Row_Data(file);
+}
+
+} // namespace
+
+ORV_Client_To_Server_Observer_Obj& ORV_Client_To_Server_Observer_Obj::instance()
+{
+    static ORV_Client_To_Server_Observer_Obj* link = new ORV_Client_To_Server_Observer_Obj;
+    return *link;
+}
+
+ORV_Client_To_Server_Observer_Obj::ORV_Client_To_Server_Observer_Obj()
+{
+    read_server_settings();
+    ORV_Recv_Data_Manage::instance();
+    start_library();
+    start();
+}
+
+ORV_Client_To_Server_Observer_Obj::~ORV_Client_To_Server_Observer_Obj()
+{
+    stop();
+}
+
+void ORV_Client_To_Server_Observer_Obj::read_server_settings()
+{
+    QSettings& settings = get_settings();
+    const std::lock_guard<std::mutex> lock(m_config_mutex);
+    if (settings.value(ORV_Settings_Key::have_server_config).toBool()) {
+        is_net_server = settings.value(ORV_Settings_Key::is_net_server).toBool();
+        lan_server_ip = settings.value(ORV_Settings_Key::lan_server_ip).toString().toStdString();
+        return;
+    }
+    is_net_server = true;
+    lan_server_ip = default_server_host();
+    write_setting(ORV_Settings_Key::have_server_config, true);
+    write_setting(ORV_Settings_Key::is_net_server, true);
+    write_setting(ORV_Settings_Key::lan_server_ip, QString::fromStdString(lan_server_ip));
+}
+
+void ORV_Client_To_Server_Observer_Obj::start_library()
+{
+    const LocalHostInfo& host = local_host_info();
+    const Init_Text server(server_address());
+    const Init_Text computer_name(host.computer_name);
+    const Init_Text ipv4_list(host.lan_addresses);
+    const Init_Text mac(host.mac_text);
+    const Init_Text identity(ORV_DataBase_Manage::instance().get_my_uuid().toStdString());
+    // Without the library every call fails and the link stays silent.
+    net_dll()->init(server.data, computer_name.data, ipv4_list.data, mac.data, identity.data);
+}
+
+std::string ORV_Client_To_Server_Observer_Obj::server_address() const
+{
+    std::string address;
+    bool lookup = false;
+    {
+        const std::lock_guard<std::mutex> lock(m_config_mutex);
+        address = lan_server_ip;
+        lookup = is_net_server;
+    }
+    if (!lookup)
+        return address;
+    // The library speaks IPv4 only, so the first IPv4 address counts.
+    const QHostInfo found = QHostInfo::fromName(QString::fromStdString(default_server_host()));
+    for (const QHostAddress& candidate : found.addresses()) {
+        if (candidate.protocol() == QAbstractSocket::IPv4Protocol)
+            return candidate.toString().toStdString();
+    }
+    return fallback_server_address();
+}
+
+void ORV_Client_To_Server_Observer_Obj::set_server(const std::string& address, bool net_server)
+{
+    const std::lock_guard<std::mutex> lock(m_config_mutex);
+    lan_server_ip = address;
+    is_net_server = net_server;
+}
+
+bool ORV_Client_To_Server_Observer_Obj::find_peer(const std::string& identity, ORV_Peer_Data* out) const
+{
+    const std::map<std::string, ORV_Peer_Data> peers = net_dll()->get_peers();
+    const auto it = peers.find(identity);
+    if (it == peers.end())
+        return false;
+    if (out)
+        *out = it->second;
+    return true;
+}
+
+std::vector<ORV_Peer_Data> ORV_Client_To_Server_Observer_Obj::peer_list() const
+{
+    std::vector<ORV_Peer_Data> list;
+    for (const auto& entry : net_dll()->get_peers())
+        list.push_back(entry.second);
+    return list;
+}
+
+int ORV_Client_To_Server_Observer_Obj::open_peer_connection(const std::string& peer) const
+{
+    ORV_Peer_Data record;
+    if (!find_peer(peer, &record))
+        return 0;
+    const Connect_Text lan(record.joined_lan_ips());
+    const Connect_Text target(record.get_target_name());
+    const Connect_Text server(server_address());
+    int sock = 0;
+    if (!net_dll()->connect(lan.data, target.data, server.data, &sock))
+        return 0;
+    log_line("局域网连接成功");
+    return sock;
+}
+
+void ORV_Client_To_Server_Observer_Obj::start_view()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    go_home();
+    connect(this, &ORV_Client_To_Server_Observer_Obj::signal_share_home_page, this,
+            &ORV_Client_To_Server_Observer_Obj::slot_share_home_page);
+}
+
+void ORV_Client_To_Server_Observer_Obj::entry_infos(std::vector<QFileInfo>& out)
+{
+    out.clear();
+    for (const ORV_FileExplorer_Table_Row_Data& row : take_rows()) {
+        if (row.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE)
+            out.emplace_back(QString::fromStdString(row.get_share_data().filepath));
+        else
+            out.push_back(row.get_file_info().get_file_info());
+    }
+}
+
+QList<ORV_FileExplorer_Table_Row_Data> ORV_Client_To_Server_Observer_Obj::list_home()
+{
+    QList<ORV_FileExplorer_Table_Row_Data> rows;
+    for (const ORV_Peer_Data& peer : peer_list())
+        rows.append(ORV_FileExplorer_Table_Row_Data(peer));
+    return rows;
+}
+
+void ORV_Client_To_Server_Observer_Obj::go_home()
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_location_mutex);
+        m_locations.clear();
+    }
+    // A share list still on its way must not replace the home view.
+    ++m_generation;
+    open_home();
+}
+
+void ORV_Client_To_Server_Observer_Obj::refresh_friends()
+{
+    // Only while the user list is what the page shows: a user who came or
+    // went must not take the page away from a friend's shares.
+    if (is_at_home() && current_location().first.empty())
+        go_home();
+}
+
+void ORV_Client_To_Server_Observer_Obj::open_user(const QString& peer)
+{
+    push_location(peer.toStdString(), std::string());
+    request_location(current_location());
+}
+
+void ORV_Client_To_Server_Observer_Obj::open_share_path(const QString& peer, const QString& path)
+{
+    push_location(peer.toStdString(), path.toStdString());
+    request_location(current_location());
+}
+
+void ORV_Client_To_Server_Observer_Obj::refresh()
+{
+    request_location(current_location());
+}
+
+void ORV_Client_To_Server_Observer_Obj::reload()
+{
+    refresh();
+}
+
+void ORV_Client_To_Server_Observer_Obj::go_back()
+{
+    request_location(pop_location());
+}
+
+void ORV_Client_To_Server_Observer_Obj::request_location(const Location& location)
+{
+    if (location.first.empty()) {
+        go_home();
+        return;
+    }
+    const unsigned generation = ++m_generation;
+    if (location.second.empty())
+        std::thread(&ORV_Client_To_Server_Observer_Obj::request_root_thread, this, location.first, generation)
+            .detach();
+    else
+        std::thread(&ORV_Client_To_Server_Observer_Obj::request_path_thread, this, location.first,
+                    location.second, generation)
+            .detach();
+}
+
+void ORV_Client_To_Server_Observer_Obj::push_location(const std::string& peer, const std::string& path)
+{
+    const std::lock_guard<std::mutex> lock(m_location_mutex);
+    m_locations.emplace_front(peer, path);
+}
+
+ORV_Client_To_Server_Observer_Obj::Location ORV_Client_To_Server_Observer_Obj::current_location() const
+{
+    const std::lock_guard<std::mutex> lock(m_location_mutex);
+    return m_locations.empty() ? Location() : m_locations.front();
+}
+
+ORV_Client_To_Server_Observer_Obj::Location ORV_Client_To_Server_Observer_Obj::pop_location()
+{
+    const std::lock_guard<std::mutex> lock(m_location_mutex);
+    if (!m_locations.empty())
+        m_locations.pop_front();
+    return m_locations.empty() ? Location() : m_locations.front();
+}
+
+void ORV_Client_To_Server_Observer_Obj::request_root_thread(std::string peer, unsigned generation)
+{
+    request_path_thread(std::move(peer), std::string(), generation);
+}
+
+void ORV_Client_To_Server_Observer_Obj::request_path_thread(std::string peer, std::string path,
+                                                           unsigned generation)
+{
+    const int result = run_request(peer, path, generation);
+    if (generation == m_generation)
+        emit signal_share_home_page(result);
+}
+
+int ORV_Client_To_Server_Observer_Obj::request_share_list(const std::string& peer, const std::string& path)
+{
+    return run_request(peer, path, ++m_generation);
+}
+
+int ORV_Client_To_Server_Observer_Obj::run_request(const std::string& peer, const std::string& path,
+                                                   unsigned generation)
+{
+    std::vector<M_Pack_Share_Item> entries;
+    const int result = exchange(peer, path, entries);
+    QList<ORV_FileExplorer_Table_Row_Data> rows;
+    for (const M_Pack_Share_Item& entry : entries)
+        rows.append(share_row(entry, peer));
+    // Quick clicks run several requests at once: the last one asked for is
+    // what the page shows, whichever finishes last.
+    if (generation == m_generation)
+        replace_rows(rows, false, QString::fromStdString(path));
+    return result;
+}
+
+int ORV_Client_To_Server_Observer_Obj::exchange(const std::string& peer, const std::string& path,
+                                                std::vector<M_Pack_Share_Item>& entries)
+{
+    const auto request = make_share_list_request(ORV_DataBase_Manage::instance().get_my_uuid().toStdString(),
+                                                 local_host_info().computer_name, path);
+    if (!request) {
+        log_line("共享跟目录请求失败");
+        return ORV::SHARE_LIST_FAILED;
+    }
+    const Message_Block block = to_block(*request);
+    ORV_Connect_Pool& pool = ORV_Connect_Pool::instance();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        bool reused = false;
+        ORV_Peer_Channel channel(net_dll(), pool.get_or_connect(peer, &reused));
+        const int sock = channel.socket();
+        channel.set_recv_timeout(m_exchange_timeout_ms);
+        if (!channel.send_block(block)) {
+            // A connection that broke since its last use: once more on a new one.
+            if (sock != 0) {
+                pool.drop(sock);
+                if (attempt == 0)
+                    continue;
+            }
+            log_line("共享跟目录请求失败");
+            log_line("开始接收共享数据");
+            return ORV::SHARE_LIST_FAILED;
+        }
+        log_line("共享跟目录请求成功");
+        log_line("开始接收共享数据");
+        ORV_Share_List_Reply reply = receive_share_list(channel);
+        if (reply.in_step)
+            pool.give_back(peer, sock);
+        else
+            pool.drop(sock);
+        // An idle connection the peer has given up takes the request but never answers.
+        if (!reply.answered && reused && attempt == 0)
+            continue;
+        entries = std::move(reply.entries);
+        return reply.result;
+    }
+    return ORV::SHARE_LIST_FAILED;
+}
+
+void ORV_Client_To_Server_Observer_Obj::set_exchange_timeout(int ms)
+{
+    m_exchange_timeout_ms = ms;
+}
+
+void ORV_Client_To_Server_Observer_Obj::slot_share_home_page(int result)
+{
+    switch (result) {
+    case ORV::SHARE_LIST_FAILED:
+        log_line("共享获取失败");
+        break;
+    case ORV::SHARE_LIST_DONE:
+        log_line("收到反馈成功");
+        break;
+    case ORV::SHARE_LIST_REFUSED:
+        log_line("没有权限");
+        break;
+    default:
+        return;
+    }
+    emit signal_sexcessive();
+}

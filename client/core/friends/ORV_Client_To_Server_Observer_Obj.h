@@ -1,0 +1,100 @@
+#pragma once
+
+#include "client/core/browse/ORV_Browse_Observer_Obj.h"
+#include "client/core/peer/ORV_Peer_Channel.h"
+#include "foundation/ORV_Peer_Data.h"
+#include "foundation/Peer_Records.h"
+
+#include <atomic>
+#include <list>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The client's link to the LAN: picks the server address, starts the
+// transport library with it, and is the browse subject of the LAN friends
+// page. Its home view lists the users online; opening a user, or a folder of
+// a user's shares, asks that user for the list over a pooled connection.
+class ORV_Client_To_Server_Observer_Obj : public ORV_Browse_Observer_Obj
+{
+    Q_OBJECT
+
+public:
+    // (peer identity, path); an empty path is the top of the peer's shares.
+    using Location = std::pair<std::string, std::string>;
+
+    // Made on the first call, which must be on the GUI thread: it reads the
+    // settings and starts the library.
+    static ORV_Client_To_Server_Observer_Obj& instance();
+
+    ~ORV_Client_To_Server_Observer_Obj() override;
+
+    void start_view() override;
+    void entry_infos(std::vector<QFileInfo>& out) override;
+    void go_back() override;
+    void refresh() override;
+    void reload() override;
+
+    // The server address to use now; looks the default server's name up on
+    // every call when "is_net_server" is set.
+    std::string server_address() const;
+    void set_server(const std::string& address, bool is_net_server);
+
+    // The online record of `identity` from the library's peer table.
+    bool find_peer(const std::string& identity, ORV_Peer_Data* out) const;
+    std::vector<ORV_Peer_Data> peer_list() const;
+
+    // Runs one connection cascade towards an online peer: the socket, or 0.
+    int open_peer_connection(const std::string& peer) const;
+
+    void open_user(const QString& peer);
+    void open_share_path(const QString& peer, const QString& path);
+    // On the library's online and offline notices.
+    void refresh_friends();
+
+    void push_location(const std::string& peer, const std::string& path);
+    Location current_location() const;
+    Location pop_location();
+
+    // One share-list exchange with `peer`: ORV::SHARE_LIST_FAILED, _DONE or
+    // _REFUSED. The rows become what was received.
+    int request_share_list(const std::string& peer, const std::string& path);
+
+    // How long a share-list exchange waits for each answer block (tests).
+    void set_exchange_timeout(int ms);
+
+signals:
+    void signal_share_home_page(int result);
+
+public slots:
+    void slot_share_home_page(int result);
+
+protected:
+    QList<ORV_FileExplorer_Table_Row_Data> list_home() override;
+
+private:
+    ORV_Client_To_Server_Observer_Obj();
+
+    void read_server_settings();
+    void start_library();
+    void go_home();
+    void request_location(const Location& location);
+    // Thread bodies; a result is shown only when no later request was made.
+    void request_root_thread(std::string peer, unsigned generation);
+    void request_path_thread(std::string peer, std::string path, unsigned generation);
+    int run_request(const std::string& peer, const std::string& path, unsigned generation);
+    int exchange(const std::string& peer, const std::string& path, std::vector<M_Pack_Share_Item>& entries);
+
+    bool m_started = false;
+
+    mutable std::mutex m_config_mutex;
+    std::string lan_server_ip;
+    bool is_net_server = true;
+
+    mutable std::mutex m_location_mutex;
+    std::list<Location> m_locations;
+
+    std::atomic<unsigned> m_generation{0};
+    std::atomic<int> m_exchange_timeout_ms{ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS};
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "client/core/peer/ORV_Peer_Channel.h"
+#include "client/core/transfer/ORV_UpDown_Data.h"
+#include "transport/IDllClass.h"
+
+#include <QString>
+
+#include <functional>
+
+// The exchange that moves one file over one peer connection: a few 1000-byte
+// control blocks, then the file's bytes as a plain stream. Both the
+// requesting side (download, upload) and the serving side (a peer's download
+// or upload request) run here.
+//
+// The data phase moves in large pieces; the peer cannot tell, since it
+// counts bytes and never sees piece boundaries. The receiver never reads
+// past the announced size, so the connection stays in step for the next
+// request.
+class ORV_File_Exchange
+{
+public:
+    enum class Outcome {
+        Done,
+        Failed,   // ended cleanly (refused, or nothing of the data was due): still in step
+        Unsent,   // the opening request could not even be sent: nothing happened
+        Broken    // out of step or dead: close the connection
+    };
+
+    struct Settings
+    {
+        int piece_bytes = 1 << 20;
+        int timeout_ms = ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS;
+    };
+
+    // Progress of a data phase, under the job's own transfer identity.
+    using Progress = std::function<void(const QString& down_uuid, const QString& speed, int percent)>;
+
+    ORV_File_Exchange(IDllClass* dll, Settings settings, Progress progress);
+
+    // Sends the answer and the file named by job.from_path. The file is
+    // opened before anything is promised; one that cannot be read is
+    // refused (code other than 4, size 0) and nothing follows.
+    Outcome send_file(int sock, const ORV_UpDown_Data& job);
+
+    // Requests the file and receives it into job.to_path under its own
+    // name. Without `replace`, an existing file of that name fails it.
+    Outcome receive_file(int sock, const ORV_UpDown_Data& job, bool replace = true);
+
+    // A peer's request to download a file of ours: served only for a
+    // regular file inside a share the peer may see with grade A or above.
+    Outcome serve_download_request(int sock, const ORV_UpDown_Data& job);
+
+    // A peer's request to upload into a folder of ours: accepted only into a
+    // folder inside a share with grade A+ or above, over an existing file
+    // only with A++. A refusal is answered with byte 0 = 0.
+    Outcome serve_upload(int sock, const ORV_UpDown_Data& job);
+
+    // The requester's opening of an upload, up to where send_file takes over.
+    Outcome open_upload(int sock, const ORV_UpDown_Data& job);
+
+private:
+    IDllClass* m_dll;
+    Settings m_settings;
+    Progress m_progress;
+};

@@ -1,0 +1,331 @@
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+
+#include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/store/ORV_DataBase_Manage.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
+#include "client/core/ORV_Log.h"
+#include "client/core/peer/ORV_Peer_Channel.h"
+#include "client/core/transfer/ORV_Transfer_Start.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QThread>
+#include <QVariantMap>
+
+#include <algorithm>
+#include <thread>
+
+namespace {
+
+using Outcome = ORV_File_Exchange::Outcome;
+
+enum Map_Type { MAP_START = 1, MAP_PROGRESS = 2, MAP_DONE = 3, MAP_ERROR = 4 };
+enum Error_Code { ERROR_BUSY = 1, ERROR_FAILED = 2 };
+
+QVariant start_map(const ORV_UpDown_Data& job, const QString& folder)
+{
+    QVariantMap map;
+    map.insert(QStringLiteral("msg_type"), MAP_START);
+    map.insert(QStringLiteral("down_file"), job.file.to_variant_map());
+    map.insert(QStringLiteral("down_uuid"), QString::fromStdString(job.down_uuid));
+    map.insert(QStringLiteral("down_topath"), folder);
+    map.insert(QStringLiteral("file_name"), QString::fromStdString(job.from_path));
+    return map;
+}
+
+} // namespace
+
+ORV_File_UpDownload_Manage& ORV_File_UpDownload_Manage::instance()
+{
+    static ORV_File_UpDownload_Manage* manager = new ORV_File_UpDownload_Manage;
+    return *manager;
+}
+
+ORV_File_UpDownload_Manage::ORV_File_UpDownload_Manage()
+{
+    // Whichever thread gets here first, the signal's queued deliveries need
+    // an owner thread that lives as long as the program.
+    if (QCoreApplication* app = QCoreApplication::instance())
+        moveToThread(app->thread());
+    load_records();
+    set_transfer_starter([this](const ORV_FileExplorer_Table_Row_Data& row, int type) {
+        start_job(job_from_row(row, type));
+    });
+}
+
+bool ORV_File_UpDownload_Manage::start_job(const ORV_UpDown_Data& job)
+{
+    if (job.type == ORV::FILE_CODE_DOWNLOAD)
+        std::thread(&ORV_File_UpDownload_Manage::download_thread, this, job).detach();
+    else if (job.type == ORV::FILE_CODE_UPLOAD)
+        std::thread(&ORV_File_UpDownload_Manage::upload_thread, this, job).detach();
+    return true;
+}
+
+ORV_UpDown_Data ORV_File_UpDownload_Manage::job_from_row(const ORV_FileExplorer_Table_Row_Data& row, int type)
+{
+    ORV_UpDown_Data job;
+    job.type = type;
+    job.file = row.get_share_data();
+    job.my_uuid = ORV_DataBase_Manage::instance().get_my_uuid().toStdString();
+    job.peer_uuid = job.file.user_uuid;
+    if (type == ORV::FILE_CODE_UPLOAD) {
+        job.to_path = job.file.filepath;
+        job.from_path = row.get_upload_path().toStdString();
+        job.file.size = QFileInfo(row.get_upload_path()).size();
+    } else {
+        job.to_path = row.get_save_path().toStdString();
+        job.from_path = job.file.filepath;
+    }
+    return job;
+}
+
+void ORV_File_UpDownload_Manage::download_thread(ORV_UpDown_Data job)
+{
+    emit signal_to_file_down(make_download_start_map(job));
+    run_job(job, "正在下载中…………", [&job](ORV_File_Exchange& exchange, int sock) {
+        return exchange.receive_file(sock, job);
+    });
+}
+
+void ORV_File_UpDownload_Manage::upload_thread(ORV_UpDown_Data job)
+{
+    emit signal_to_file_down(make_upload_start_map(job));
+    run_job(job, "正在上传中…………", [&job](ORV_File_Exchange& exchange, int sock) {
+        const Outcome opened = exchange.open_upload(sock, job);
+        return opened == Outcome::Done ? exchange.send_file(sock, job) : opened;
+    });
+}
+
+void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step)
+{
+    const QString id = QString::fromStdString(job.down_uuid);
+    job.task_key = task_key(job);
+    if (!claim_active(job.task_key, job.peer_uuid)) {
+        log_line(busy_text);
+        emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
+        return;
+    }
+    // A request that cannot be written (a path too long for its field) would
+    // fail on any connection: no connection is spent or made for it.
+    if (!job.to_file_request()) {
+        log_line("文件请求无法生成");
+        remove_active_transfer(job.task_key);
+        emit signal_to_file_down(make_error_map(ERROR_FAILED, id));
+        return;
+    }
+    ORV_File_Exchange transfer = exchange();
+    int sock = take_idle(job.peer_uuid);
+    Outcome outcome = Outcome::Unsent;
+    if (sock != 0) {
+        outcome = step(transfer, sock);
+        // An idle connection the peer has since closed fails at once; that
+        // says nothing about the peer, so one fresh connection is tried.
+        if (outcome == Outcome::Unsent)
+            ORV_Peer_Channel(net_dll(), sock).close();
+    }
+    if (outcome == Outcome::Unsent) {
+        sock = connect_to_peer(job.peer_uuid);
+        if (sock == 0) {
+            log_line("正在上传中…………");
+            remove_active_transfer(job.task_key);
+            emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
+            return;
+        }
+        outcome = step(transfer, sock);
+    }
+    if (outcome == Outcome::Done) {
+        return_connection(job.peer_uuid, sock);
+        remove_active_transfer(job.task_key);
+        emit signal_to_file_down(make_done_map(id));
+        return;
+    }
+    // Whatever the other side still sends or waits for would meet the next
+    // job on this connection.
+    ORV_Peer_Channel(net_dll(), sock).close();
+    remove_active_transfer(job.task_key);
+    emit signal_to_file_down(make_error_map(ERROR_FAILED, id));
+}
+
+bool ORV_File_UpDownload_Manage::claim_active(const QString& key, const std::string& peer_uuid)
+{
+    const std::lock_guard<std::mutex> lock(m_active_mutex);
+    if (m_active.contains(key))
+        return false;
+    m_active.insert(key, QString::fromStdString(peer_uuid));
+    return true;
+}
+
+void ORV_File_UpDownload_Manage::remove_active_transfer(const QString& task_key)
+{
+    const std::lock_guard<std::mutex> lock(m_active_mutex);
+    m_active.remove(task_key);
+}
+
+int ORV_File_UpDownload_Manage::take_idle(const std::string& peer_uuid)
+{
+    int sock = 0;
+    {
+        const std::lock_guard<std::mutex> lock(m_pool_mutex);
+        const auto found = m_idle.find(peer_uuid);
+        if (found != m_idle.end()) {
+            if (!found->second.empty()) {
+                sock = found->second.front();
+                found->second.pop_front();
+            }
+            if (found->second.empty())
+                m_idle.erase(found);
+        }
+    }
+    log_line(sock != 0 ? "存在空闲的连接" : "没有空闲的连接，创建一个新的");
+    return sock;
+}
+
+bool ORV_File_UpDownload_Manage::return_connection(const std::string& peer_uuid, int sock)
+{
+    const std::lock_guard<std::mutex> lock(m_pool_mutex);
+    m_idle[peer_uuid].push_back(sock);
+    return true;
+}
+
+int ORV_File_UpDownload_Manage::connect_to_peer(const std::string& peer_uuid)
+{
+    std::function<int(const std::string&)> connector;
+    {
+        const std::lock_guard<std::mutex> lock(m_seam_mutex);
+        connector = m_peer_connector;
+    }
+    return connector ? connector(peer_uuid)
+                     : ORV_Client_To_Server_Observer_Obj::instance().open_peer_connection(peer_uuid);
+}
+
+bool ORV_File_UpDownload_Manage::send_file(int sock, const ORV_UpDown_Data& job)
+{
+    return exchange().send_file(sock, job) == Outcome::Done;
+}
+
+bool ORV_File_UpDownload_Manage::receive_file(int sock, const ORV_UpDown_Data& job)
+{
+    return exchange().receive_file(sock, job) == Outcome::Done;
+}
+
+bool ORV_File_UpDownload_Manage::serve_download_request(int sock, const ORV_UpDown_Data& job)
+{
+    return exchange().serve_download_request(sock, job) != Outcome::Broken;
+}
+
+bool ORV_File_UpDownload_Manage::serve_upload_request(int sock, const ORV_UpDown_Data& job)
+{
+    return exchange().serve_upload(sock, job) != Outcome::Broken;
+}
+
+bool ORV_File_UpDownload_Manage::load_records()
+{
+    return m_records.load_records();
+}
+
+bool ORV_File_UpDownload_Manage::insert_record(const ORV_DownRecord_Data& record)
+{
+    return m_records.insert_record(record);
+}
+
+bool ORV_File_UpDownload_Manage::delete_record(const ORV_DownRecord_Data& record)
+{
+    return m_records.delete_record(record);
+}
+
+std::list<ORV_DownRecord_Data> ORV_File_UpDownload_Manage::get_records() const
+{
+    return m_records.get_records();
+}
+
+int ORV_File_UpDownload_Manage::average_speed(std::array<int, 10>& ring, int& counter, int value)
+{
+    if (counter == 100)
+        counter = 10;
+    ring[static_cast<std::size_t>(counter % 10)] = value;
+    std::int64_t sum = 0;
+    for (int slot = 0; slot <= std::min(counter, 9); ++slot)
+        sum += ring[static_cast<std::size_t>(slot)];
+    return static_cast<int>(counter > 9 ? sum / 10 : sum / (counter + 1));
+}
+
+QString ORV_File_UpDownload_Manage::speed_text(int bytes_per_second)
+{
+    if (bytes_per_second < 1024)
+        return QString::number(bytes_per_second) + QStringLiteral("B/S");
+    if (bytes_per_second < 1048576)
+        return QString::number(bytes_per_second / 1024) + QStringLiteral("K/S");
+    if (bytes_per_second < 1073741824)
+        return QString::number(bytes_per_second / 1048576.0, 'f', 2) + QStringLiteral("M/S");
+    return QString();
+}
+
+QString ORV_File_UpDownload_Manage::task_key(const ORV_UpDown_Data& job)
+{
+    const std::string key = file_name_of_path(job.file.filepath) + job.peer_uuid + job.file.filepath
+                          + (job.type == ORV::FILE_CODE_UPLOAD ? job.from_path : std::string());
+    return QString::fromStdString(key);
+}
+
+QVariant ORV_File_UpDownload_Manage::make_download_start_map(const ORV_UpDown_Data& job)
+{
+    return start_map(job, QString::fromStdString(job.to_path));
+}
+
+QVariant ORV_File_UpDownload_Manage::make_upload_start_map(const ORV_UpDown_Data& job)
+{
+    return start_map(job, QFileInfo(QString::fromStdString(job.from_path)).absolutePath());
+}
+
+QVariant ORV_File_UpDownload_Manage::make_progress_map(const QString& down_uuid, const QString& speed, int percent)
+{
+    QVariantMap map;
+    map.insert(QStringLiteral("msg_type"), MAP_PROGRESS);
+    map.insert(QStringLiteral("str_uuid"), down_uuid);
+    map.insert(QStringLiteral("str_speed"), speed);
+    map.insert(QStringLiteral("int_schedule"), percent);
+    return map;
+}
+
+QVariant ORV_File_UpDownload_Manage::make_done_map(const QString& down_uuid)
+{
+    QVariantMap map;
+    map.insert(QStringLiteral("msg_type"), MAP_DONE);
+    map.insert(QStringLiteral("str_uuid"), down_uuid);
+    return map;
+}
+
+QVariant ORV_File_UpDownload_Manage::make_error_map(int code, const QString& down_uuid)
+{
+    QVariantMap map;
+    map.insert(QStringLiteral("msg_type"), MAP_ERROR);
+    map.insert(QStringLiteral("error_msg"), code);
+    map.insert(QStringLiteral("str_uuid"), down_uuid);
+    return map;
+}
+
+void ORV_File_UpDownload_Manage::set_peer_connector(std::function<int(const std::string&)> connector)
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    m_peer_connector = std::move(connector);
+}
+
+void ORV_File_UpDownload_Manage::set_exchange_settings(ORV_File_Exchange::Settings settings)
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    m_settings = settings;
+}
+
+ORV_File_Exchange ORV_File_UpDownload_Manage::exchange()
+{
+    ORV_File_Exchange::Settings settings;
+    {
+        const std::lock_guard<std::mutex> lock(m_seam_mutex);
+        settings = m_settings;
+    }
+    return ORV_File_Exchange(net_dll(), settings, [this](const QString& id, const QString& speed, int percent) {
+        emit signal_to_file_down(make_progress_map(id, speed, percent));
+    });
+}

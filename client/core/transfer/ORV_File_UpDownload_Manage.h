@@ -1,0 +1,112 @@
+#pragma once
+
+#include "client/core/store/ORV_DownRecord_Store.h"
+#include "client/core/transfer/ORV_File_Exchange.h"
+#include "client/core/transfer/ORV_UpDown_Data.h"
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+#include <functional>
+#include <list>
+#include <map>
+#include <mutex>
+#include <string>
+
+class ORV_FileExplorer_Table_Row_Data;
+
+// Runs the client's transfers, one detached thread per job, and reports each
+// job's course as progress maps through signal_to_file_down:
+//   msg_type 1 start:    "down_file", "down_uuid", "down_topath", "file_name"
+//   msg_type 2 progress: "str_uuid", "str_speed", "int_schedule"
+//   msg_type 3 done:     "str_uuid"
+//   msg_type 4 error:    "error_msg" (1 busy or no connection, 2 failed), "str_uuid"
+// It also serves the transfer requests of peers (on the request service's
+// threads), keeps idle peer connections for reuse and the transfer records.
+//
+// Create it on the GUI thread before the library can deliver a socket: the
+// signal's queued deliveries need a living owner thread.
+class ORV_File_UpDownload_Manage : public QObject
+{
+    Q_OBJECT
+
+public:
+    static ORV_File_UpDownload_Manage& instance();
+
+    // Type 1 starts a download thread, type 3 an upload thread; any other
+    // type starts nothing. Always true.
+    bool start_job(const ORV_UpDown_Data& job);
+    // The job a row of a friend's share asks for (type 1 download into the
+    // row's save path, type 3 upload of the row's upload path).
+    static ORV_UpDown_Data job_from_row(const ORV_FileExplorer_Table_Row_Data& row, int type);
+
+    // Connections of finished jobs wait in a per-peer idle list for the next
+    // job; a job takes an idle one first and makes a new one only without.
+    bool return_connection(const std::string& peer_uuid, int sock);
+    int connect_to_peer(const std::string& peer_uuid);
+    void remove_active_transfer(const QString& task_key);
+
+    // The exchange of one file (see ORV_File_Exchange). The serving entries
+    // are called by the peer request service for a type-8 request; false
+    // means the connection is out of step and must be closed.
+    bool send_file(int sock, const ORV_UpDown_Data& job);
+    bool receive_file(int sock, const ORV_UpDown_Data& job);
+    bool serve_download_request(int sock, const ORV_UpDown_Data& job);
+    bool serve_upload_request(int sock, const ORV_UpDown_Data& job);
+
+    // Records (t_downrecord), see ORV_DownRecord_Store.
+    bool load_records();
+    bool insert_record(const ORV_DownRecord_Data& record);
+    bool delete_record(const ORV_DownRecord_Data& record);
+    std::list<ORV_DownRecord_Data> get_records() const;
+
+    // Mean of the last ten reported speeds (fewer at the start). The counter
+    // wraps from 100 to 10 so that it never overflows.
+    static int average_speed(std::array<int, 10>& ring, int& counter, int value);
+    // "512B/S", "3K/S", "1.50M/S"; empty from 1 GiB/s on.
+    static QString speed_text(int bytes_per_second);
+    static QString task_key(const ORV_UpDown_Data& job);
+
+    static QVariant make_download_start_map(const ORV_UpDown_Data& job);
+    static QVariant make_upload_start_map(const ORV_UpDown_Data& job);
+    static QVariant make_progress_map(const QString& down_uuid, const QString& speed, int percent);
+    static QVariant make_done_map(const QString& down_uuid);
+    static QVariant make_error_map(int code, const QString& down_uuid);
+
+    // Seams for tests and the benchmark; production uses the server link's
+    // cascade and the default exchange settings.
+    void set_peer_connector(std::function<int(const std::string& peer_uuid)> connector);
+    void set_exchange_settings(ORV_File_Exchange::Settings settings);
+
+signals:
+    void signal_to_file_down(QVariant map);
+
+private:
+    ORV_File_UpDownload_Manage();
+
+    void download_thread(ORV_UpDown_Data job);
+    void upload_thread(ORV_UpDown_Data job);
+    using Exchange_Step = std::function<ORV_File_Exchange::Outcome(ORV_File_Exchange&, int sock)>;
+    // Steps 2 to 7 of a job thread, the same for both directions.
+    void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step);
+    bool claim_active(const QString& key, const std::string& peer_uuid);
+    // The oldest idle connection to the peer, or 0.
+    int take_idle(const std::string& peer_uuid);
+
+    ORV_File_Exchange exchange();
+
+    ORV_DownRecord_Store m_records;
+
+    std::mutex m_active_mutex;
+    QMap<QString, QString> m_active;
+
+    std::mutex m_pool_mutex;
+    std::map<std::string, std::list<int>> m_idle;
+
+    mutable std::mutex m_seam_mutex;
+    std::function<int(const std::string&)> m_peer_connector;
+    ORV_File_Exchange::Settings m_settings;
+};
