@@ -12,11 +12,11 @@
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/store/ORV_Server_Defaults.h"
 #include "client/core/store/ORV_Settings.h"
-#include "client/core/peer/ORV_Peer_Service.h"
+#include "client/core/service/ORV_Peer_Service.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/peer/ORV_Share_List_Exchange.h"
 #include "client/core/transfer/ORV_UpDown_Data.h"
-#include "client/core/peer/ShareRequestHandler.h"
+#include "client/core/service/ShareRequestHandler.h"
 #include "tests/support/Wait_Until.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/transfer/ORV_File_Exchange.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
-#include "client/core/peer/ShareRequestHandler.h"
+#include "client/core/service/ShareRequestHandler.h"
 
 #include <QDir>
 #include <QFile>

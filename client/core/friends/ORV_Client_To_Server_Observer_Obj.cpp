@@ -2,32 +2,26 @@
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/peer/ORV_Connect_Pool.h"
+#include "client/core/peer/ORV_Peer_Connector.h"
 #include "client/core/store/ORV_DataBase_Manage.h"
 #include "client/core/ORV_Log.h"
-#include "client/core/store/ORV_Server_Defaults.h"
-#include "client/core/store/ORV_Settings.h"
+#include "client/core/store/ORV_Server_Address.h"
 #include "client/core/peer/ORV_Share_List_Exchange.h"
 #include "foundation/LocalHostInfo.h"
 #include "foundation/ORV_Recv_Data_Manage.h"
 #include "foundation/Text_Helpers.h"
 
-#include <QHostAddress>
-#include <QHostInfo>
-
 #include <thread>
 
 namespace {
 
-// A text as the library takes it: in a buffer of `N`, terminated within it.
-template <std::size_t N>
-struct Text_Buffer
+// A text as the library's init takes it: at most 1023 characters,
+// terminated within the buffer.
+struct Init_Text
 {
-    explicit Text_Buffer(const std::string& text) { copy_string_bounded(data, text.c_str(), N); }
-    char data[N];
+    explicit Init_Text(const std::string& text) { copy_string_bounded(data, text.c_str(), sizeof data); }
+    char data[1024];
 };
-
-using Init_Text = Text_Buffer<1024>;
-using Connect_Text = Text_Buffer<1025>;
 
 ORV_FileExplorer_Table_Row_Data share_row(const M_Pack_Share_Item& entry, const std::string& peer)
 {
@@ -51,7 +45,7 @@ ORV_Client_To_Server_Observer_Obj& ORV_Client_To_Server_Observer_Obj::instance()
 
 ORV_Client_To_Server_Observer_Obj::ORV_Client_To_Server_Observer_Obj()
 {
-    read_server_settings();
+    ORV_Server_Address::instance();
     ORV_Recv_Data_Manage::instance();
     start_library();
     start();
@@ -60,22 +54,6 @@ ORV_Client_To_Server_Observer_Obj::ORV_Client_To_Server_Observer_Obj()
 ORV_Client_To_Server_Observer_Obj::~ORV_Client_To_Server_Observer_Obj()
 {
     stop();
-}
-
-void ORV_Client_To_Server_Observer_Obj::read_server_settings()
-{
-    QSettings& settings = get_settings();
-    const std::lock_guard<std::mutex> lock(m_config_mutex);
-    if (settings.value(ORV_Settings_Key::have_server_config).toBool()) {
-        is_net_server = settings.value(ORV_Settings_Key::is_net_server).toBool();
-        lan_server_ip = settings.value(ORV_Settings_Key::lan_server_ip).toString().toStdString();
-        return;
-    }
-    is_net_server = true;
-    lan_server_ip = default_server_host();
-    write_setting(ORV_Settings_Key::have_server_config, true);
-    write_setting(ORV_Settings_Key::is_net_server, true);
-    write_setting(ORV_Settings_Key::lan_server_ip, QString::fromStdString(lan_server_ip));
 }
 
 void ORV_Client_To_Server_Observer_Obj::start_library()
@@ -92,63 +70,22 @@ void ORV_Client_To_Server_Observer_Obj::start_library()
 
 std::string ORV_Client_To_Server_Observer_Obj::server_address() const
 {
-    std::string address;
-    bool lookup = false;
-    {
-        const std::lock_guard<std::mutex> lock(m_config_mutex);
-        address = lan_server_ip;
-        lookup = is_net_server;
-    }
-    if (!lookup)
-        return address;
-    // The library speaks IPv4 only, so the first IPv4 address counts.
-    const QHostInfo found = QHostInfo::fromName(QString::fromStdString(default_server_host()));
-    for (const QHostAddress& candidate : found.addresses()) {
-        if (candidate.protocol() == QAbstractSocket::IPv4Protocol)
-            return candidate.toString().toStdString();
-    }
-    return fallback_server_address();
+    return ORV_Server_Address::instance().server_address();
 }
 
 void ORV_Client_To_Server_Observer_Obj::set_server(const std::string& address, bool net_server)
 {
-    const std::lock_guard<std::mutex> lock(m_config_mutex);
-    lan_server_ip = address;
-    is_net_server = net_server;
+    ORV_Server_Address::instance().set_server(address, net_server);
 }
 
 bool ORV_Client_To_Server_Observer_Obj::find_peer(const std::string& identity, ORV_Peer_Data* out) const
 {
-    const std::map<std::string, ORV_Peer_Data> peers = net_dll()->get_peers();
-    const auto it = peers.find(identity);
-    if (it == peers.end())
-        return false;
-    if (out)
-        *out = it->second;
-    return true;
+    return find_online_peer(identity, out);
 }
 
 std::vector<ORV_Peer_Data> ORV_Client_To_Server_Observer_Obj::peer_list() const
 {
-    std::vector<ORV_Peer_Data> list;
-    for (const auto& entry : net_dll()->get_peers())
-        list.push_back(entry.second);
-    return list;
-}
-
-int ORV_Client_To_Server_Observer_Obj::open_peer_connection(const std::string& peer) const
-{
-    ORV_Peer_Data record;
-    if (!find_peer(peer, &record))
-        return 0;
-    const Connect_Text lan(record.joined_lan_ips());
-    const Connect_Text target(record.get_target_name());
-    const Connect_Text server(server_address());
-    int sock = 0;
-    if (!net_dll()->connect(lan.data, target.data, server.data, &sock))
-        return 0;
-    log_line("局域网连接成功");
-    return sock;
+    return online_peers();
 }
 
 void ORV_Client_To_Server_Observer_Obj::start_view()

@@ -36,17 +36,13 @@ public:
     void refresh() override;
     void reload() override;
 
-    // The server address to use now; looks the default server's name up on
-    // every call when "is_net_server" is set.
+    // The server in use (see ORV_Server_Address).
     std::string server_address() const;
     void set_server(const std::string& address, bool is_net_server);
 
     // The online record of `identity` from the library's peer table.
     bool find_peer(const std::string& identity, ORV_Peer_Data* out) const;
     std::vector<ORV_Peer_Data> peer_list() const;
-
-    // Runs one connection cascade towards an online peer: the socket, or 0.
-    int open_peer_connection(const std::string& peer) const;
 
     void open_user(const QString& peer);
     void open_share_path(const QString& peer, const QString& path);
@@ -76,7 +72,6 @@ protected:
 private:
     ORV_Client_To_Server_Observer_Obj();
 
-    void read_server_settings();
     void start_library();
     void go_home();
     void request_location(const Location& location);
@@ -87,10 +82,6 @@ private:
     int exchange(const std::string& peer, const std::string& path, std::vector<M_Pack_Share_Item>& entries);
 
     bool m_started = false;
-
-    mutable std::mutex m_config_mutex;
-    std::string lan_server_ip;
-    bool is_net_server = true;
 
     mutable std::mutex m_location_mutex;
     std::list<Location> m_locations;

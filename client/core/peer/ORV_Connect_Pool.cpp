@@ -1,13 +1,11 @@
 #include "client/core/peer/ORV_Connect_Pool.h"
 
 #include "client/core/binding/Net_Dll_Access.h"
-#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/peer/ORV_Peer_Connector.h"
 
 ORV_Connect_Pool& ORV_Connect_Pool::instance()
 {
-    static ORV_Connect_Pool* pool = new ORV_Connect_Pool([](const std::string& peer) {
-        return ORV_Client_To_Server_Observer_Obj::instance().open_peer_connection(peer);
-    });
+    static ORV_Connect_Pool* pool = new ORV_Connect_Pool(&connect_online_peer);
     return *pool;
 }
 

@@ -24,7 +24,7 @@ public:
     // the same peer before it gives up waiting.
     static constexpr std::chrono::milliseconds DEFAULT_WAIT{60000};
 
-    // The process's pool, connecting through the server link.
+    // The process's pool, connecting through the library's cascade.
     static ORV_Connect_Pool& instance();
 
     explicit ORV_Connect_Pool(Connector connector, std::chrono::milliseconds wait_limit = DEFAULT_WAIT);

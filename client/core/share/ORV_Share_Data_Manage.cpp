@@ -1,7 +1,7 @@
 #include "client/core/share/ORV_Share_Data_Manage.h"
 
 #include "client/core/ORV_Log.h"
-#include "client/core/store/ORV_Share_Store.h"
+#include "client/core/share/ORV_Share_Store.h"
 #include "client/core/store/ORV_Sql_Connection.h"
 #include "client/core/store/ORV_Sql_Tables.h"
 

@@ -2,10 +2,11 @@
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/store/ORV_DataBase_Manage.h"
-#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
 #include "client/core/ORV_Log.h"
 #include "client/core/peer/ORV_Peer_Channel.h"
+#include "client/core/peer/ORV_Peer_Connector.h"
+#include "client/core/transfer/ORV_Transfer_Meter.h"
 #include "client/core/transfer/ORV_Transfer_Start.h"
 
 #include <QCoreApplication>
@@ -197,7 +198,7 @@ int ORV_File_UpDownload_Manage::connect_to_peer(const std::string& peer_uuid)
         connector = m_peer_connector;
     }
     return connector ? connector(peer_uuid)
-                     : ORV_Client_To_Server_Observer_Obj::instance().open_peer_connection(peer_uuid);
+                     : connect_online_peer(peer_uuid);
 }
 
 bool ORV_File_UpDownload_Manage::send_file(int sock, const ORV_UpDown_Data& job)
@@ -242,24 +243,12 @@ std::list<ORV_DownRecord_Data> ORV_File_UpDownload_Manage::get_records() const
 
 int ORV_File_UpDownload_Manage::average_speed(std::array<int, 10>& ring, int& counter, int value)
 {
-    if (counter == 100)
-        counter = 10;
-    ring[static_cast<std::size_t>(counter % 10)] = value;
-    std::int64_t sum = 0;
-    for (int slot = 0; slot <= std::min(counter, 9); ++slot)
-        sum += ring[static_cast<std::size_t>(slot)];
-    return static_cast<int>(counter > 9 ? sum / 10 : sum / (counter + 1));
+    return ORV_Transfer_Meter::average_speed(ring, counter, value);
 }
 
 QString ORV_File_UpDownload_Manage::speed_text(int bytes_per_second)
 {
-    if (bytes_per_second < 1024)
-        return QString::number(bytes_per_second) + QStringLiteral("B/S");
-    if (bytes_per_second < 1048576)
-        return QString::number(bytes_per_second / 1024) + QStringLiteral("K/S");
-    if (bytes_per_second < 1073741824)
-        return QString::number(bytes_per_second / 1048576.0, 'f', 2) + QStringLiteral("M/S");
-    return QString();
+    return ORV_Transfer_Meter::speed_text(bytes_per_second);
 }
 
 QString ORV_File_UpDownload_Manage::task_key(const ORV_UpDown_Data& job)

@@ -63,10 +63,8 @@ public:
     bool delete_record(const ORV_DownRecord_Data& record);
     std::list<ORV_DownRecord_Data> get_records() const;
 
-    // Mean of the last ten reported speeds (fewer at the start). The counter
-    // wraps from 100 to 10 so that it never overflows.
+    // The progress meter's speed helpers (see ORV_Transfer_Meter).
     static int average_speed(std::array<int, 10>& ring, int& counter, int value);
-    // "512B/S", "3K/S", "1.50M/S"; empty from 1 GiB/s on.
     static QString speed_text(int bytes_per_second);
     static QString task_key(const ORV_UpDown_Data& job);
 

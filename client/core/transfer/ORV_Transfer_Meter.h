@@ -27,6 +27,12 @@ public:
 
     static std::int64_t steady_clock_ms();
 
+    // Mean of the last ten reported speeds (fewer at the start). The counter
+    // wraps from 100 to 10 so that it never overflows.
+    static int average_speed(std::array<int, 10>& ring, int& counter, int value);
+    // "512B/S", "3K/S", "1.50M/S"; empty from 1 GiB/s on.
+    static QString speed_text(int bytes_per_second);
+
 private:
     std::int64_t m_size;
     Report m_report;

@@ -18,7 +18,7 @@
 #include "client/core/store/ORV_DataBase_Manage.h"
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
-#include "client/core/peer/ORV_Peer_Service.h"
+#include "client/core/service/ORV_Peer_Service.h"
 #include "client/core/store/ORV_Settings.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/store/ORV_Sql_Connection.h"

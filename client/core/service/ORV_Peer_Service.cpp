@@ -1,4 +1,4 @@
-#include "client/core/peer/ORV_Peer_Service.h"
+#include "client/core/service/ORV_Peer_Service.h"
 
 #include "client/core/binding/C_ORV_Call_Back_Object.h"
 #include "client/core/binding/Net_Dll_Access.h"
@@ -6,7 +6,7 @@
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/ORV_Log.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
-#include "client/core/peer/ShareRequestHandler.h"
+#include "client/core/service/ShareRequestHandler.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "client/core/peer/ShareRequestHandler.h"
+#include "client/core/service/ShareRequestHandler.h"
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"

@@ -1,4 +1,4 @@
-#include "client/core/store/ORV_Share_Store.h"
+#include "client/core/share/ORV_Share_Store.h"
 
 #include "client/core/store/ORV_Sql_Connection.h"
 
