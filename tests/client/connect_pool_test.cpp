@@ -133,3 +133,28 @@ TEST(Connect_Pool, AStuckLeaseOnlyDelaysTheNextRequestUpToItsLimit)
     EXPECT_TRUE(lab.dll.is_closed(other));
     EXPECT_FALSE(lab.dll.is_closed(held));
 }
+
+TEST(Connect_Pool, TransfersShareThePoolButNobodyWaitsForThem)
+{
+    Pool_Lab lab;
+    const int transfer = lab.pool.connect_peer(PEER, ORV_Connect_Pool::Use::transfer);
+    ASSERT_NE(transfer, 0);
+
+    // A share list does not wait for a transfer that may run for minutes.
+    std::atomic<int> listing{0};
+    std::future<void> request = in_background([&] { listing = lab.pool.get_or_connect(PEER); });
+    ASSERT_EQ(request.wait_for(5s), std::future_status::ready);
+    EXPECT_NE(listing.load(), 0);
+    EXPECT_NE(listing.load(), transfer);
+    EXPECT_EQ(lab.cascades.load(), 2);
+
+    // What one gives back, the other takes; nothing idle is nothing.
+    lab.pool.give_back(PEER, listing);
+    EXPECT_EQ(lab.pool.take_idle(PEER), listing.load());
+    EXPECT_EQ(lab.pool.take_idle(PEER), 0);
+    lab.pool.give_back(PEER, transfer);
+    bool reused = false;
+    EXPECT_EQ(lab.pool.get_or_connect(PEER, &reused), transfer);
+    EXPECT_TRUE(reused);
+    EXPECT_EQ(lab.cascades.load(), 2);
+}

@@ -43,10 +43,7 @@ protected:
         ORV_File_Exchange::Settings settings;
         settings.timeout_ms = 5000;
         Manage::instance().set_exchange_settings(settings);
-        Manage::instance().set_peer_connector([this](const std::string&) {
-            ++m_connects;
-            return m_online ? m_near : 0;
-        });
+        Manage::instance().use_connect_pool(m_pool);
         m_connection = QObject::connect(&Manage::instance(), &Manage::signal_to_file_down, [this](QVariant map) {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_maps.push_back(map.toMap());
@@ -64,7 +61,7 @@ protected:
         m_dll.close(&end);
         if (m_holder.joinable())
             m_holder.join();
-        Manage::instance().set_peer_connector(nullptr);
+        Manage::instance().use_connect_pool(ORV_Connect_Pool::instance());
         set_net_dll(nullptr);
     }
 
@@ -115,6 +112,10 @@ protected:
     std::thread m_holder;
     std::atomic<int> m_connects{0};
     std::atomic<bool> m_online{true};
+    ORV_Connect_Pool m_pool{[this](const std::string&) {
+        ++m_connects;
+        return m_online ? m_near : 0;
+    }};
     QMetaObject::Connection m_connection;
     std::mutex m_mutex;
     std::vector<QVariantMap> m_maps;

@@ -20,13 +20,13 @@ bool ORV_Connect_Pool::busy_with(const std::string& peer) const
     if (m_connecting.count(peer))
         return true;
     for (const auto& lease : m_leased) {
-        if (lease.second == peer)
+        if (lease.second.peer == peer && lease.second.use == Use::share_list)
             return true;
     }
     return false;
 }
 
-int ORV_Connect_Pool::take_idle(const std::string& peer)
+int ORV_Connect_Pool::lease_idle(const std::string& peer, Use use)
 {
     const auto it = m_idle.find(peer);
     if (it == m_idle.end())
@@ -35,7 +35,7 @@ int ORV_Connect_Pool::take_idle(const std::string& peer)
     it->second.pop_front();
     if (it->second.empty())
         m_idle.erase(it);
-    m_leased[sock] = peer;
+    m_leased[sock] = Lease{peer, use};
     return sock;
 }
 
@@ -48,7 +48,7 @@ int ORV_Connect_Pool::get_or_connect(const std::string& peer, bool* reused)
     // connection back soon: waiting for it beats a second cascade.
     m_changed.wait_until(lock, Clock::now() + m_wait_limit,
                          [&] { return m_idle.count(peer) || !busy_with(peer); });
-    if (const int sock = take_idle(peer)) {
+    if (const int sock = lease_idle(peer, Use::share_list)) {
         if (reused)
             *reused = true;
         return sock;
@@ -57,25 +57,31 @@ int ORV_Connect_Pool::get_or_connect(const std::string& peer, bool* reused)
     // found nothing cannot both go on to a cascade.
     if (!claim(lock, peer, Clock::now() + m_wait_limit))
         return 0;
-    return cascade(lock, peer);
+    return cascade(lock, peer, Use::share_list);
 }
 
-int ORV_Connect_Pool::connect_peer(const std::string& peer)
+int ORV_Connect_Pool::take_idle(const std::string& peer)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return lease_idle(peer, Use::transfer);
+}
+
+int ORV_Connect_Pool::connect_peer(const std::string& peer, Use use)
 {
     Lock lock(m_mutex);
     if (!claim(lock, peer, Clock::now() + m_wait_limit))
         return 0;
-    return cascade(lock, peer);
+    return cascade(lock, peer, use);
 }
 
-int ORV_Connect_Pool::cascade(Lock& lock, const std::string& peer)
+int ORV_Connect_Pool::cascade(Lock& lock, const std::string& peer, Use use)
 {
     lock.unlock();
     const int sock = m_connector(peer);
     lock.lock();
     release(peer);
     if (sock != 0)
-        m_leased[sock] = peer;
+        m_leased[sock] = Lease{peer, use};
     lock.unlock();
     m_changed.notify_all();
     return sock;

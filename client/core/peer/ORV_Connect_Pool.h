@@ -9,16 +9,23 @@
 #include <set>
 #include <string>
 
-// Open connections to friends, kept for their next share-list request,
-// since opening one can take many seconds. A connection is leased to one
-// exchange at a time: checked out by get_or_connect, then either given back
-// (the exchange ended in step) or dropped (closed, never pooled again). At
-// most one connection cascade runs towards a peer at a time.
+// Open connections to friends, kept for the next share-list request or
+// transfer, since opening one can take many seconds. A connection is leased
+// to one exchange at a time: checked out, then either given back (the
+// exchange ended in step) or dropped (closed, never pooled again). At most
+// one connection cascade runs towards a peer at a time.
+//
+// Share-list exchanges are short: a request finding one under way with the
+// same peer waits for its connection rather than open a second. Transfers
+// may run for minutes: nobody waits for them, and a transfer takes an idle
+// connection or opens its own.
 class ORV_Connect_Pool
 {
 public:
     // Runs one connection cascade towards a peer: the new socket, or 0.
     using Connector = std::function<int(const std::string& peer)>;
+
+    enum class Use { share_list, transfer };
 
     // How long a request waits for another one's cascade or exchange with
     // the same peer before it gives up waiting.
@@ -29,13 +36,18 @@ public:
 
     explicit ORV_Connect_Pool(Connector connector, std::chrono::milliseconds wait_limit = DEFAULT_WAIT);
 
-    // Checks out a connection to `peer`: an idle pooled one (`reused` set),
-    // else, once no other request is busy with that peer, a new one. 0 when
-    // none could be had.
+    // Checks out a connection to `peer` for a share-list exchange: an idle
+    // pooled one (`reused` set), else, once no other exchange or cascade is
+    // busy with that peer, a new one. 0 when none could be had.
     int get_or_connect(const std::string& peer, bool* reused = nullptr);
 
-    // A new connection, checked out to the caller; 0 when the cascade failed.
-    int connect_peer(const std::string& peer);
+    // Checks out an idle connection to `peer` for a transfer, without
+    // waiting; 0 when there is none.
+    int take_idle(const std::string& peer);
+
+    // A new connection, checked out to the caller once no other cascade runs
+    // towards the peer; 0 when the cascade failed.
+    int connect_peer(const std::string& peer, Use use = Use::share_list);
 
     // Checks in a connection whose exchange ended in step.
     void give_back(const std::string& peer, int sock);
@@ -52,13 +64,20 @@ private:
     using Lock = std::unique_lock<std::mutex>;
     using Clock = std::chrono::steady_clock;
 
+    struct Lease
+    {
+        std::string peer;
+        Use use;
+    };
+
+    // A cascade runs towards `peer`, or a share-list exchange with it.
     bool busy_with(const std::string& peer) const;
-    int take_idle(const std::string& peer);
+    int lease_idle(const std::string& peer, Use use);
     // Waits until no cascade runs towards `peer`, then marks one; false at the deadline.
     bool claim(Lock& lock, const std::string& peer, Clock::time_point deadline);
     bool release(const std::string& peer);
     // Runs the claimed cascade without the lock and leases its socket.
-    int cascade(Lock& lock, const std::string& peer);
+    int cascade(Lock& lock, const std::string& peer, Use use);
 
     const Connector m_connector;
     const std::chrono::milliseconds m_wait_limit;
@@ -66,6 +85,6 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::map<std::string, std::list<int>> m_idle;
-    std::map<int, std::string> m_leased;
+    std::map<int, Lease> m_leased;
     std::set<std::string> m_connecting;
 };

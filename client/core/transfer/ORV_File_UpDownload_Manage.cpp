@@ -4,8 +4,6 @@
 #include "client/core/store/ORV_DataBase_Manage.h"
 #include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
 #include "client/core/ORV_Log.h"
-#include "client/core/peer/ORV_Peer_Channel.h"
-#include "client/core/peer/ORV_Peer_Connector.h"
 #include "client/core/transfer/ORV_Transfer_Meter.h"
 #include "client/core/transfer/ORV_Transfer_Start.h"
 
@@ -44,6 +42,7 @@ ORV_File_UpDownload_Manage& ORV_File_UpDownload_Manage::instance()
 }
 
 ORV_File_UpDownload_Manage::ORV_File_UpDownload_Manage()
+    : m_pool(&ORV_Connect_Pool::instance())
 {
     // Whichever thread gets here first, the signal's queued deliveries need
     // an owner thread that lives as long as the program.
@@ -117,24 +116,22 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
         return;
     }
     ORV_File_Exchange transfer = exchange();
-    int sock = take_idle(job.peer_uuid);
-    Outcome outcome = Outcome::Unsent;
-    if (sock != 0) {
-        outcome = step(transfer, sock);
-        // An idle connection the peer has since closed fails at once; that
-        // says nothing about the peer, so one fresh connection is tried.
-        if (outcome == Outcome::Unsent)
-            ORV_Peer_Channel(net_dll(), sock).close();
-    }
-    if (outcome == Outcome::Unsent) {
+    bool reused = false;
+    int sock = take_connection(job.peer_uuid, &reused);
+    Outcome outcome = sock != 0 ? step(transfer, sock) : Outcome::Unsent;
+    // An idle connection the peer has since closed fails at once; that
+    // says nothing about the peer, so one fresh connection is tried.
+    if (reused && outcome == Outcome::Unsent) {
+        pool().drop(sock);
         sock = connect_to_peer(job.peer_uuid);
-        if (sock == 0) {
-            log_line("正在上传中…………");
-            remove_active_transfer(job.task_key);
-            emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
-            return;
-        }
-        outcome = step(transfer, sock);
+        if (sock != 0)
+            outcome = step(transfer, sock);
+    }
+    if (sock == 0) {
+        log_line("正在上传中…………");
+        remove_active_transfer(job.task_key);
+        emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
+        return;
     }
     if (outcome == Outcome::Done) {
         return_connection(job.peer_uuid, sock);
@@ -144,7 +141,7 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
     }
     // Whatever the other side still sends or waits for would meet the next
     // job on this connection.
-    ORV_Peer_Channel(net_dll(), sock).close();
+    pool().drop(sock);
     remove_active_transfer(job.task_key);
     emit signal_to_file_down(make_error_map(ERROR_FAILED, id));
 }
@@ -164,41 +161,34 @@ void ORV_File_UpDownload_Manage::remove_active_transfer(const QString& task_key)
     m_active.remove(task_key);
 }
 
-int ORV_File_UpDownload_Manage::take_idle(const std::string& peer_uuid)
+int ORV_File_UpDownload_Manage::take_connection(const std::string& peer_uuid, bool* reused)
 {
-    int sock = 0;
-    {
-        const std::lock_guard<std::mutex> lock(m_pool_mutex);
-        const auto found = m_idle.find(peer_uuid);
-        if (found != m_idle.end()) {
-            if (!found->second.empty()) {
-                sock = found->second.front();
-                found->second.pop_front();
-            }
-            if (found->second.empty())
-                m_idle.erase(found);
-        }
+    const int idle = pool().take_idle(peer_uuid);
+    if (reused)
+        *reused = idle != 0;
+    if (idle != 0) {
+        log_line("存在空闲的连接");
+        return idle;
     }
-    log_line(sock != 0 ? "存在空闲的连接" : "没有空闲的连接，创建一个新的");
-    return sock;
+    log_line("没有空闲的连接，创建一个新的");
+    return connect_to_peer(peer_uuid);
 }
 
 bool ORV_File_UpDownload_Manage::return_connection(const std::string& peer_uuid, int sock)
 {
-    const std::lock_guard<std::mutex> lock(m_pool_mutex);
-    m_idle[peer_uuid].push_back(sock);
+    pool().give_back(peer_uuid, sock);
     return true;
 }
 
 int ORV_File_UpDownload_Manage::connect_to_peer(const std::string& peer_uuid)
 {
-    std::function<int(const std::string&)> connector;
-    {
-        const std::lock_guard<std::mutex> lock(m_seam_mutex);
-        connector = m_peer_connector;
-    }
-    return connector ? connector(peer_uuid)
-                     : connect_online_peer(peer_uuid);
+    return pool().connect_peer(peer_uuid, ORV_Connect_Pool::Use::transfer);
+}
+
+ORV_Connect_Pool& ORV_File_UpDownload_Manage::pool() const
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    return *m_pool;
 }
 
 bool ORV_File_UpDownload_Manage::send_file(int sock, const ORV_UpDown_Data& job)
@@ -295,10 +285,10 @@ QVariant ORV_File_UpDownload_Manage::make_error_map(int code, const QString& dow
     return map;
 }
 
-void ORV_File_UpDownload_Manage::set_peer_connector(std::function<int(const std::string&)> connector)
+void ORV_File_UpDownload_Manage::use_connect_pool(ORV_Connect_Pool& pool)
 {
     const std::lock_guard<std::mutex> lock(m_seam_mutex);
-    m_peer_connector = std::move(connector);
+    m_pool = &pool;
 }
 
 void ORV_File_UpDownload_Manage::set_exchange_settings(ORV_File_Exchange::Settings settings)

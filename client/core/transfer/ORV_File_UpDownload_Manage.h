@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/peer/ORV_Connect_Pool.h"
 #include "client/core/store/ORV_DownRecord_Store.h"
 #include "client/core/transfer/ORV_File_Exchange.h"
 #include "client/core/transfer/ORV_UpDown_Data.h"
@@ -25,7 +26,7 @@ class ORV_FileExplorer_Table_Row_Data;
 //   msg_type 3 done:     "str_uuid"
 //   msg_type 4 error:    "error_msg" (1 busy or no connection, 2 failed), "str_uuid"
 // It also serves the transfer requests of peers (on the request service's
-// threads), keeps idle peer connections for reuse and the transfer records.
+// threads) and keeps the transfer records.
 //
 // Create it on the GUI thread before the library can deliver a socket: the
 // signal's queued deliveries need a living owner thread.
@@ -43,8 +44,10 @@ public:
     // row's save path, type 3 upload of the row's upload path).
     static ORV_UpDown_Data job_from_row(const ORV_FileExplorer_Table_Row_Data& row, int type);
 
-    // Connections of finished jobs wait in a per-peer idle list for the next
-    // job; a job takes an idle one first and makes a new one only without.
+    // Connections come from the pool the share lists use too: a job takes
+    // an idle one first and makes a new one only without, and the
+    // connection of a job that ended well goes back for the next one.
+    int take_connection(const std::string& peer_uuid, bool* reused = nullptr);
     bool return_connection(const std::string& peer_uuid, int sock);
     int connect_to_peer(const std::string& peer_uuid);
     void remove_active_transfer(const QString& task_key);
@@ -74,9 +77,9 @@ public:
     static QVariant make_done_map(const QString& down_uuid);
     static QVariant make_error_map(int code, const QString& down_uuid);
 
-    // Seams for tests and the benchmark; production uses the server link's
-    // cascade and the default exchange settings.
-    void set_peer_connector(std::function<int(const std::string& peer_uuid)> connector);
+    // Seams for tests and the benchmark; production uses the process's pool
+    // and the default exchange settings.
+    void use_connect_pool(ORV_Connect_Pool& pool);
     void set_exchange_settings(ORV_File_Exchange::Settings settings);
 
 signals:
@@ -91,8 +94,7 @@ private:
     // Steps 2 to 7 of a job thread, the same for both directions.
     void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step);
     bool claim_active(const QString& key, const std::string& peer_uuid);
-    // The oldest idle connection to the peer, or 0.
-    int take_idle(const std::string& peer_uuid);
+    ORV_Connect_Pool& pool() const;
 
     ORV_File_Exchange exchange();
 
@@ -101,10 +103,7 @@ private:
     std::mutex m_active_mutex;
     QMap<QString, QString> m_active;
 
-    std::mutex m_pool_mutex;
-    std::map<std::string, std::list<int>> m_idle;
-
     mutable std::mutex m_seam_mutex;
-    std::function<int(const std::string&)> m_peer_connector;
+    ORV_Connect_Pool* m_pool;
     ORV_File_Exchange::Settings m_settings;
 };
