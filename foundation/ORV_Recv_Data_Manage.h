@@ -27,8 +27,8 @@ public:
     // itself call instance().
     static ORV_Recv_Data_Manage& instance(Start_Hook start);
 
-    // The client's form: the first call starts MessageDispatchLoop.
-    // (Defined with the client dispatcher, so the server never links it.)
+    // The client's form: the first call starts MessageDispatchLoop. Defined
+    // with that dispatcher in the client core, so the server never links it.
     static ORV_Recv_Data_Manage& instance();
 
     void push(const Datagram_Job& job);

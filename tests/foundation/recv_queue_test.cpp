@@ -1,12 +1,10 @@
-#include "foundation/MessageDispatchLoop.h"
 #include "foundation/M_Pack_Head.h"
+#include "foundation/ORV_Recv_Data_Manage.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <iostream>
 #include <set>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -86,7 +84,7 @@ TEST(Recv_Queue_Instance, ConcurrentFirstCallsStartOneDispatcher)
                 });
             for (auto& thread : threads)
                 thread.join();
-            bool same = &ORV_Recv_Data_Manage::instance() == seen.front();
+            bool same = &ORV_Recv_Data_Manage::instance(nullptr) == seen.front();
             for (ORV_Recv_Data_Manage* queue : seen)
                 same = same && queue == seen.front();
             std::exit(same && starts == 1 ? 0 : 1);
@@ -108,52 +106,4 @@ TEST(Recv_Queue_Instance, StartHookMayReachTheQueueAgain)
             std::exit(inner == &queue && starts == 1 ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
-}
-
-TEST(Recv_Queue_Instance, ClientFormStartsTheClientDispatcher)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            testing::internal::CaptureStdout();
-            ORV_Recv_Data_Manage& queue = ORV_Recv_Data_Manage::instance();
-            queue.push(job_of_type(4));
-            queue.push(job_of_type(3));
-            // Jobs are handled in turn: once the silent second one is taken,
-            // the first has been logged.
-            while (queue.size() != 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            std::cerr << testing::internal::GetCapturedStdout();
-            std::exit(0);
-        },
-        testing::ExitedWithCode(0), "登录反馈包");
-}
-
-TEST(Client_Dispatcher, LogsOnlyUnknownAndLoginReply)
-{
-    std::ostringstream out;
-    dispatch_client_job(job_of_type(4), out);
-    EXPECT_EQ(out.str(), "登录反馈包\n");
-    out.str("");
-    dispatch_client_job(job_of_type(0), out);
-    EXPECT_EQ(out.str(), "未知消息哦\n");
-    out.str("");
-    dispatch_client_job(job_of_type(3), out);
-    dispatch_client_job(job_of_type(-7), out);
-    EXPECT_EQ(out.str(), "");
-}
-
-TEST(Client_Dispatcher, LoopEmptiesTheQueueAndStops)
-{
-    ORV_Recv_Data_Manage queue;
-    std::ostringstream out;
-    std::thread loop([&] { MessageDispatchLoop(queue, out, std::chrono::milliseconds(20)); });
-    queue.push(job_of_type(4));
-    queue.push(job_of_type(3));
-    queue.push(job_of_type(0));
-    while (queue.size() != 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    queue.request_stop();
-    loop.join();
-    EXPECT_EQ(out.str(), "登录反馈包\n未知消息哦\n");
 }
