@@ -1,10 +1,13 @@
 #include "Client_Test_Env.h"
+#include "Fake_Net_Dll.h"
+#include "tests/support/Wait_Until.h"
 
 #include "client/core/browse/ORV_Browse_Interface.h"
 #include "client/core/browse/ORV_File_Browse_Observer_Obj.h"
 #include "client/core/browse/ORV_Share_Browse_Observer_Obj.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
-#include "client/core/transfer/ORV_Transfer_Start.h"
+#include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/observer/Observable_Obj.h"
 #include "foundation/platform/ShellOpener.h"
 
@@ -12,8 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace {
 
@@ -151,27 +158,49 @@ TEST_F(Browse_Fixture, WorkersStopPromptly)
     EXPECT_LT(timer.elapsed(), 3000);
 }
 
-TEST(Transfer_Start, TheRowIsHandedOverAndTheStarterGetsIt)
+TEST(Transfer_Start, TheControllerHandsTheRowsJobToTheTransferManager)
 {
+    Client_Test_Env env;
+    Fake_Net_Dll nobody_online;
+    set_net_dll(&nobody_online);
+    std::mutex mutex;
+    std::vector<QVariantMap> maps;
+    ORV_File_UpDownload_Manage& manager = ORV_File_UpDownload_Manage::instance();
+    const QMetaObject::Connection connection =
+        QObject::connect(&manager, &ORV_File_UpDownload_Manage::signal_to_file_down, [&](QVariant map) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            maps.push_back(map.toMap());
+        });
     ORV_Share_File_Data file;
     file.filepath = "/peer/share/film.mkv";
     file.user_uuid = "abcdefabcdefabcdefabcdefabcdefab";
-    ORV_FileExplorer_Table_Row_Data received;
-    int type = 0;
-    set_transfer_starter([&](const ORV_FileExplorer_Table_Row_Data& row, int row_type) {
-        received = row;
-        type = row_type;
-    });
-    auto* row = new ORV_FileExplorer_Table_Row_Data(file);
-    row->set_save_path(QStringLiteral("/home/me/Downloads"));
+    auto* down = new ORV_FileExplorer_Table_Row_Data(file);
+    down->set_save_path(QStringLiteral("/home/me/Downloads"));
+    auto* up = new ORV_FileExplorer_Table_Row_Data(file);
+    up->set_upload_path(env.make_file(QStringLiteral("mine.txt"), "12345"));
     ORV_Browse_Interface controller(nullptr);
-    controller.slot_down_file(row); // the slot owns and frees the row
-    EXPECT_EQ(type, 1);
-    EXPECT_EQ(received.get_share_data().filepath, "/peer/share/film.mkv");
-    EXPECT_EQ(received.get_save_path(), QStringLiteral("/home/me/Downloads"));
-    controller.slot_up_file(new ORV_FileExplorer_Table_Row_Data(file));
-    EXPECT_EQ(type, 3);
-    set_transfer_starter(nullptr);
+    controller.slot_down_file(down);   // the slots own and free the rows
+    controller.slot_up_file(up);
+
+    // Each job starts, then fails for want of the peer.
+    const auto count = [&](int type) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return std::count_if(maps.begin(), maps.end(),
+                             [type](const QVariantMap& map) { return map.value("msg_type").toInt() == type; });
+    };
+    ASSERT_TRUE(quillfen_test::wait_until([&] { return count(1) == 2 && count(4) == 2; }, std::chrono::seconds(10),
+                                          std::chrono::milliseconds(5)));
+    QObject::disconnect(connection);
+    set_net_dll(nullptr);
+    std::map<QString, QVariantMap> started;
+    for (const QVariantMap& map : maps) {
+        if (map.value("msg_type").toInt() == 1)
+            started[map.value("down_topath").toString()] = map;
+    }
+    ASSERT_TRUE(started.count(QStringLiteral("/home/me/Downloads")));
+    EXPECT_EQ(started[QStringLiteral("/home/me/Downloads")].value("file_name"), QStringLiteral("/peer/share/film.mkv"));
+    ASSERT_TRUE(started.count(env.tree()));
+    EXPECT_EQ(started[env.tree()].value("file_name"), env.tree(QStringLiteral("mine.txt")));
 }
 
 TEST(Drives, RootHomeAndMediaMountsOnly)

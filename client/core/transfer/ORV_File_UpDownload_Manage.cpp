@@ -5,7 +5,6 @@
 #include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
 #include "client/core/ORV_Log.h"
 #include "client/core/transfer/ORV_Transfer_Meter.h"
-#include "client/core/transfer/ORV_Transfer_Start.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -49,9 +48,6 @@ ORV_File_UpDownload_Manage::ORV_File_UpDownload_Manage()
     if (QCoreApplication* app = QCoreApplication::instance())
         moveToThread(app->thread());
     load_records();
-    set_transfer_starter([this](const ORV_FileExplorer_Table_Row_Data& row, int type) {
-        start_job(job_from_row(row, type));
-    });
 }
 
 bool ORV_File_UpDownload_Manage::start_job(const ORV_UpDown_Data& job)
