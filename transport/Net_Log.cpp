@@ -1,16 +1,16 @@
 #include "transport/Net_Log.h"
 
 #include <cstdio>
-#include <mutex>
 
 namespace Net_Log {
 
 void write_line(const std::string& line)
 {
-    static std::mutex* guard = new std::mutex;
-    std::lock_guard<std::mutex> lock(*guard);
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
+    // One write of the whole line: stdio locks the stream for each call, so
+    // no other writer of the process (the client's included) can come
+    // between the text and its line end.
+    const std::string whole = line + '\n';
+    std::fwrite(whole.data(), 1, whole.size(), stdout);
     std::fflush(stdout);
 }
 

@@ -1,14 +1,14 @@
 #include "client/core/ORV_Log.h"
 
 #include <cstdio>
-#include <mutex>
 
 void log_line(const std::string& text)
 {
-    static std::mutex mutex;
-    const std::lock_guard<std::mutex> lock(mutex);
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+    // One write of the whole line: stdio locks the stream for each call, so
+    // no other writer of this process (the library's included) can come
+    // between the text and its line end.
+    const std::string line = text + '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
 
