@@ -4,6 +4,7 @@
 #include "client/core/share/ORV_Share_Permission.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -198,7 +199,7 @@ TEST(Share_Rows, EachRequesterSeesWhatItsGradesAllow)
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].path, s(docs) + "/B");
     EXPECT_TRUE(seen[0].is_dir);
-    EXPECT_EQ(seen[0].size, 0);
+    EXPECT_EQ(seen[0].size, QFileInfo(docs + "/B").size());
     EXPECT_EQ(seen[1].path, s(docs) + "/c");
     EXPECT_EQ(seen[2].path, s(docs) + "/a.txt");
     EXPECT_EQ(seen[2].size, 5);

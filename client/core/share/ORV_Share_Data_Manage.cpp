@@ -12,11 +12,10 @@
 
 namespace {
 
-void append_entry(std::vector<M_Pack_Share_Item>& out, const QFileInfo& info, int grade, bool is_dir)
+void append_entry(std::vector<M_Pack_Share_Item>& out, const QFileInfo& info, int grade, std::int64_t size,
+                  bool is_dir)
 {
     const std::string path = info.filePath().toStdString();
-    // Folders travel with size 0 whatever the file system reports for them.
-    const std::int64_t size = is_dir ? 0 : info.size();
     const std::string time = info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm")).toStdString();
     const auto entry = pack_share_entry(new_header(ORV::MSG_SHARE_ITEM), path, time, grade, size, is_dir);
     if (entry)
@@ -146,8 +145,10 @@ bool ORV_Share_Data_Manage::build_share_rows(std::vector<M_Pack_Share_Item>& out
         for (const ORV_Share_Data& share : shares) {
             const QFileInfo info(share.filepath);
             const int grade = share_power_for(share, key);
+            // A shared folder or drive is listed with size 0.
+            const bool is_dir = share.file_or_dir != ORV::SHARE_KIND_FILE;
             if (info.exists() && grade > 0)
-                append_entry(out, info, grade, share.file_or_dir != ORV::SHARE_KIND_FILE);
+                append_entry(out, info, grade, is_dir ? 0 : info.size(), is_dir);
         }
         return true;
     }
@@ -161,7 +162,9 @@ bool ORV_Share_Data_Manage::build_share_rows(std::vector<M_Pack_Share_Item>& out
         // A link is shown only when it stays inside what the requester may see.
         if (entry.isSymLink() && check_share_path(shares, key, entry.filePath().toStdString()).grade == 0)
             continue;
-        append_entry(out, entry, check.grade, entry.isDir());
+        // Inside a folder every entry carries the size the file system
+        // reports for it, folders included.
+        append_entry(out, entry, check.grade, entry.size(), entry.isDir());
     }
     return true;
 }

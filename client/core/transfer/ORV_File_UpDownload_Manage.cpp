@@ -204,6 +204,11 @@ bool ORV_File_UpDownload_Manage::serve_download_request(int sock, const ORV_UpDo
 
 bool ORV_File_UpDownload_Manage::serve_upload_request(int sock, const ORV_UpDown_Data& job)
 {
+    return serve_upload(sock, job);
+}
+
+bool ORV_File_UpDownload_Manage::serve_upload(int sock, const ORV_UpDown_Data& job)
+{
     return exchange().serve_upload(sock, job) != Outcome::Broken;
 }
 

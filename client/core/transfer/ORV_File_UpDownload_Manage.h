@@ -59,6 +59,9 @@ public:
     bool receive_file(int sock, const ORV_UpDown_Data& job);
     bool serve_download_request(int sock, const ORV_UpDown_Data& job);
     bool serve_upload_request(int sock, const ORV_UpDown_Data& job);
+    // The serving side of an upload: the answer, the confirmation, then the
+    // reception.
+    bool serve_upload(int sock, const ORV_UpDown_Data& job);
 
     // Records (t_downrecord), see ORV_DownRecord_Store.
     bool load_records();
