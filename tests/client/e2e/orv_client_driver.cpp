@@ -5,6 +5,7 @@
 //
 //   orv_client_driver --data DIR --config DIR --server IP
 //                     [--share PATH:GRADE]... [--commands FILE] [--piece BYTES]
+//                     [--exchange-timeout MS]
 //
 // Each share is given to everybody on the LAN with its grade (1 A, 2 A+,
 // 3 A++). Prints "DRIVER READY id=<identity>" once it serves.
@@ -16,6 +17,7 @@
 #include "client/core/binding/Net_Dll_Class.h"
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
 #include "client/core/store/ORV_DataBase_Manage.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/service/ORV_Peer_Service.h"
@@ -47,6 +49,9 @@ struct Options
     QString server;
     QString commands;
     int piece = 0;   // bytes per send and receive of a data phase; 0 keeps the default
+    // How long a share-list or transfer exchange waits for the peer; 0 keeps
+    // the default (tests shorten it so a dead peer costs seconds, not 30).
+    int exchange_timeout_ms = 0;
     std::vector<std::pair<QString, int>> shares;
 };
 
@@ -65,6 +70,8 @@ bool parse(int argc, char** argv, Options& out)
             out.commands = value;
         else if (name == "--piece")
             out.piece = value.toInt();
+        else if (name == "--exchange-timeout")
+            out.exchange_timeout_ms = value.toInt();
         else if (name == "--share" && value.contains(':'))
             out.shares.emplace_back(value.section(':', 0, -2), value.section(':', -1).toInt());
         else
@@ -128,7 +135,7 @@ int main(int argc, char** argv)
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: orv_client_driver --data DIR --config DIR --server IP "
-                     "[--share PATH:GRADE]... [--commands FILE] [--piece BYTES]"
+                     "[--share PATH:GRADE]... [--commands FILE] [--piece BYTES] [--exchange-timeout MS]"
                   << std::endl;
         return 2;
     }
@@ -152,11 +159,12 @@ int main(int argc, char** argv)
     // The order of the client's start: everything that serves peers exists
     // before the library's listener can hand over a connection.
     ORV_Peer_Service::install();
-    if (options.piece > 0) {
-        ORV_File_Exchange::Settings settings;
-        settings.piece_bytes = options.piece;
-        ORV_File_UpDownload_Manage::instance().set_exchange_settings(settings);
-    }
+    ORV_File_Exchange::Settings exchange;
+    if (options.piece > 0)
+        exchange.piece_bytes = options.piece;
+    if (options.exchange_timeout_ms > 0)
+        exchange.timeout_ms = options.exchange_timeout_ms;
+    ORV_File_UpDownload_Manage::instance().set_exchange_settings(exchange);
     IDllClass* dll = Net_Dll_Class::instance().get_interface();
     dll->set_call_back(&C_ORV_Call_Back_Object::instance());
     dll->set_identity(identity.toUtf8().constData());
@@ -164,6 +172,8 @@ int main(int argc, char** argv)
     // As the LAN friends page does: the server link starts the library's
     // login and follows its online and offline notices.
     ORV_LAN_Friend_Interface::instance()->setup();
+    if (options.exchange_timeout_ms > 0)
+        ORV_Client_To_Server_Observer_Obj::instance().set_exchange_timeout(options.exchange_timeout_ms);
 
     Client_Driver driver;
     add_transfer_commands(driver);
