@@ -4,6 +4,8 @@
 #include <QPainterPathStroker>
 #include <QTransform>
 
+#include <cmath>
+
 Glyph &Glyph::fill(const QPainterPath &shape)
 {
     m_outline = m_outline.united(shape.simplified());
@@ -42,10 +44,14 @@ void Glyph::paint(QPainter &painter, const QRectF &box, const QColor &tone) cons
 {
     const qreal scale = box.width() / grid;
     const QRectF extent = m_outline.boundingRect();
+    // Centred, then nudged by under half a pixel so that the extent starts
+    // on a pixel edge: straight outer edges stay sharp.
+    const QPointF corner = box.center() - QPointF(extent.width(), extent.height()) * scale / 2;
+    const QPointF snapped(std::round(corner.x()), std::round(corner.y()));
     painter.save();
-    painter.translate(box.center());
+    painter.translate(snapped);
     painter.scale(scale, scale);
-    painter.translate(-extent.center());
+    painter.translate(-extent.topLeft());
     painter.setPen(Qt::NoPen);
     painter.setBrush(tone);
     painter.drawPath(m_outline);

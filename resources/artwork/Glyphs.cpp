@@ -66,8 +66,10 @@ Glyph house()
 
 Glyph circular_arrow()
 {
+    // Clockwise from the right-hand side round to the upper right, leaving a
+    // gap there for the head.
     const QRectF ring(5, 5, 14, 14);
-    const qreal start = 70, sweep = 270;
+    const qreal start = -25, sweep = -285;
     QPainterPath arc;
     arc.arcMoveTo(ring, start);
     arc.arcTo(ring, start, sweep);
@@ -75,10 +77,10 @@ Glyph circular_arrow()
     // The head sits on the arc's end, pointing along its direction of travel.
     const qreal end = (start + sweep) * M_PI / 180.0;
     const QPointF tip_at = arc.currentPosition();
-    const QPointF along(-std::sin(end), -std::cos(end));
+    const QPointF along(std::sin(end), std::cos(end));
     const QPointF outward(std::cos(end), -std::sin(end));
     return Glyph().stroke(arc, weight).add(soft_polygon(
-        {tip_at + along * 4.0, tip_at + outward * 3.8, tip_at - outward * 3.8}, 0.8));
+        {tip_at + along * 4.5, tip_at + outward * 4.2 - along * 1.0, tip_at - outward * 4.2 - along * 1.0}, 0.8));
 }
 
 Glyph magnifier()
@@ -122,8 +124,8 @@ Glyph folder()
 Glyph folder_up()
 {
     return folder_shape()
-        .cut_stroke(Glyph::polyline({{12, 17}, {12, 10.5}}), 1.9)
-        .cut_stroke(Glyph::polyline({{9, 13}, {12, 10}, {15, 13}}), 1.9);
+        .cut_stroke(Glyph::polyline({{12, 17.3}, {12, 10}}), 2.0)
+        .cut_stroke(Glyph::polyline({{8.6, 13.4}, {12, 10}, {15.4, 13.4}}), 2.0);
 }
 
 Glyph folder_open()
@@ -221,13 +223,14 @@ Glyph clock()
 Glyph grade(int pluses)
 {
     Glyph mark = Glyph()
-        .stroke(Glyph::polyline({{3, 19}, {8, 5}, {13, 19}}), 2.6)
-        .stroke(Glyph::polyline({{5.3, 14.5}, {10.7, 14.5}}), 2.2);
-    const qreal arm = 2.6;
+        .stroke(Glyph::polyline({{2, 19}, {7, 5}, {12, 19}}), 2.6)
+        .stroke(Glyph::polyline({{4.3, 14.5}, {9.7, 14.5}}), 2.2);
+    // The pluses stand raised beside the letter, as an exponent would.
+    const qreal arm = 2.3;
     for (int n = 0; n < pluses; ++n) {
-        const QPointF centre(17.8, pluses == 1 ? 11 : 7.5 + n * 8);
-        mark.stroke(Glyph::polyline({centre - QPointF(arm, 0), centre + QPointF(arm, 0)}), 1.9)
-            .stroke(Glyph::polyline({centre - QPointF(0, arm), centre + QPointF(0, arm)}), 1.9);
+        const QPointF centre(15.5 + n * 6.2, 8.5);
+        mark.stroke(Glyph::polyline({centre - QPointF(arm, 0), centre + QPointF(arm, 0)}), 1.8)
+            .stroke(Glyph::polyline({centre - QPointF(0, arm), centre + QPointF(0, arm)}), 1.8);
     }
     return mark;
 }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -152,7 +153,10 @@ void grade_mark(QPainter &painter, const QRectF &area, int grade)
     painter.setPen(QPen(Qt::white, 1.5 * unit));
     painter.setBrush(tag_colours[grade - 1]);
     painter.drawRoundedRect(tag, 5 * unit, 5 * unit);
-    Glyphs::grade(grade - 1).paint(painter, box_at(tag.center(), 22 * unit), Qt::white);
+    // The longer marks shrink to keep a margin inside the tag.
+    const Glyph mark = Glyphs::grade(grade - 1);
+    const qreal fitting = (tag.width() - 5 * unit) * Glyph::grid / mark.outline().boundingRect().width();
+    mark.paint(painter, box_at(tag.center(), std::min(22 * unit, fitting)), Qt::white);
 }
 
 // Covers a part of a page that is not in use yet: a clock and three dots.

@@ -3,7 +3,8 @@
 // drawn from code here, so the artwork is rebuilt identically on every build.
 //
 //   quillfen_artwork <output folder> <resource list name>
-//   quillfen_artwork --contact-sheet <file.png>   every image enlarged, to look at
+//   quillfen_artwork --contact-sheet <file.png> [part of a name]
+//       every image (or those whose path holds the part) enlarged, to look at
 
 #include "Artwork.h"
 #include "Contact_Sheet.h"
@@ -78,11 +79,12 @@ int write_all(const QDir &out, const QString &list_name)
     return 0;
 }
 
-int write_contact_sheet(const QString &file)
+int write_contact_sheet(const QString &file, const QString &filter)
 {
     Contact_Sheet sheet;
     for (const Artwork &art : artworks())
-        sheet.add(QFileInfo(art.path).fileName(), render(art));
+        if (art.path.contains(filter))
+            sheet.add(QFileInfo(art.path).fileName(), render(art));
     if (!sheet.save(file)) {
         QTextStream(stderr) << "cannot write " << file << "\n";
         return 1;
@@ -97,11 +99,11 @@ int main(int argc, char **argv)
     // Offscreen, so that drawing needs no display during the build.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc == 3 && QByteArray(argv[1]) == "--contact-sheet")
-        return write_contact_sheet(QString::fromLocal8Bit(argv[2]));
+    if ((argc == 3 || argc == 4) && QByteArray(argv[1]) == "--contact-sheet")
+        return write_contact_sheet(QString::fromLocal8Bit(argv[2]), argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     if (argc != 3) {
         QTextStream(stderr) << "usage: quillfen_artwork <output folder> <resource list name>\n"
-                               "       quillfen_artwork --contact-sheet <file.png>\n";
+                               "       quillfen_artwork --contact-sheet <file.png> [part of a name]\n";
         return 2;
     }
     return write_all(QDir(QString::fromLocal8Bit(argv[1])), QString::fromLocal8Bit(argv[2]));
