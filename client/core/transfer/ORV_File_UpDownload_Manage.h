@@ -13,7 +13,6 @@
 #include <array>
 #include <functional>
 #include <list>
-#include <map>
 #include <mutex>
 #include <string>
 
