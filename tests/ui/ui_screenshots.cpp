@@ -7,6 +7,7 @@
 #include "Fake_Net_Dll.h"
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
+#include "client/core/icons/ORV_File_Icon_Provider.h"
 #include "client/core/observer/ORV_Share_Interface.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
@@ -248,6 +250,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     g_out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(g_out);
+    // Away from the pages, so no row shows the hover look.
+    QCursor::setPos(0, 0);
+    install_file_icon_provider();
     // Nothing leaves the process: no library, no desktop.
     Fake_Net_Dll dll;
     set_net_dll(&dll);
