@@ -70,9 +70,6 @@ void ORV_FileExplorer_Table_Row::set_up(const ORV_FileExplorer_Table_Row_Data &r
 
 void ORV_FileExplorer_Table_Row::build_common()
 {
-    m_normal_colour = middle_colour;
-    m_hover_colour = row_hover_colour;
-    m_pressed_colour = row_pressed_colour;
     init_row();
     QGridLayout *grid = row_grid();
     const int widths[] = {20, 50, 0, 150, 40, 80, 20};
