@@ -196,6 +196,24 @@ TEST_F(LAN_Page_Fixture, ListsUsersAndAFriendsSharesAndItsCrumbsStayWithTheFrien
     EXPECT_EQ(row(0)->row_data().get_share_data().share_power, 2);
     EXPECT_EQ(row(1)->buttons().first()->toolTip(), QStringLiteral("下载"));
 
+    // The crumbs' menus offer the friend's folders, never local ones: the
+    // folder on show lists its sub-folder, the one above (a local folder
+    // here too, holding pub/) nothing.
+    const QList<ORV_FielBox *> shown = page.bar()->crumbs();
+    ASSERT_GE(shown.size(), 2);
+    QStringList offered[2];
+    for (int i = 0; i < 2; ++i) {
+        ORV_FielBox *crumb = shown.at(shown.size() - 1 - i);
+        QTest::mouseClick(crumb, Qt::LeftButton);
+        crumb->slot_singleclickout();
+        ASSERT_NE(crumb->menu(), nullptr);
+        for (const QAction *action : crumb->menu()->actions())
+            offered[i] << action->text();
+        crumb->menu()->hide();
+    }
+    EXPECT_EQ(offered[0], QStringList{"sub"});
+    EXPECT_TRUE(offered[1].isEmpty());
+
     // Into sub/, then back up by the crumb "pub": the friend's folder again,
     // not the local folder of that name.
     QTest::mouseDClick(row(0), Qt::LeftButton);

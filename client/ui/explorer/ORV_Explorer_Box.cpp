@@ -2,6 +2,7 @@
 
 #include "client/core/browse/ORV_File_Browse_Interface.h"
 #include "client/core/browse/ORV_Share_Browse_Interface.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/icons/ORV_Pixmap_Cache.h"
 #include "client/ui/explorer/ORV_FielBox.h"
@@ -11,6 +12,7 @@
 #include "foundation/widgets/ORV_QHBoxLayout.h"
 #include "foundation/widgets/Public_Style.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QResizeEvent>
@@ -179,6 +181,18 @@ QList<QFileInfo> ORV_Explorer_Box::root_entries() const
     return m_root_entries;
 }
 
+QList<ORV_FileExplorer_Table_Row_Data> ORV_Explorer_Box::folder_entries(const QString &path) const
+{
+    const QList<QFileInfo> infos =
+        path.isEmpty() ? root_entries()
+                       : QDir(path).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot,
+                                                  QDir::DirsFirst | QDir::Name);
+    QList<ORV_FileExplorer_Table_Row_Data> entries;
+    for (const QFileInfo &info : infos)
+        entries.append(ORV_FileExplorer_Table_Row_Data(info));
+    return entries;
+}
+
 void ORV_Explorer_Box::slot_dowm_double_click(ORV_FielBox *crumb)
 {
     if (m_controller)
@@ -241,6 +255,21 @@ QString ORV_LAN_Friend_Explorer_Box::root_text() const
 void ORV_LAN_Friend_Explorer_Box::build()
 {
     build_bar(ORV_LAN_Friend_Interface::instance());
+}
+
+QList<ORV_FileExplorer_Table_Row_Data> ORV_LAN_Friend_Explorer_Box::folder_entries(const QString &path) const
+{
+    QList<ORV_FileExplorer_Table_Row_Data> entries;
+    if (path.isEmpty())
+        return entries;
+    // Only the folder on show is known: its listing holds the sub-folders.
+    for (const ORV_FileExplorer_Table_Row_Data &row : ORV_Client_To_Server_Observer_Obj::instance().take_rows()) {
+        const ORV_Share_File_Data &file = row.get_share_data();
+        if (row.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE &&
+            QFileInfo(QString::fromStdString(file.filepath)).path() == path)
+            entries.append(row);
+    }
+    return entries;
 }
 
 QString ORV_Share_Explorer_Box::root_text() const
