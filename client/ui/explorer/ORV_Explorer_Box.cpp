@@ -104,7 +104,8 @@ void ORV_Explorer_Box::set_path(const QString &path)
     bool room = true;
     if (!path.isEmpty()) {
         QFileInfo info(path);
-        while (room && !info.fileName().isEmpty()) {
+        bool on_a_drive = true;
+        while (!info.fileName().isEmpty()) {
             ORV_FielBox *crumb = make_crumb(info.fileName(), info.absoluteFilePath(), &crumb_width);
             if (used + crumb_width >= available) {
                 delete crumb;
@@ -113,13 +114,15 @@ void ORV_Explorer_Box::set_path(const QString &path)
             }
             used += crumb_width;
             m_crumbs.prepend(crumb);
-            // A path without a root of its own (a peer's "C:/x") ends here.
+            // A path without a root of its own (a peer's "C:/x") has no drive.
             const QFileInfo parent(info.path());
-            if (parent.filePath() == info.filePath() || info.path() == QLatin1String("."))
+            if (parent.filePath() == info.filePath() || info.path() == QLatin1String(".")) {
+                on_a_drive = false;
                 break;
+            }
             info = parent;
         }
-        if (room) {
+        if (room && on_a_drive) {
             ORV_FielBox *drive = make_crumb(Public_Style::instance().local_disk_name() + QStringLiteral("(") +
                                                 info.path() + QStringLiteral(")"),
                                             info.absoluteFilePath(), &crumb_width);
