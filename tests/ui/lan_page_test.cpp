@@ -5,7 +5,8 @@
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
-#include "client/core/transfer/ORV_Transfer_Start.h"
+#include "client/core/peer/ORV_Connect_Pool.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/peer/ORV_Peer_Channel.h"
 #include "client/core/peer/ORV_Share_List_Exchange.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
@@ -268,9 +269,21 @@ TEST_F(LAN_Page_Fixture, TransfersAskThroughThePrompterAndKeepNothingWhenCancell
     ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
     QTest::mouseDClick(row(0), Qt::LeftButton);
     ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    // Each transfer goes to the manager: with nobody to connect to, it starts
+    // and fails at once, touching no connection.
+    ORV_Connect_Pool unreachable([](const std::string &) { return 0; });
+    ORV_File_UpDownload_Manage &manager = ORV_File_UpDownload_Manage::instance();
+    manager.use_connect_pool(unreachable);
     QStringList started;
-    set_transfer_starter([&](const Row_Data &transfer, int type) {
-        started << QString::number(type) + ":" + (type == 1 ? transfer.get_save_path() : transfer.get_upload_path());
+    int ended = 0;
+    QObject receiver;
+    QObject::connect(&manager, &ORV_File_UpDownload_Manage::signal_to_file_down, &receiver, [&](const QVariant &value) {
+        const QVariantMap map = value.toMap();
+        if (map.value(QStringLiteral("msg_type")).toInt() == 1)
+            started << map.value(QStringLiteral("down_topath")).toString() + "|"
+                           + map.value(QStringLiteral("file_name")).toString();
+        else
+            ++ended;
     });
     write_setting(ORV_Settings_Key::file_down, QStringLiteral("/tmp/before"));
     write_setting(ORV_Settings_Key::file_up, QStringLiteral("/tmp/before.txt"));
@@ -308,8 +321,12 @@ TEST_F(LAN_Page_Fixture, TransfersAskThroughThePrompterAndKeepNothingWhenCancell
     EXPECT_EQ(prompts.calls().last().caption, QStringLiteral("选择要上传的文件"));
     EXPECT_EQ(prompts.calls().last().text, QStringLiteral("/tmp/before.txt"));
     EXPECT_EQ(get_settings().value(ORV_Settings_Key::file_up).toString(), QStringLiteral("/tmp/first.txt"));
-    EXPECT_EQ(started, QStringList({"1:" + down, "3:/tmp/first.txt"}));
-    set_transfer_starter(nullptr);
+    ASSERT_TRUE(process_events_until([&] { return ended == 2; }));
+    QStringList expected{down + "|" + tree.pub + "/a.txt", "/tmp|/tmp/first.txt"};
+    expected.sort();
+    started.sort();
+    EXPECT_EQ(started, expected);
+    manager.use_connect_pool(ORV_Connect_Pool::instance());
 }
 
 TEST_F(LAN_Page_Fixture, RowsRebuiltWhileARowsMenuIsOpenTakeTheMenuAlong)
