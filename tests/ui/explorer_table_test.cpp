@@ -60,15 +60,18 @@ Row_Data shared_row(const std::string &path, bool is_dir, int power)
     return Row_Data(file);
 }
 
-// Anything drawn at all: remote files have no icon here.
+// Something painted over the row's icon (or, without one, on a clear base).
 bool has_mark(const ORV_FileExplorer_Table_Row *row)
 {
-    const QImage image = row->picture().toImage();
-    int opaque = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            opaque += qAlpha(image.pixel(x, y)) > 0;
-    return opaque > 0;
+    const Row_Data &data = row->row_data();
+    const QPixmap bare = data.get_kind() == Row_Data::PEER_SHARE_FILE ? data.get_share_data().get_pixmap(32, 32)
+                                                                       : data.get_file_info().get_pixmap(32, 32);
+    const QImage shown = row->picture().toImage().convertToFormat(QImage::Format_ARGB32);
+    bool drawn = false;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            drawn = drawn || qAlpha(shown.pixel(x, y)) > 0;
+    return drawn && (bare.isNull() || shown != bare.toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 } // namespace
@@ -84,18 +87,17 @@ TEST(Explorer_Table, EachKindShowsItsTextsButtonsActionsAndMarks)
                     shared_row("/srv/x.bin", false, 4)});
     const QList<ORV_FileExplorer_Table_Row *> rows = table.explorer_rows();
     ASSERT_EQ(rows.size(), 7);
-    // The marks are drawn over the icon, or on a clear base when there is none.
-    const bool marks = !QPixmap(QStringLiteral(":/ORV_SHARE/image/share_32x32.png")).isNull();
 
     EXPECT_EQ(rows[0]->name_text(), QStringLiteral("report.pdf"));
     EXPECT_EQ(rows[0]->size_text(), QStringLiteral("2K"));
     EXPECT_EQ(tooltips(rows[0]), QStringList{"共享"});
+    EXPECT_FALSE(has_mark(rows[0]));
     EXPECT_EQ(actions(rows[0]), (QStringList{"打开", "共享"}));
 
     EXPECT_TRUE(rows[1]->size_text().isEmpty());
     EXPECT_EQ(tooltips(rows[1]), (QStringList{"修改共享", "取消共享"}));
     EXPECT_EQ(actions(rows[1]), (QStringList{"打开", "修改共享", "删除共享"}));
-    EXPECT_EQ(has_mark(rows[1]), marks);
+    EXPECT_TRUE(has_mark(rows[1]));
 
     EXPECT_EQ(rows[2]->name_text(), QStringLiteral("本地磁盘(/)"));
     EXPECT_TRUE(rows[2]->size_text().isEmpty());
@@ -112,8 +114,9 @@ TEST(Explorer_Table, EachKindShowsItsTextsButtonsActionsAndMarks)
     EXPECT_EQ(tooltips(rows[5]), QStringList{"下载"});
     EXPECT_EQ(actions(rows[5]), QStringList{"文件下载"});
     EXPECT_EQ(rows[5]->size_text(), QStringLiteral("2K"));
-    EXPECT_EQ(has_mark(rows[5]), marks);
-    EXPECT_EQ(has_mark(rows[6]), marks);
+    // No icon for a file that is only on the peer: the mark alone, on a clear base.
+    EXPECT_TRUE(has_mark(rows[5]));
+    EXPECT_TRUE(has_mark(rows[6]));
 
     // An empty list clears the table and adds no trailing stretch.
     table.set_rows({});

@@ -2,6 +2,7 @@
 
 #include "client/core/browse/ORV_File_Browse_Interface.h"
 #include "client/core/browse/ORV_Share_Browse_Interface.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/icons/ORV_Pixmap_Cache.h"
 #include "client/ui/explorer/ORV_FielBox.h"
@@ -11,6 +12,7 @@
 #include "foundation/widgets/ORV_QHBoxLayout.h"
 #include "foundation/widgets/Public_Style.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QMutexLocker>
 #include <QResizeEvent>
@@ -102,7 +104,8 @@ void ORV_Explorer_Box::set_path(const QString &path)
     bool room = true;
     if (!path.isEmpty()) {
         QFileInfo info(path);
-        while (room && !info.fileName().isEmpty()) {
+        bool on_a_drive = true;
+        while (!info.fileName().isEmpty()) {
             ORV_FielBox *crumb = make_crumb(info.fileName(), info.absoluteFilePath(), &crumb_width);
             if (used + crumb_width >= available) {
                 delete crumb;
@@ -111,13 +114,15 @@ void ORV_Explorer_Box::set_path(const QString &path)
             }
             used += crumb_width;
             m_crumbs.prepend(crumb);
-            // A path without a root of its own (a peer's "C:/x") ends here.
+            // A path without a root of its own (a peer's "C:/x") has no drive.
             const QFileInfo parent(info.path());
-            if (parent.filePath() == info.filePath() || info.path() == QLatin1String("."))
+            if (parent.filePath() == info.filePath() || info.path() == QLatin1String(".")) {
+                on_a_drive = false;
                 break;
+            }
             info = parent;
         }
-        if (room) {
+        if (room && on_a_drive) {
             ORV_FielBox *drive = make_crumb(Public_Style::instance().local_disk_name() + QStringLiteral("(") +
                                                 info.path() + QStringLiteral(")"),
                                             info.absoluteFilePath(), &crumb_width);
@@ -177,6 +182,18 @@ QList<QFileInfo> ORV_Explorer_Box::root_entries() const
 {
     QMutexLocker lock(&m_lock);
     return m_root_entries;
+}
+
+QList<ORV_FileExplorer_Table_Row_Data> ORV_Explorer_Box::folder_entries(const QString &path) const
+{
+    const QList<QFileInfo> infos =
+        path.isEmpty() ? root_entries()
+                       : QDir(path).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot,
+                                                  QDir::DirsFirst | QDir::Name);
+    QList<ORV_FileExplorer_Table_Row_Data> entries;
+    for (const QFileInfo &info : infos)
+        entries.append(ORV_FileExplorer_Table_Row_Data(info));
+    return entries;
 }
 
 void ORV_Explorer_Box::slot_dowm_double_click(ORV_FielBox *crumb)
@@ -241,6 +258,21 @@ QString ORV_LAN_Friend_Explorer_Box::root_text() const
 void ORV_LAN_Friend_Explorer_Box::build()
 {
     build_bar(ORV_LAN_Friend_Interface::instance());
+}
+
+QList<ORV_FileExplorer_Table_Row_Data> ORV_LAN_Friend_Explorer_Box::folder_entries(const QString &path) const
+{
+    QList<ORV_FileExplorer_Table_Row_Data> entries;
+    if (path.isEmpty())
+        return entries;
+    // Only the folder on show is known: its listing holds the sub-folders.
+    for (const ORV_FileExplorer_Table_Row_Data &row : ORV_Client_To_Server_Observer_Obj::instance().take_rows()) {
+        const ORV_Share_File_Data &file = row.get_share_data();
+        if (row.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE &&
+            QFileInfo(QString::fromStdString(file.filepath)).path() == path)
+            entries.append(row);
+    }
+    return entries;
 }
 
 QString ORV_Share_Explorer_Box::root_text() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
 #include "foundation/widgets/ORV_QWidget_Obj.h"
 
 #include <QFileInfo>
@@ -27,6 +28,9 @@ public:
     void set_path(const QString &path);
     void set_root_entries(const QList<QFileInfo> &entries);
     QList<QFileInfo> root_entries() const;
+    // What a crumb's menu offers for its folder: the root entries for the
+    // root crumb, else the folder's listing, folders first.
+    virtual QList<ORV_FileExplorer_Table_Row_Data> folder_entries(const QString &path) const;
 
     void update_layout_size() override {}
     virtual QString root_text() const = 0;
@@ -93,7 +97,9 @@ public:
     void build() override;
 };
 
-// The bar of the LAN friends page.
+// The bar of the LAN friends page. Its crumbs are folders on the friend's
+// computer: a crumb's menu offers the friend's sub-folders the page has
+// listed, never a local folder of the same name.
 class ORV_LAN_Friend_Explorer_Box : public ORV_Explorer_Box
 {
     Q_OBJECT
@@ -101,6 +107,7 @@ public:
     using ORV_Explorer_Box::ORV_Explorer_Box;
     QString root_text() const override;
     void build() override;
+    QList<ORV_FileExplorer_Table_Row_Data> folder_entries(const QString &path) const override;
 };
 
 // The bar of the own shares page.

@@ -9,7 +9,6 @@
 #include "foundation/widgets/ORV_QGridLayout.h"
 #include "foundation/widgets/Public_Style.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QMutexLocker>
 
@@ -118,35 +117,53 @@ void ORV_FielBox::slot_singleclickout()
     open_menu();
 }
 
-QList<QFileInfo> ORV_FielBox::menu_entries() const
+namespace {
+
+// The menu item of an entry: folders only, local or on a friend's computer.
+bool folder_item(ORV_FileExplorer_Table_Row_Data &entry, QString *text, QString *path, QIcon *icon)
 {
-    if (m_path.isEmpty())
-        return m_owner ? m_owner->root_entries() : QList<QFileInfo>();
-    return QDir(m_path).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::DirsFirst | QDir::Name);
+    if (entry.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE) {
+        ORV_Share_File_Data &file = entry.get_share_data();
+        if (!file.is_dir)
+            return false;
+        file.load_icon();
+        *text = QString::fromStdString(file_name_of_path(file.filepath));
+        *path = QString::fromStdString(file.filepath);
+        *icon = file.icon;
+        return true;
+    }
+    const QFileInfo &info = entry.get_file_info().get_file_info();
+    if (!info.isDir())
+        return false;
+    entry.get_file_info().load_icon();
+    // A drive root has no name of its own.
+    *text = info.fileName().isEmpty() ? Public_Style::instance().local_disk_name() + QStringLiteral("(") +
+                                            info.filePath() + QStringLiteral(")")
+                                      : info.fileName();
+    *path = info.filePath();
+    *icon = entry.get_file_info().get_icon();
+    return true;
 }
+
+} // namespace
 
 void ORV_FielBox::open_menu()
 {
     delete m_menu;
     m_menu = new ORV_QMenu;
     connect(m_menu, &ORV_QMenu::signalDelete, this, &ORV_FielBox::slot_menuhide);
-    QList<ORV_FileExplorer_Table_Row_Data> entries;
-    for (const QFileInfo &info : menu_entries()) {
-        ORV_FileExplorer_Table_Row_Data entry(info);
-        entry.get_file_info().load_icon();
-        entries.append(entry);
-    }
+    const QList<ORV_FileExplorer_Table_Row_Data> entries =
+        m_owner ? m_owner->folder_entries(m_path) : QList<ORV_FileExplorer_Table_Row_Data>();
     QMutexLocker lock(&m_entry_lock);
     m_entries = entries;
-    for (const ORV_FileExplorer_Table_Row_Data &entry : qAsConst(m_entries)) {
-        const QFileInfo &info = entry.get_file_info().get_file_info();
-        if (!info.isDir())
+    for (ORV_FileExplorer_Table_Row_Data &entry : m_entries) {
+        QString text;
+        QString path;
+        QIcon icon;
+        if (!folder_item(entry, &text, &path, &icon))
             continue;
-        const QString text = info.fileName().isEmpty() ? Public_Style::instance().local_disk_name() +
-                                                             QStringLiteral("(") + info.filePath() + QStringLiteral(")")
-                                                       : info.fileName();
-        auto *action = new ORV_QAction(text, info.filePath(), m_menu);
-        action->setIcon(entry.get_file_info().get_icon());
+        auto *action = new ORV_QAction(text, path, m_menu);
+        action->setIcon(icon);
         connect(action, &ORV_QAction::signal_triggered, this, &ORV_FielBox::slot_triggered);
         m_menu->addAction(action);
     }

@@ -57,7 +57,6 @@ protected:
 private:
     void handle_leave();
     void open_menu();
-    QList<QFileInfo> menu_entries() const;
     void emit_chosen();
 
     bool m_menu_open = false;

@@ -1,6 +1,7 @@
 #include "client/ui/explorer/ORV_FileExplorer_Table_Row.h"
 
 #include "client/core/icons/ORV_Pixmap_Cache.h"
+#include "client/core/icons/ORV_Pixmap_Scale.h"
 #include "foundation/SizeText.h"
 #include "foundation/widgets/ORV_Button.h"
 #include "foundation/widgets/ORV_Label_Obj.h"
@@ -70,9 +71,6 @@ void ORV_FileExplorer_Table_Row::set_up(const ORV_FileExplorer_Table_Row_Data &r
 
 void ORV_FileExplorer_Table_Row::build_common()
 {
-    m_normal_colour = middle_colour;
-    m_hover_colour = row_hover_colour;
-    m_pressed_colour = row_pressed_colour;
     init_row();
     QGridLayout *grid = row_grid();
     const int widths[] = {20, 50, 0, 150, 40, 80, 20};
@@ -105,7 +103,7 @@ void ORV_FileExplorer_Table_Row::show_picture(const QPixmap &base, const QString
     m_picture.fill(Qt::transparent);
     QPainter painter(&m_picture);
     if (!base.isNull())
-        painter.drawPixmap(0, 0, base.scaled(picture_size, picture_size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        painter.drawPixmap(0, 0, fit_pixmap(base, picture_size, picture_size));
     if (!overlay.isEmpty()) {
         const QPixmap mark = ORV_Pixmap_Cache::instance().get_scaled_pixmap(overlay, picture_size, picture_size);
         if (!mark.isNull())

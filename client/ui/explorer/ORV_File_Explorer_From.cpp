@@ -10,13 +10,16 @@
 
 void handle_local_event(ORV_Explorer_From *page, const QVariantMap &map)
 {
+    ORV_Browse_Interface *controller = page->bar() ? page->bar()->controller() : nullptr;
+    if (!controller)
+        return;
     switch (map.value(ORV_Event::event_type).toInt()) {
     case ORV_Event::OPEN_LOCAL: {
         const QString path = map.value(ORV_Event::file_path).toString();
         // Opening a file lists nothing, so nothing would take the prompt away.
         if (QFileInfo(path).isDir())
             page->slot_show_wait_page();
-        page->bar()->controller()->slot_to_open_file(path);
+        controller->slot_to_open_file(path);
         break;
     }
     case ORV_Event::SHARE: {

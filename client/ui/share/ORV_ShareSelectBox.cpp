@@ -94,6 +94,12 @@ void ORV_ShareSelectBox::set_grade(int grade)
         m_head->slot_grade03_click();
 }
 
+void ORV_ShareSelectBox::resizeEvent(QResizeEvent *event)
+{
+    ORV_QWidget_Obj::resizeEvent(event);
+    update_layout_size();
+}
+
 void ORV_ShareSelectBox::update_layout_size()
 {
     m_cover->move(0, 0);

@@ -29,6 +29,10 @@ public:
     ORV_Static_Prompt_Obj *cover() const { return m_cover; }
     QString title() const;
 
+protected:
+    // The cover follows the box's real size, which the layout gives later.
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     int m_kind = 0;
     QLabel *m_title = nullptr;

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QTimerEvent>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
