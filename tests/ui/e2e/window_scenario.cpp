@@ -74,7 +74,7 @@ public:
             return;
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Yes);
         box.show();
-        box.grab().save(QDir(m_shots).filePath(QStringLiteral("box_%1.png").arg(calls().size())));
+        box.grab().save(QDir(m_shots).filePath(QStringLiteral("e2e_box_%1.png").arg(calls().size())));
     }
 
 private:
@@ -175,14 +175,14 @@ void run_transfers(Scenario &scenario, Scenario_Prompter &script, const QCommand
     }
     expect(user, QStringLiteral("the friend is not listed"));
     say(QStringLiteral("FRIEND ") + user->name_text());
-    scenario.shot(QStringLiteral("window_lan_friends"));
+    scenario.shot(QStringLiteral("e2e_lan_friends"));
 
     QTest::mouseDClick(user, Qt::LeftButton);
     Row *pub_row = scenario.wait_row(pub);
     Row *drop_row = scenario.wait_row(drop);
     say(QStringLiteral("GRADES %1 %2").arg(pub_row->row_data().get_share_data().share_power)
             .arg(drop_row->row_data().get_share_data().share_power));
-    scenario.shot(QStringLiteral("window_friend_shares"));
+    scenario.shot(QStringLiteral("e2e_friend_shares"));
 
     // Upload into the A+ share.
     script.answer_files({options.value(QStringLiteral("upload"))});
@@ -209,7 +209,7 @@ void run_transfers(Scenario &scenario, Scenario_Prompter &script, const QCommand
     expect(running_seen, QStringLiteral("no running row was shown"));
     scenario.click_menu(5);
     scenario.records()->slot_select_click(2);
-    scenario.shot(QStringLiteral("window_records_finished"));
+    scenario.shot(QStringLiteral("e2e_records_finished"));
     scenario.report_finished();
 
     // A path outside the friend's shares, as a row of its list would ask for it.
