@@ -2,6 +2,7 @@
 // (orv_client_driver) sharing one folder with grade A and one with A+, and
 // the window client (quillfen_window_scenario), each in its own network
 // namespace, the two clients on one LAN behind a NAT router.
+#include "tests/support/File_Bytes.h"
 #include "tests/support/Netns_Lab.h"
 #include "tests/support/Quillfen_Programs.h"
 
@@ -15,8 +16,6 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,31 +24,14 @@ using namespace std::chrono_literals;
 using quillfen_test::Netns_Lab;
 using quillfen_test::Netns_Process;
 using quillfen_test::program_path;
+using quillfen_test::random_content;
+using quillfen_test::read_bytes;
+using quillfen_test::write_bytes;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string SERVER_IP = "198.51.100.10";
-
-std::string random_content(std::size_t size)
-{
-    std::mt19937 random(static_cast<unsigned>(size));
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random());
-    return bytes;
-}
-
-void write_bytes(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string read_bytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
-}
 
 // The text after "WINDOW <tag> " on each such line.
 std::vector<std::string> said(const std::string& output, const std::string& tag)
