@@ -66,15 +66,15 @@ void ORV_P2P_Server::run()
 
 void ORV_P2P_Server::handle(M_Pack_P2P_Request request)
 {
-    if (request.code == 1)
+    if (request.code == ORV::STEP_REQUEST)
         forward_request(request);
-    else if (request.code == 4)
+    else if (request.code == ORV::STEP_TARGET_CONFIRM)
         forward_answer(request);
 }
 
 void ORV_P2P_Server::forward_request(M_Pack_P2P_Request request)
 {
-    request.code = 2;
+    request.code = ORV::STEP_NOTIFY_TARGET;
     const std::string id = read_text_field(request.head.id);
     const std::string requester = read_text_field(request.requester_id);
     const std::string target = read_text_field(request.target_id);
@@ -105,7 +105,7 @@ void ORV_P2P_Server::forward_answer(M_Pack_P2P_Request request)
         m_trace.write("P2P应答没有对应的请求,已忽略");
         return;
     }
-    request.code = 5;
+    request.code = ORV::STEP_REQUESTER_ANSWER;
     request.requester_addr = asked.requester_address;
     m_sender.send_block(to_block(request), asked.requester_address);
 }

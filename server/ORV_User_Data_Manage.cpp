@@ -2,6 +2,7 @@
 
 #include "foundation/LogWriter.h"
 #include "foundation/Server_Records.h"
+#include "foundation/net/Ipv4_Address.h"
 #include "server/ORV_Notice_Sender.h"
 #include "server/Trace_Sink.h"
 
@@ -255,7 +256,7 @@ void ORV_User_Data_Manage::send_heartbeats()
     for (const auto& entry : online_users()) {
         const ORV_Peer_Data& user = entry.second;
         const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
-        trace("测试IP:" + Datagram_Sender::dotted(user.sock_addr));
+        trace("测试IP:" + Ipv4_Address::text(user.sock_addr));
         trace("测试port:" + std::to_string(ntohs(user.sock_addr.sin_port)));
         const bool sent = record && m_sender.send_block(to_block(*record), user.sock_addr);
         trace(sent ? "心跳包-发送成功" : "心跳包-发送失败");

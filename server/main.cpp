@@ -2,11 +2,11 @@
 // diagnostic lines to standard output; Quillfen_NetServer (the windowed
 // build, ORV_SERVER_TRACE=0) discards them as a GUI program's output would be.
 
+#include "foundation/net/Udt_Net.h"
 #include "server/ORV_LAN_SERVER.h"
 #include "server/ORV_Server_Services.h"
 #include "server/Stdout_Trace_Sink.h"
 #include "server/Trace_Sink.h"
-#include "server/Udt_Startup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -81,6 +81,6 @@ int main(int argc, char** argv)
         result = app.exec();
     }
     services.stop();
-    udt_cleanup();
+    Udt_Net::cleanup();
     return result;
 }

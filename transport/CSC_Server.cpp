@@ -3,7 +3,10 @@
 #include "transport/DLL_Socket_Con.h"
 #include "transport/Net_Log.h"
 #include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
+
+#include "foundation/ORV_Ports.h"
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -46,15 +49,15 @@ namespace {
 int join_relay(M_Pack_CSC_Request request, const std::string& host)
 {
     sockaddr_in relay{};
-    if (!Udt_Link::unicast_address(host, Transport_Ports::SERVER_RELAY, &relay)) {
+    if (!Ipv4_Address::unicast_address(host, ORV_Ports::SERVER_RELAY, &relay)) {
         Net_Log::line("UDT失败");
         return -1;
     }
-    const int sock = Udt_Link::new_socket();
+    const int sock = Udt_Net::new_socket();
     if (sock < 0)
         return -1;
     Net_Log::line("ip:", host);
-    if (!Udt_Link::connect_to(sock, relay)) {
+    if (!Udt_Net::connect_to(sock, relay)) {
         Net_Log::line("UDT失败");
         UDT::close(sock);
         return -1;
@@ -62,12 +65,12 @@ int join_relay(M_Pack_CSC_Request request, const std::string& host)
     Net_Log::line("UDT连接成功");
     // Only the code changes: the server pairs by message id and reads its
     // handles back from this record.
-    request.code = 3;
+    request.code = ORV::STEP_TARGET_ANSWER;
     char block[1000] = {};
     int count = 0;
-    Udt_Link::set_recv_timeout(sock, Transport_Ports::ANSWER_TIMEOUT_MS);
-    if (!Udt_Link::send_msg(to_block(request).data(), sock, 1000)
-        || !Udt_Link::recv_msg(sock, block, sizeof(block), &count)) {
+    Udt_Net::set_recv_timeout(sock, Transport_Ports::ANSWER_TIMEOUT_MS);
+    if (!Udt_Net::send_all(sock, to_block(request).data(), 1000)
+        || !Udt_Net::recv_exact(sock, block, sizeof(block), &count)) {
         UDT::close(sock);
         return -1;
     }
@@ -79,7 +82,7 @@ int join_relay(M_Pack_CSC_Request request, const std::string& host)
 void CSC_Server::RelayTask(M_Pack_CSC_Request request, std::string host)
 {
     Net_Log::line(request.code);
-    if (request.code == 2) {
+    if (request.code == ORV::STEP_NOTIFY_TARGET) {
         const int sock = join_relay(request, host);
         if (sock >= 0)
             DLL_Socket_Con::AcceptHandshake(sock);

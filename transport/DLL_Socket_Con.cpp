@@ -5,7 +5,9 @@
 #include "transport/Local_Identity.h"
 #include "transport/Net_Log.h"
 #include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
+
+#include "foundation/ORV_Ports.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -23,7 +25,7 @@ DLL_Socket_Con::DLL_Socket_Con()
 {
     m_listener = open_listener();
     if (m_listener < 0) {
-        Net_Log::line("监听端口绑定失败:", Transport_Ports::PEER_LISTEN);
+        Net_Log::line("监听端口绑定失败:", ORV_Ports::PEER_LISTEN);
         return;
     }
     std::thread([this] { ListenLoop(); }).detach();
@@ -31,12 +33,12 @@ DLL_Socket_Con::DLL_Socket_Con()
 
 int DLL_Socket_Con::open_listener()
 {
-    const int sock = Udt_Link::new_socket();
+    const int sock = Udt_Net::new_socket();
     if (sock < 0)
         return -1;
     sockaddr_in any{};
     any.sin_family = AF_INET;
-    any.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    any.sin_port = htons(ORV_Ports::PEER_LISTEN);
     any.sin_addr.s_addr = htonl(INADDR_ANY);
     if (UDT::bind(sock, reinterpret_cast<sockaddr*>(&any), sizeof(any)) == UDT::ERROR
         || UDT::listen(sock, Transport_Ports::LISTEN_BACKLOG) == UDT::ERROR) {
@@ -92,19 +94,19 @@ void DLL_Socket_Con::AcceptHandshake(int sock, int timeout_ms)
 {
     char block[1000] = {};
     int count = 0;
-    Udt_Link::set_recv_timeout(sock, timeout_ms);
-    if (!Udt_Link::recv_msg(sock, block, sizeof(block), &count)
+    Udt_Net::set_recv_timeout(sock, timeout_ms);
+    if (!Udt_Net::recv_exact(sock, block, sizeof(block), &count)
         || !Local_Identity::instance().matches(block, sizeof(block))) {
         UDT::close(sock);
         return;
     }
     char answer[1000] = {};
     answer[0] = 1;
-    if (!Udt_Link::send_msg(answer, sock, sizeof(answer))) {
+    if (!Udt_Net::send_all(sock, answer, sizeof(answer))) {
         UDT::close(sock);
         return;
     }
-    Udt_Link::set_recv_timeout(sock, -1);
+    Udt_Net::set_recv_timeout(sock, -1);
     ORV_Call_Back_Object* call_back = Call_Back_Slot::get();
     if (call_back)
         call_back->on_socket_ready(sock);

@@ -9,7 +9,8 @@
 #include "transport/Peer_Table.h"
 #include "transport/Server_Endpoints.h"
 #include "transport/Server_Link.h"
-#include "transport/Udt_Link.h"
+
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -66,7 +67,7 @@ bool DllClass::connect(const char* ipv4_list, const char* target_id, const char*
 bool DllClass::send(int sock, const char* data, int len, int)
 {
     DLL_Socket_Con::instance();
-    return data ? Udt_Link::send_msg(data, sock, len) : len <= 0;
+    return data ? Udt_Net::send_all(sock, data, len) : len <= 0;
 }
 
 bool DllClass::recv(int sock, char* buf, int len, int* count)
@@ -74,7 +75,7 @@ bool DllClass::recv(int sock, char* buf, int len, int* count)
     if (!count || (!buf && len > 0))
         return false;
     DLL_Socket_Con::instance();
-    return Udt_Link::recv_msg(sock, buf, len, count);
+    return Udt_Net::recv_exact(sock, buf, len, count);
 }
 
 bool DllClass::close(int* sock)
@@ -96,7 +97,7 @@ std::map<std::string, ORV_Peer_Data> DllClass::get_peers()
 bool DllClass::set_recv_timeout(int sock, int ms)
 {
     DLL_Socket_Con::instance();
-    return Udt_Link::set_recv_timeout(sock, ms);
+    return Udt_Net::set_recv_timeout(sock, ms);
 }
 
 bool DllClass::abort(int* sock)

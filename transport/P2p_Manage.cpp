@@ -4,7 +4,9 @@
 #include "transport/Net_Log.h"
 #include "transport/Server_Endpoints.h"
 #include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
+
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -39,7 +41,7 @@ void P2p_Manage::run()
             std::this_thread::sleep_for(std::chrono::milliseconds(Transport_Ports::QUEUE_IDLE_MS));
             continue;
         }
-        if (request.code != 2)
+        if (request.code != ORV::STEP_NOTIFY_TARGET)
             continue;
         // Each responder holds a UDP socket and a UDT multiplexer for up to
         // its deadline; a flood of notices must not pile them up.
@@ -88,14 +90,14 @@ void P2p_Manage::PunchForRequest(M_Pack_P2P_Request request)
         Net_Log::line("心跳包-发送失败:", errno);
         return;
     }
-    request.code = 3;
-    if (Udt_Link::is_unicast(request.requester_addr))
+    request.code = ORV::STEP_TARGET_ANSWER;
+    if (Ipv4_Address::is_unicast(request.requester_addr))
         Server_Endpoints::send_block(udp, to_block(request), request.requester_addr);
-    request.code = 4;
+    request.code = ORV::STEP_TARGET_CONFIRM;
     Server_Endpoints::send_block(udp, to_block(request),
                                  Server_Endpoints::instance().snapshot().login);
 
-    const int listener = Udt_Link::new_socket();
+    const int listener = Udt_Net::new_socket();
     if (listener < 0) {
         ::close(udp);
         return;

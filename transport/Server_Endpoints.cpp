@@ -3,6 +3,7 @@
 #include "transport/Net_Log.h"
 #include "transport/Transport_Ports.h"
 
+#include "foundation/ORV_Ports.h"
 #include "foundation/Udp_Obj.h"
 
 #include <arpa/inet.h>
@@ -47,9 +48,9 @@ void Server_Endpoints::set_server(const std::string& server)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_state.server = server;
-    m_state.login = server_address(server, Transport_Ports::SERVER_LOGIN);
-    m_state.auxiliary = server_address(server, Transport_Ports::SERVER_AUXILIARY);
-    m_state.heartbeat = server_address(server, Transport_Ports::SERVER_HEARTBEAT);
+    m_state.login = server_address(server, ORV_Ports::SERVER_LOGIN);
+    m_state.auxiliary = server_address(server, ORV_Ports::SERVER_ASSIST);
+    m_state.heartbeat = server_address(server, ORV_Ports::SERVER_HEARTBEAT);
 }
 
 Server_Endpoints::Snapshot Server_Endpoints::snapshot() const

@@ -12,9 +12,7 @@
 
 #include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
-
-#include <sys/socket.h>
-#include <sys/time.h>
+#include "foundation/Udp_Obj.h"
 
 #include <atomic>
 #include <cerrno>
@@ -115,14 +113,12 @@ void Server_Link::ReceiveLoop()
 {
     const int sock = Server_Endpoints::instance().snapshot().login_socket;
     int misses = Transport_Ports::SERVER_MISSES;
+    const Udp_Obj udp;
     for (;;) {
-        timeval timeout{Transport_Ports::SERVER_RECV_TIMEOUT_MS / 1000, 0};
-        setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+        udp.set_receive_timeout(sock, Transport_Ports::SERVER_RECV_TIMEOUT_MS);
         Datagram_Job job;
-        socklen_t length = sizeof(job.address);
-        const ssize_t received = ::recvfrom(sock, job.block, sizeof(job.block), 0,
-                                            reinterpret_cast<sockaddr*>(&job.address), &length);
-        if (received < 0) {
+        // A longer datagram is handled by its first block, as it always was.
+        if (!udp.receive_from(job.block, sizeof(job.block), sock, job.address) && errno != EMSGSIZE) {
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
                 // Not a silent period: a broken socket must not turn into a
                 // storm of new logins.

@@ -1,16 +1,8 @@
 #pragma once
 
-// Fixed ports and timings of the library's protocols.
+// Fixed timings of the library's protocols.
 namespace Transport_Ports {
 
-constexpr int SERVER_LOGIN = 10001;     // login, notices, hole-punching requests
-constexpr int SERVER_HEARTBEAT = 10002;
-constexpr int SERVER_RELAY = 10003;     // UDT relay
-constexpr int SERVER_AUXILIARY = 10004; // second login copy, NAT comparison
-constexpr int PEER_LISTEN = 31000;      // UDT listener of every client
-constexpr int PEER_PUNCH = 9999;        // nothing listens; opens the path only
-
-constexpr int UDT_MSS_VALUE = 8242;
 constexpr int LISTEN_BACKLOG = 30;
 
 constexpr int HEARTBEAT_MS = 10000;

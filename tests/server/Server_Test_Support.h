@@ -66,7 +66,6 @@ struct Test_Server
     Server_Ports ports;
 };
 
-sockaddr_in loopback(const std::string& ip, int port);
 
 struct Received
 {

@@ -3,6 +3,7 @@
 
 #include "tests/server/Server_Test_Support.h"
 
+#include "foundation/net/Ipv4_Address.h"
 #include "server/ORV_NAT_Server.h"
 #include "server/ORV_User_Data_Manage.h"
 
@@ -263,9 +264,9 @@ TEST(ServerNat, EntriesExpireAfterTheirLifetime)
     Manual_Clock clock;
     Test_Server server(test_settings(), clock);
     ORV_NAT_Server& nat = server.services.nat();
-    const sockaddr_in first = loopback("127.0.0.2", 4000);
+    const sockaddr_in first = Ipv4_Address::make("127.0.0.2", 4000);
     EXPECT_FALSE(nat.check_address(ID_A, first));
-    EXPECT_TRUE(nat.check_address(ID_A, loopback("127.0.0.9", 4000)));
+    EXPECT_TRUE(nat.check_address(ID_A, Ipv4_Address::make("127.0.0.9", 4000)));
     EXPECT_TRUE(server.trace.wait_for("_user_uuid:" + ID_A + "nat_type:0"));
     clock.advance(5s);
     nat.expire_once();

@@ -2,6 +2,7 @@
 
 #include "tests/server/Server_Test_Support.h"
 
+#include "foundation/net/Ipv4_Address.h"
 #include "server/Datagram_Sender.h"
 #include "server/ORV_CSC_Server.h"
 #include "server/ORV_User_Data_Manage.h"
@@ -103,14 +104,14 @@ TEST(ServerRobustness, GarbageOnTheRelayPortIsClosed)
 
 TEST(ServerRobustness, NothingIsSentToAnAddressNoDatagramCouldComeFrom)
 {
-    EXPECT_TRUE(Datagram_Sender::is_sendable(loopback("127.0.0.2", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("0.0.0.0", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("255.255.255.255", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("224.0.0.1", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("127.0.0.2", 0)));
-    sockaddr_in no_family = loopback("127.0.0.2", 4000);
+    EXPECT_TRUE(Ipv4_Address::is_unicast(Ipv4_Address::make("127.0.0.2", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("0.0.0.0", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("255.255.255.255", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("224.0.0.1", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("127.0.0.2", 0)));
+    sockaddr_in no_family = Ipv4_Address::make("127.0.0.2", 4000);
     no_family.sin_family = 0;
-    EXPECT_FALSE(Datagram_Sender::is_sendable(no_family));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(no_family));
 }
 
 TEST(ServerRobustness, ConsoleLinesEscapeControlBytes)

@@ -1,6 +1,8 @@
 #include "tests/support/Quillfen_Programs.h"
 #include "tests/support/Wait_Until.h"
 
+#include "foundation/ORV_Ports.h"
+
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -29,7 +31,7 @@ Netns_Process start_server(Netns_Lab& lab, const std::string& host, const std::s
     Netns_Process server = lab.spawn(host, {program_path("Quillfen_NetServer_console")},
                                      {"QT_QPA_PLATFORM=offscreen", "HOME=" + home, "ASAN_OPTIONS=detect_leaks=0"});
     const bool listening = wait_until(
-        [&] { return lab.capture(host, "ss -H -uln").find(":10003") != std::string::npos; },
+        [&] { return lab.capture(host, "ss -H -uln").find(":" + std::to_string(ORV_Ports::SERVER_RELAY)) != std::string::npos; },
         std::chrono::seconds(20), std::chrono::milliseconds(100));
     if (!listening)
         throw std::runtime_error("the server does not listen:\n" + server.output());

@@ -10,10 +10,13 @@
 #include "transport/Server_Endpoints.h"
 #include "transport/Server_Link.h"
 #include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
 
+#include "foundation/ORV_Ports.h"
 #include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
+#include "foundation/Udp_Obj.h"
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
 
 #include "bench/Bench_Server.h"
 #include "tests/support/Wait_Until.h"
@@ -46,7 +49,7 @@ struct Udt_Pair
 
     Udt_Pair()
     {
-        const int listener = Udt_Link::new_socket();
+        const int listener = Udt_Net::new_socket();
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -54,13 +57,13 @@ struct Udt_Pair
         UDT::bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof(local));
         UDT::getsockname(listener, reinterpret_cast<sockaddr*>(&local), &length);
         UDT::listen(listener, 1);
-        client = Udt_Link::new_socket();
+        client = Udt_Net::new_socket();
         auto accepted = std::async(std::launch::async, [listener] {
             sockaddr_in peer{};
             int size = sizeof(peer);
             return UDT::accept(listener, reinterpret_cast<sockaddr*>(&peer), &size);
         });
-        EXPECT_TRUE(Udt_Link::connect_to(client, local));
+        EXPECT_TRUE(Udt_Net::connect_to(client, local));
         server = accepted.get();
         UDT::close(listener);
     }
@@ -105,18 +108,18 @@ TEST(BlockTransfer, ReceivesExactLengthFromSmallPieces)
     std::thread sender([&] {
         for (std::size_t at = 0; at < sent.size(); at += 7) {
             const int n = static_cast<int>(std::min<std::size_t>(7, sent.size() - at));
-            ASSERT_TRUE(Udt_Link::send_msg(sent.data() + at, pair.client, n));
+            ASSERT_TRUE(Udt_Net::send_all(pair.client, sent.data() + at, n));
             if (at % 700 == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
     std::vector<char> block(1000);
     int count = -1;
-    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, block.data(), 1000, &count));
+    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, block.data(), 1000, &count));
     EXPECT_EQ(count, 1000);
     EXPECT_TRUE(std::equal(block.begin(), block.end(), sent.begin()));
     std::vector<char> rest(1500);
-    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, rest.data(), 1500, &count));
+    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, rest.data(), 1500, &count));
     EXPECT_EQ(count, 1500);
     EXPECT_TRUE(std::equal(rest.begin(), rest.end(), sent.begin() + 1000));
     sender.join();
@@ -127,11 +130,11 @@ TEST(BlockTransfer, LargeSendArrivesWholeAndEmptySendSucceeds)
     Udt_Pair pair;
     std::vector<char> sent(25003, 'q');
     sent.back() = 'z';
-    EXPECT_TRUE(Udt_Link::send_msg(sent.data(), pair.client, 0));
-    ASSERT_TRUE(Udt_Link::send_msg(sent.data(), pair.client, static_cast<int>(sent.size())));
+    EXPECT_TRUE(Udt_Net::send_all(pair.client, sent.data(), 0));
+    ASSERT_TRUE(Udt_Net::send_all(pair.client, sent.data(), static_cast<int>(sent.size())));
     std::vector<char> got(sent.size());
     int count = 0;
-    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, got.data(), static_cast<int>(got.size()), &count));
+    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, got.data(), static_cast<int>(got.size()), &count));
     EXPECT_EQ(got, sent);
 }
 
@@ -142,7 +145,7 @@ TEST(BlockTransfer, ClosedPeerFailsTheReceive)
     pair.client = -1;
     char block[1000];
     int count = 0;
-    EXPECT_FALSE(Udt_Link::recv_msg(pair.server, block, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_exact(pair.server, block, 1000, &count));
 }
 
 // Sends `block` as a handshake on `sock` and tells whether the far end
@@ -151,9 +154,9 @@ static bool answered(int sock, const char* block, int timeout_ms = 5000)
 {
     char answer[1000] = {};
     int count = 0;
-    Udt_Link::set_recv_timeout(sock, timeout_ms);
-    return Udt_Link::send_msg(block, sock, 1000)
-           && Udt_Link::recv_msg(sock, answer, 1000, &count) && answer[0] == 1;
+    Udt_Net::set_recv_timeout(sock, timeout_ms);
+    return Udt_Net::send_all(sock, block, 1000)
+           && Udt_Net::recv_exact(sock, answer, 1000, &count) && answer[0] == 1;
 }
 
 // Sends `block` as a handshake and tells whether the listener answered.
@@ -208,11 +211,11 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     pair.server = -1;
     char answer[1000];
     int count = 0;
-    Udt_Link::set_recv_timeout(pair.client, 5000);
-    ASSERT_TRUE(Udt_Link::send_msg(block, pair.client, 1000));
-    EXPECT_TRUE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    Udt_Net::set_recv_timeout(pair.client, 5000);
+    ASSERT_TRUE(Udt_Net::send_all(pair.client, block, 1000));
+    EXPECT_TRUE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
     listener.join();
-    EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
 }
 
 TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
@@ -224,8 +227,8 @@ TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     char answer[1000];
     int count = 0;
-    Udt_Link::set_recv_timeout(pair.client, 5000);
-    EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    Udt_Net::set_recv_timeout(pair.client, 5000);
+    EXPECT_FALSE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
 }
 
 namespace {
@@ -288,10 +291,10 @@ TEST(ServerLink, SplitKeepsEmptyPieces)
 TEST(Addresses, OnlyUsableUnicastTextsBecomeAddresses)
 {
     sockaddr_in address{};
-    EXPECT_TRUE(Udt_Link::unicast_address("10.1.0.12", 31000, &address));
-    EXPECT_EQ(Udt_Link::port_of(address), 31000);
+    EXPECT_TRUE(Ipv4_Address::unicast_address("10.1.0.12", 31000, &address));
+    EXPECT_EQ(Ipv4_Address::port_of(address), 31000);
     for (const char* bad : {"", "255.255.255.255", "0.0.0.0", "10.1.0", "host"})
-        EXPECT_FALSE(Udt_Link::unicast_address(bad, 31000, &address)) << bad;
+        EXPECT_FALSE(Ipv4_Address::unicast_address(bad, 31000, &address)) << bad;
 }
 
 TEST(DllClassOperations, NullPointersAndCloseAreSafe)
@@ -326,12 +329,12 @@ static bool listener_admits(const std::string& id)
 {
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    local.sin_port = htons(ORV_Ports::PEER_LISTEN);
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     char block[1000] = {};
     id.copy(block, sizeof(block) - 1);
-    const int sock = Udt_Link::new_socket();
-    const bool admitted = Udt_Link::connect_to(sock, local) && answered(sock, block, 2000);
+    const int sock = Udt_Net::new_socket();
+    const bool admitted = Udt_Net::connect_to(sock, local) && answered(sock, block, 2000);
     UDT::close(sock);
     return admitted;
 }
@@ -390,7 +393,7 @@ TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
     DLL_Socket_Con& con = DLL_Socket_Con::instance();
     sockaddr_in listener{};
     listener.sin_family = AF_INET;
-    listener.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    listener.sin_port = htons(ORV_Ports::PEER_LISTEN);
     listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     // Connections that never send their identity, all from one local port so
     // that they share one UDT multiplexer.
@@ -398,10 +401,10 @@ TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
     one_port.sin_port = htons(40000);
     std::vector<int> silent;
     for (int i = 0; i < Transport_Ports::MAX_HANDSHAKES + 16; ++i) {
-        const int sock = Udt_Link::new_socket();
+        const int sock = Udt_Net::new_socket();
         ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&one_port), sizeof(one_port)),
                   UDT::ERROR);
-        ASSERT_TRUE(Udt_Link::connect_to(sock, listener));
+        ASSERT_TRUE(Udt_Net::connect_to(sock, listener));
         silent.push_back(sock);
     }
     const auto full = [&] { return con.handshakes() == Transport_Ports::MAX_HANDSHAKES; };
@@ -431,19 +434,17 @@ int loopback_udp(int port, sockaddr_in* address)
     socklen_t length = sizeof(*address);
     ::bind(sock, reinterpret_cast<sockaddr*>(address), length);
     ::getsockname(sock, reinterpret_cast<sockaddr*>(address), &length);
-    const timeval timeout{5, 0};
-    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+    Udp_Obj().set_receive_timeout(sock, 5000);
     return sock;
 }
 
 M_Pack_P2P_Request receive_request(int sock, sockaddr_in* sender)
 {
     char block[1000] = {};
-    socklen_t length = sizeof(*sender);
-    const ssize_t received = ::recvfrom(sock, block, sizeof(block), 0,
-                                        reinterpret_cast<sockaddr*>(sender), &length);
+    int received = 0;
+    Udp_Obj().receive_from(block, sizeof(block), sock, *sender, &received);
     M_Pack_P2P_Request request;
-    unpack_p2p_request(request, block, static_cast<int>(received));
+    unpack_p2p_request(request, block, received);
     return request;
 }
 
@@ -458,9 +459,9 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     Server_Endpoints::instance().set_server("127.0.0.1");
     sockaddr_in server_address{};
     sockaddr_in requester_address{};
-    const int server = loopback_udp(Transport_Ports::SERVER_LOGIN, &server_address);
+    const int server = loopback_udp(ORV_Ports::SERVER_LOGIN, &server_address);
     const int requester = loopback_udp(0, &requester_address);
-    const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, 2,
+    const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, ORV::STEP_NOTIFY_TARGET,
                                          requester_address, sockaddr_in{});
     ASSERT_TRUE(notice);
     std::thread responder(&P2p_Manage::PunchForRequest, *notice);
@@ -472,18 +473,18 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     const M_Pack_P2P_Request direct = receive_request(requester, &direct_from);
     const M_Pack_P2P_Request announced = receive_request(server, &server_from);
     M_Pack_P2P_Request expected = *notice;
-    expected.code = 3;
+    expected.code = ORV::STEP_TARGET_ANSWER;
     EXPECT_EQ(std::memcmp(&direct, &expected, sizeof(expected)), 0);
-    expected.code = 4;
+    expected.code = ORV::STEP_TARGET_CONFIRM;
     EXPECT_EQ(std::memcmp(&announced, &expected, sizeof(expected)), 0);
     EXPECT_EQ(direct_from.sin_port, server_from.sin_port);
 
     // The requester punches through from the socket the answer reached.
-    const int udt = Udt_Link::new_socket();
+    const int udt = Udt_Net::new_socket();
     ASSERT_NE(UDT::bind2(udt, requester), UDT::ERROR);
     char block[1000] = {};
     id.copy(block, sizeof(block) - 1);
-    EXPECT_TRUE(Udt_Link::connect_to(udt, direct_from) && answered(udt, block));
+    EXPECT_TRUE(Udt_Net::connect_to(udt, direct_from) && answered(udt, block));
     UDT::close(udt);
     responder.join();
     ::close(server);
@@ -496,7 +497,7 @@ TEST(PunchRequester, TakesTheTargetAddressFromTheServerOnly)
     sockaddr_in server_address{};
     sockaddr_in elsewhere{};
     sockaddr_in forger_address{};
-    const int server = loopback_udp(Transport_Ports::SERVER_LOGIN, &server_address);
+    const int server = loopback_udp(ORV_Ports::SERVER_LOGIN, &server_address);
     const int target = loopback_udp(0, &elsewhere);
     const int forger = loopback_udp(0, &forger_address);
     const timeval short_wait{1, 0};
@@ -510,9 +511,9 @@ TEST(PunchRequester, TakesTheTargetAddressFromTheServerOnly)
     });
     sockaddr_in punch_socket{};
     const M_Pack_P2P_Request request = receive_request(server, &punch_socket);
-    ASSERT_EQ(request.code, 1);
+    ASSERT_EQ(request.code, ORV::STEP_REQUEST);
     const auto answer = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "own-id", "target-id",
-                                         5, punch_socket, elsewhere);
+                                         ORV::STEP_REQUESTER_ANSWER, punch_socket, elsewhere);
     ASSERT_TRUE(answer);
     const Message_Block block = to_block(*answer);
     char probe[1500];
