@@ -1,10 +1,7 @@
 #include "transport/Connect_Cascade.h"
 
 #include "transport/Net_Log.h"
-#include "transport/Peer_Table.h"
-#include "transport/Server_Endpoints.h"
-#include "transport/Server_Link.h"
-#include "transport/Transport_Ports.h"
+#include "transport/ORV_Transport.h"
 
 #include "foundation/ORV_Ports.h"
 #include "foundation/Relay_Records.h"
@@ -22,16 +19,18 @@
 #include <chrono>
 #include <thread>
 
-Connect_Cascade::Connect_Cascade(const std::string& target_id, const std::string& server,
-                                 const std::string& ipv4_list, const std::string& own_id)
-    : m_target_id(target_id), m_server(server), m_ipv4_list(ipv4_list), m_own_id(own_id)
+Connect_Cascade::Connect_Cascade(ORV_Transport& transport, const std::string& target_id,
+                                 const std::string& server, const std::string& ipv4_list,
+                                 const std::string& own_id)
+    : m_transport(transport), m_target_id(target_id), m_server(server), m_ipv4_list(ipv4_list),
+      m_own_id(own_id)
 {
 }
 
 bool Connect_Cascade::run(int* sock)
 {
-    m_own = Peer_Table::instance().find(m_own_id);
-    m_target = Peer_Table::instance().find(m_target_id);
+    m_own = m_transport.peers().find(m_own_id);
+    m_target = m_transport.peers().find(m_target_id);
     *sock = 0;
     if (m_own.ip_text() == m_target.ip_text() && try_lan(sock))
         return true;
@@ -69,8 +68,6 @@ bool Connect_Cascade::try_lan(int* sock)
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 void log_address(const sockaddr_in& address)
 {
     Net_Log::line("ip:", Ipv4_Address::text(address), "  point:", Ipv4_Address::port_of(address));
@@ -79,13 +76,14 @@ void log_address(const sockaddr_in& address)
 // Waits for the broker's answer to this request until the deadline; stray
 // datagrams (another type, another request) are ignored. The target's address
 // (code 5) is taken from the server alone; code 3 comes from the target itself.
-bool wait_answer(int udp, Clock::time_point deadline, const sockaddr_in& server,
+bool wait_answer(int udp, const ORV_Clock& clock, ORV_Clock::time_point deadline,
+                 const sockaddr_in& server,
                  const std::string& own_id, const std::string& target_id,
                  M_Pack_P2P_Request* answer, sockaddr_in* sender)
 {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-            deadline - Clock::now());
+            deadline - clock.steady_now());
         if (left.count() <= 0)
             return false;
         const Udp_Obj udp_obj;
@@ -141,8 +139,9 @@ bool Connect_Cascade::try_punch(int* sock)
 
     M_Pack_P2P_Request answer;
     sockaddr_in sender{};
-    const auto deadline = Clock::now() + std::chrono::milliseconds(Transport_Ports::PUNCH_WAIT_MS);
-    if (!wait_answer(udp, deadline, server, m_own_id, m_target_id, &answer, &sender)) {
+    const ORV_Clock& clock = m_transport.clock();
+    const auto deadline = clock.steady_now() + m_transport.settings().timings.punch_wait;
+    if (!wait_answer(udp, clock, deadline, server, m_own_id, m_target_id, &answer, &sender)) {
         ::close(udp);
         return false;
     }
@@ -164,7 +163,7 @@ bool Connect_Cascade::try_punch(int* sock)
     // closes it with the UDT socket, so it is never touched again.
     Net_Log::line("dut绑定udp成功");
     if (direct)
-        std::this_thread::sleep_for(std::chrono::milliseconds(Transport_Ports::PUNCH_CONNECT_DELAY_MS));
+        std::this_thread::sleep_for(m_transport.settings().timings.punch_connect_delay);
     log_address(peer);
     if (!Ipv4_Address::is_unicast(peer) || !Udt_Net::connect_to(udt, peer)) {
         Net_Log::line("udt打洞失败");
@@ -196,7 +195,7 @@ bool Connect_Cascade::try_relay(int* sock)
                                           m_target_id, ORV::STEP_REQUEST, 0, 0);
     char answer[1000] = {};
     int count = 0;
-    Udt_Net::set_recv_timeout(udt, Transport_Ports::ANSWER_TIMEOUT_MS);
+    Udt_Net::set_recv_timeout(udt, answer_timeout_ms());
     if (!request || !Udt_Net::send_all(udt, to_block(*request).data(), 1000)
         || !Udt_Net::recv_exact(udt, answer, sizeof(answer), &count)) {
         UDT::close(udt);
@@ -213,7 +212,7 @@ bool Connect_Cascade::admit(int udt, int* sock)
     m_target_id.copy(identity, 999);
     char answer[1000] = {};
     int count = 0;
-    Udt_Net::set_recv_timeout(udt, Transport_Ports::ANSWER_TIMEOUT_MS);
+    Udt_Net::set_recv_timeout(udt, answer_timeout_ms());
     if (Udt_Net::send_all(udt, identity, sizeof(identity))
         && Udt_Net::recv_exact(udt, answer, sizeof(answer), &count)
         && Udt_Net::set_recv_timeout(udt, -1))
@@ -221,4 +220,9 @@ bool Connect_Cascade::admit(int udt, int* sock)
     UDT::close(udt);
     *sock = 0;
     return false;
+}
+
+int Connect_Cascade::answer_timeout_ms() const
+{
+    return static_cast<int>(m_transport.settings().timings.answer_timeout.count());
 }

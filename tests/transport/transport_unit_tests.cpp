@@ -2,14 +2,8 @@
 // pair, the identity handshake, and the server link's dispatch.
 
 #include "transport/Connect_Cascade.h"
-#include "transport/DLL_Socket_Con.h"
 #include "transport/DllClass.h"
-#include "transport/Local_Identity.h"
-#include "transport/P2p_Manage.h"
-#include "transport/Peer_Table.h"
-#include "transport/Server_Endpoints.h"
-#include "transport/Server_Link.h"
-#include "transport/Transport_Ports.h"
+#include "transport/ORV_Transport.h"
 
 #include "foundation/ORV_Ports.h"
 #include "foundation/Relay_Records.h"
@@ -40,6 +34,12 @@ namespace {
 
 // The identity of this process's library; it can be set only once.
 const std::string OWN_ID = "0123456789abcdef0123456789abcdef";
+
+// The library's one object, as DllClass uses it.
+ORV_Transport& the_transport()
+{
+    return ORV_Transport::instance();
+}
 
 // A connected loopback UDT pair on an ephemeral port.
 struct Udt_Pair
@@ -163,7 +163,7 @@ static bool answered(int sock, const char* block, int timeout_ms = 5000)
 static bool handshake(const char* block, Recording_Call_Back* call_back)
 {
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
     pair.server = -1;   // the handshake owns it now
     const bool admitted = answered(pair.client, block);
     listener.join();
@@ -183,8 +183,8 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     EXPECT_FALSE(handshake(empty, &call_back)) << "nothing is admitted before the identity is set";
 
     const std::string id = OWN_ID;
-    ASSERT_TRUE(Local_Identity::instance().set_once(id));
-    EXPECT_FALSE(Local_Identity::instance().set_once("another")) << "the first identity stays";
+    ASSERT_TRUE(the_transport().identity().set_once(id));
+    EXPECT_FALSE(the_transport().identity().set_once("another")) << "the first identity stays";
     EXPECT_FALSE(handshake(empty, &call_back));
 
     char block[1000] = {};
@@ -207,7 +207,7 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     // Admitted with nobody to take it: the socket is closed, not kept.
     dll.set_call_back(nullptr);
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
     pair.server = -1;
     char answer[1000];
     int count = 0;
@@ -222,7 +222,7 @@ TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
 {
     Udt_Pair pair;
     const auto start = std::chrono::steady_clock::now();
-    DLL_Socket_Con::AcceptHandshake(pair.server, 300);
+    the_transport().handshake().accept_handshake(pair.server, 300);
     pair.server = -1;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     char answer[1000];
@@ -253,29 +253,29 @@ TEST(ServerLink, KeepsPeersFromServerNoticesOnly)
     Recording_Call_Back call_back;
     DllClass dll;
     dll.set_call_back(&call_back);
-    Server_Endpoints::instance().set_server("127.0.0.9");
+    the_transport().endpoints().set_server("127.0.0.9");
     const std::string id = "fedcba9876543210fedcba9876543210";
 
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", 10001));
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 5555));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 5555));
     EXPECT_TRUE(dll.get_peers().empty()) << "only the server's port-10001 socket is trusted";
     EXPECT_TRUE(call_back.events.empty());
 
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
     const auto peers = dll.get_peers();
     ASSERT_EQ(peers.size(), 1u);
     EXPECT_EQ(peers.at(id).ip_text(), "198.51.100.7");
     EXPECT_EQ(peers.at(id).joined_lan_ips(), "10.0.0.5|10.0.0.6");
     EXPECT_GT(peers.at(id).last_seen, 0);
 
-    Server_Link::dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", 10001));
-    Server_Link::dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", 10001));
     EXPECT_TRUE(dll.get_peers().empty());
     EXPECT_EQ(call_back.events, (std::vector<int>{1, 1, 2, 2}));
 
     // Anything else reaches the client as it came, from whoever sent it.
-    Server_Link::dispatch(notice(ORV::MSG_LOGIN_REPLY, id, "127.0.0.8", 4242));
+    the_transport().server_link().dispatch(notice(ORV::MSG_LOGIN_REPLY, id, "127.0.0.8", 4242));
     ASSERT_EQ(call_back.messages.size(), 1u);
     EXPECT_EQ(ntohs(call_back.messages[0].address.sin_port), 4242);
     dll.set_call_back(nullptr);
@@ -349,7 +349,9 @@ static bool in_own_network()
     return !error && std::filesystem::read_symlink("/proc/thread-self/ns/net", error) != root;
 }
 
-// The listener on port 31000 of this process, in a network namespace of its own.
+// A listener on port 31000 in a network namespace of its own, in a transport
+// whose silent handshakes end after 6 s: long enough for a loaded machine to
+// open every test connection while the first still waits.
 class Listener : public ::testing::Test
 {
 protected:
@@ -357,17 +359,22 @@ protected:
     {
         if (!in_own_network())
             GTEST_SKIP() << "no private network namespace here";
-        Local_Identity::instance().set_once(id);
+        Transport_Settings settings;
+        settings.timings.handshake_timeout = std::chrono::seconds(6);
+        // Its accept loop runs on, detached, until the process ends.
+        transport = new ORV_Transport(settings);
+        transport->identity().set_once(id);
         // Made only now, inside the namespace, so it binds there.
-        ASSERT_TRUE(DLL_Socket_Con::instance().listening());
+        ASSERT_TRUE(transport->listener().listening());
     }
 
+    ORV_Transport* transport = nullptr;
     const std::string id = OWN_ID;
 };
 
 TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
 {
-    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    DLL_Socket_Con& con = transport->listener();
     ASSERT_TRUE(listener_admits(id));
 
     // A closed listener fails every accept at once; answering each failure
@@ -390,7 +397,7 @@ TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
 
 TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
 {
-    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    DLL_Socket_Con& con = transport->listener();
     sockaddr_in listener{};
     listener.sin_family = AF_INET;
     listener.sin_port = htons(ORV_Ports::PEER_LISTEN);
@@ -400,17 +407,17 @@ TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
     sockaddr_in one_port = listener;
     one_port.sin_port = htons(40000);
     std::vector<int> silent;
-    for (int i = 0; i < Transport_Ports::MAX_HANDSHAKES + 16; ++i) {
+    for (int i = 0; i < transport->settings().limits.max_handshakes + 16; ++i) {
         const int sock = Udt_Net::new_socket();
         ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&one_port), sizeof(one_port)),
                   UDT::ERROR);
         ASSERT_TRUE(Udt_Net::connect_to(sock, listener));
         silent.push_back(sock);
     }
-    const auto full = [&] { return con.handshakes() == Transport_Ports::MAX_HANDSHAKES; };
+    const auto full = [&] { return con.handshakes() == transport->settings().limits.max_handshakes; };
     EXPECT_TRUE(quillfen_test::wait_until(full, std::chrono::seconds(10),
                                           std::chrono::milliseconds(50)));
-    EXPECT_LE(con.handshakes(), Transport_Ports::MAX_HANDSHAKES);
+    EXPECT_LE(con.handshakes(), transport->settings().limits.max_handshakes);
 
     // Once the silent handshakes reach their time-out the listener admits again.
     EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
@@ -455,8 +462,8 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     if (!in_own_network())
         GTEST_SKIP() << "no private network namespace here";
     const std::string id = OWN_ID;
-    Local_Identity::instance().set_once(id);
-    Server_Endpoints::instance().set_server("127.0.0.1");
+    the_transport().identity().set_once(id);
+    the_transport().endpoints().set_server("127.0.0.1");
     sockaddr_in server_address{};
     sockaddr_in requester_address{};
     const int server = loopback_udp(ORV_Ports::SERVER_LOGIN, &server_address);
@@ -464,7 +471,7 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, ORV::STEP_NOTIFY_TARGET,
                                          requester_address, sockaddr_in{});
     ASSERT_TRUE(notice);
-    std::thread responder(&P2p_Manage::PunchForRequest, *notice);
+    std::thread responder([&] { the_transport().punch().punch_for_request(*notice); });
 
     // Code 3 straight to the requester, then code 4 to the server, from one
     // socket; nothing else of the record changes.
@@ -507,7 +514,7 @@ TEST(PunchRequester, TakesTheTargetAddressFromTheServerOnly)
     // request goes straight to the server.
     int sock = -1;
     std::thread requester([&sock] {
-        Connect_Cascade("target-id", "127.0.0.1", "", "own-id").run(&sock);
+        Connect_Cascade(the_transport(), "target-id", "127.0.0.1", "", "own-id").run(&sock);
     });
     sockaddr_in punch_socket{};
     const M_Pack_P2P_Request request = receive_request(server, &punch_socket);
