@@ -4,6 +4,7 @@
 #include "server/Datagram_Sender.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Trace_Sink.h"
+#include "server/ORV_Server_Services.h"
 
 #include <udt.h>
 
@@ -41,6 +42,11 @@ ORV_CSC_Server::ORV_CSC_Server(Datagram_Sender& sender, ORV_User_Data_Manage& us
 ORV_CSC_Server::~ORV_CSC_Server()
 {
     stop();
+}
+
+ORV_CSC_Server& ORV_CSC_Server::instance()
+{
+    return ORV_Server_Services::running().relay();
 }
 
 bool ORV_CSC_Server::start(std::string* error)
@@ -192,10 +198,37 @@ bool ORV_CSC_Server::open_request(const std::string& key, M_Pack_CSC_Request& re
     request.code = ORV::STEP_NOTIFY_TARGET;
     request.requester_handle = sock;
     request.target_handle = 0;
+    return put_relay(key, request);
+}
+
+bool ORV_CSC_Server::put_relay(const std::string& key, const M_Pack_CSC_Request& request)
+{
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_relays.size() >= m_settings.limits.max_relay_entries)
         return false;
     return m_relays.emplace(key, ORV_Relay_Entry_Data{request, m_clock.steady_now()}).second;
+}
+
+bool ORV_CSC_Server::find_relay(const std::string& key, M_Pack_CSC_Request* record) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto found = m_relays.find(key);
+    if (found == m_relays.end())
+        return false;
+    *record = found->second.record;
+    return true;
+}
+
+bool ORV_CSC_Server::remove_relay(const std::string& key, int sock, M_Pack_CSC_Request* removed)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto found = m_relays.find(key);
+    if (found == m_relays.end()
+        || (found->second.record.requester_handle != sock && found->second.record.target_handle != sock))
+        return false;
+    *removed = found->second.record;
+    m_relays.erase(found);
+    return true;
 }
 
 void ORV_CSC_Server::notify_target(const M_Pack_CSC_Request& request)
@@ -238,11 +271,9 @@ bool ORV_CSC_Server::announce_join(M_Pack_CSC_Request request, int sock)
 
 int ORV_CSC_Server::peer_of(const std::string& key, int sock) const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    const auto found = m_relays.find(key);
-    if (found == m_relays.end())
+    M_Pack_CSC_Request record;
+    if (!find_relay(key, &record))
         return -1;
-    const M_Pack_CSC_Request& record = found->second.record;
     if (record.requester_handle == sock)
         return record.target_handle;
     if (record.target_handle == sock)
@@ -279,15 +310,10 @@ void ORV_CSC_Server::clean_up(const std::string& key, int sock)
     m_trace.write(DISCONNECTED);
     int initiator = sock;
     int receiver = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        const auto found = m_relays.find(key);
-        if (found != m_relays.end()
-            && (found->second.record.requester_handle == sock || found->second.record.target_handle == sock)) {
-            initiator = found->second.record.requester_handle;
-            receiver = found->second.record.target_handle;
-            m_relays.erase(found);
-        }
+    M_Pack_CSC_Request removed;
+    if (remove_relay(key, sock, &removed)) {
+        initiator = removed.requester_handle;
+        receiver = removed.target_handle;
     }
     m_udt.close_socket(&initiator);
     m_udt.close_socket(&receiver);

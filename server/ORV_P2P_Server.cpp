@@ -3,6 +3,7 @@
 #include "server/Datagram_Sender.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Trace_Sink.h"
+#include "server/ORV_Server_Services.h"
 
 ORV_P2P_Server::ORV_P2P_Server(Datagram_Sender& sender, ORV_User_Data_Manage& users,
                                const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)
@@ -13,6 +14,11 @@ ORV_P2P_Server::ORV_P2P_Server(Datagram_Sender& sender, ORV_User_Data_Manage& us
 ORV_P2P_Server::~ORV_P2P_Server()
 {
     stop();
+}
+
+ORV_P2P_Server& ORV_P2P_Server::instance()
+{
+    return ORV_Server_Services::running().matcher();
 }
 
 void ORV_P2P_Server::start()

@@ -97,7 +97,7 @@ void ORV_Server_Dispatcher::handle_offline(const Datagram_Job& job)
     unpack_login_record(record, job.block, ORV::BLOCK_SIZE);
     const std::string identity = read_text_field(record.identity);
     if (!identity.empty())
-        m_users.user_offline_from(identity, job.address);
+        m_users.user_offline(identity, job.address);
 }
 
 void ORV_Server_Dispatcher::handle_heartbeat(const Datagram_Job& job)

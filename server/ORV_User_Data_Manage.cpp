@@ -5,6 +5,7 @@
 #include "foundation/net/Ipv4_Address.h"
 #include "server/ORV_Notice_Sender.h"
 #include "server/Trace_Sink.h"
+#include "server/ORV_Server_Services.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -47,6 +48,11 @@ ORV_User_Data_Manage::ORV_User_Data_Manage(Datagram_Sender& sender, ORV_Notice_S
 ORV_User_Data_Manage::~ORV_User_Data_Manage()
 {
     stop();
+}
+
+ORV_User_Data_Manage& ORV_User_Data_Manage::instance()
+{
+    return ORV_Server_Services::running().user_table();
 }
 
 void ORV_User_Data_Manage::start()
@@ -163,7 +169,7 @@ bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
     return true;
 }
 
-bool ORV_User_Data_Manage::user_offline_from(const std::string& identity, const sockaddr_in& sender)
+bool ORV_User_Data_Manage::user_offline(const std::string& identity, const sockaddr_in& sender)
 {
     Shared_Peer user;
     std::vector<Shared_Peer> others;

@@ -4,6 +4,7 @@
 #include "transport/ORV_Transport.h"
 
 #include "foundation/ORV_Ports.h"
+#include "foundation/Peer_Records.h"
 #include "foundation/Relay_Records.h"
 #include "foundation/Udp_Obj.h"
 #include "foundation/net/Ipv4_Address.h"
@@ -208,13 +209,12 @@ bool Connect_Cascade::try_relay(int* sock)
 bool Connect_Cascade::admit(int udt, int* sock)
 {
     *sock = udt;
-    char identity[1000] = {};
-    m_target_id.copy(identity, 999);
-    char answer[1000] = {};
-    int count = 0;
+    const M_Pack_Identity identity = pack_identity(m_target_id);
+    Message_Block answer{};
     Udt_Net::set_recv_timeout(udt, answer_timeout_ms());
-    if (Udt_Net::send_all(udt, identity, sizeof(identity))
-        && Udt_Net::recv_exact(udt, answer, sizeof(answer), &count)
+    // Any answer counts: a refused connection is closed instead.
+    if (Udt_Net::send_all(udt, identity.identity, sizeof(identity))
+        && Udt_Net::recv_exact(udt, answer.data(), ORV::BLOCK_SIZE)
         && Udt_Net::set_recv_timeout(udt, -1))
         return true;
     UDT::close(udt);

@@ -6,6 +6,7 @@
 #include "transport/Net_Log.h"
 
 #include "foundation/ORV_Ports.h"
+#include "foundation/Peer_Records.h"
 #include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
@@ -98,17 +99,14 @@ void DLL_Socket_Con::accept_handshake(int sock) const
 
 void DLL_Socket_Con::accept_handshake(int sock, int timeout_ms) const
 {
-    char block[1000] = {};
-    int count = 0;
+    M_Pack_Identity block{};
     Udt_Net::set_recv_timeout(sock, timeout_ms);
-    if (!Udt_Net::recv_exact(sock, block, sizeof(block), &count)
-        || !m_identity.matches(block, sizeof(block))) {
+    if (!Udt_Net::recv_exact(sock, block.identity, sizeof(block))
+        || !m_identity.matches(block.identity, sizeof(block.identity))) {
         UDT::close(sock);
         return;
     }
-    char answer[1000] = {};
-    answer[0] = 1;
-    if (!Udt_Net::send_all(sock, answer, sizeof(answer))) {
+    if (!Udt_Net::send_all(sock, identity_answer().data(), ORV::BLOCK_SIZE)) {
         UDT::close(sock);
         return;
     }
