@@ -215,14 +215,3 @@ bool Udt_Test_Client::closed_by_server(int timeout_ms)
     const int got = UDT::recv(m_socket, &byte, 1, 0);
     return got == UDT::ERROR && UDT::getlasterror().getErrorCode() != CUDTException::ETIMEOUT;
 }
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}

@@ -223,8 +223,8 @@ TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
     // Closing one side ends the pair.
     initiator.close();
     EXPECT_TRUE(target.closed_by_server(15000));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 0; }));
-    EXPECT_TRUE(eventually([&] { return server.trace.count("***************************断开了") == 2; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.trace.count("***************************断开了") == 2; }));
 }
 
 TEST(ServerRelay, UnjoinedRequestIsClosedAfterTheTimeout)
@@ -232,7 +232,7 @@ TEST(ServerRelay, UnjoinedRequestIsClosedAfterTheTimeout)
     Test_Server server;
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     ASSERT_TRUE(initiator.send_all(to_block(relay_request(new_guid_string(), ORV::STEP_REQUEST, "0ffline")).data(), ORV::BLOCK_SIZE));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 1; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 1; }));
     EXPECT_TRUE(initiator.closed_by_server(15000));
     EXPECT_TRUE(server.trace.wait_for("服务器中转超时了"));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
@@ -298,14 +298,14 @@ TEST(ServerRelay, AnInitiatorThatLeavesBeforeTheJoinTakesItsRequestAlong)
     const auto notice = open_relay(initiator, users.target, new_guid_string());
     ASSERT_TRUE(notice);
     initiator.close();
-    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 0; }));
 
     Udt_Test_Client target("127.0.0.6", server.ports.relay);
     M_Pack_CSC_Request join = *notice;
     join.code = ORV::STEP_TARGET_ANSWER;
     ASSERT_TRUE(target.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(target.closed_by_server(15000));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
 }
 
 TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
@@ -317,7 +317,7 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
     ASSERT_TRUE(half.send_all(pattern(500, 2).data(), 500));
     EXPECT_TRUE(silent.closed_by_server(15000));
     EXPECT_TRUE(half.closed_by_server(15000));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_GE(server.trace.count("开始接收验证包失败"), 2);
 
     // Trickling bytes buys no time: the whole block is due within the time-out.
@@ -326,5 +326,5 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
         trickler.send_all("x", 1);
         std::this_thread::sleep_for(300ms);
     }
-    EXPECT_TRUE(eventually([&] { return server.trace.count("开始接收验证包失败") >= 3; }));
+    EXPECT_TRUE(wait_until([&] { return server.trace.count("开始接收验证包失败") >= 3; }));
 }

@@ -142,7 +142,7 @@ TEST(ServerProgram, WindowedBuildServesSilently)
 {
     enter_private_network();
     Program windowed("Quillfen_NetServer");
-    ASSERT_TRUE(eventually([] { return user_is_served(500ms); }, 20s));
+    ASSERT_TRUE(wait_until([] { return user_is_served(500ms); }, 20s));
     EXPECT_FALSE(windowed.wait_for_output("端口", 1s));
     EXPECT_EQ(windowed.wait_exit(100ms), -1);  // still running
 }

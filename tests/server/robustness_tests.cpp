@@ -98,7 +98,7 @@ TEST(ServerRobustness, GarbageOnTheRelayPortIsClosed)
         ASSERT_TRUE(relay.send_all(noise.data(), length));
         EXPECT_TRUE(relay.closed_by_server(15000)) << length;
     }
-    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
 }
 
