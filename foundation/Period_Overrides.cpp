@@ -8,7 +8,7 @@ Period_Overrides::Period_Overrides(const char* text)
     std::string piece;
     while (std::getline(pieces, piece, ',')) {
         const std::string::size_type equals = piece.find('=');
-        if (equals == std::string::npos)
+        if (equals == std::string::npos || equals == 0)
             continue;
         const std::string value = piece.substr(equals + 1);
         std::size_t used = 0;

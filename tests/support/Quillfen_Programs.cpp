@@ -38,7 +38,7 @@ const char* Short_Periods::transport()
 {
     // The answer time-out stays above the server's relay sweep above, the
     // punch deadline above the punch wait plus UDT's fixed 3 s connect.
-    return "heartbeat=1000,server_recv_timeout=2000,handshake_timeout=5000,answer_timeout=6000,"
+    return "heartbeat=1000,server_recv_timeout=2000,queue_idle=100,handshake_timeout=5000,answer_timeout=6000,"
            "punch_wait=5000,punch_accept_deadline=9000";
 }
 

@@ -256,21 +256,21 @@ TEST(ServerLink, KeepsPeersFromServerNoticesOnly)
     the_transport().endpoints().set_server("127.0.0.9");
     const std::string id = "fedcba9876543210fedcba9876543210";
 
-    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", ORV_Ports::SERVER_LOGIN));
     the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 5555));
     EXPECT_TRUE(dll.get_peers().empty()) << "only the server's port-10001 socket is trusted";
     EXPECT_TRUE(call_back.events.empty());
 
-    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
-    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
     const auto peers = dll.get_peers();
     ASSERT_EQ(peers.size(), 1u);
     EXPECT_EQ(peers.at(id).ip_text(), "198.51.100.7");
     EXPECT_EQ(peers.at(id).joined_lan_ips(), "10.0.0.5|10.0.0.6");
     EXPECT_GT(peers.at(id).last_seen, 0);
 
-    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", 10001));
-    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
+    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", ORV_Ports::SERVER_LOGIN));
     EXPECT_TRUE(dll.get_peers().empty());
     EXPECT_EQ(call_back.events, (std::vector<int>{1, 1, 2, 2}));
 
