@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and then runs the system or its tests.
 #   scripts/quillfen.sh run    build and start the server and a client
 #   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test
+#   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -71,8 +72,18 @@ run_tests() {
     ctest --output-on-failure -j "$jobs" --timeout 600
 }
 
+take_shots() {
+    local dir="$top/build"
+    build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # A display of its own and a font with the Chinese texts.
+    xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" env QT_QPA_PLATFORM=xcb \
+        "$dir/bin/quillfen_ui_shots" "$top/docs/screenshots"
+}
+
 case "${1:-}" in
     run)  install_missing; run_system ;;
     test) install_missing; run_tests ;;
-    *)    echo "usage: $0 run|test" >&2; exit 2 ;;
+    # Only the screenshots need the X server and the CJK font.
+    shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
+    *)    echo "usage: $0 run|test|shots" >&2; exit 2 ;;
 esac
