@@ -29,9 +29,9 @@ std::string lab_unavailable_reason(const std::vector<std::string>& programs)
 const char* Short_Periods::server()
 {
     // Heard from every second, dropped after 4 s of silence; an unjoined
-    // relay request is closed after 3 s.
+    // relay request is closed after 2-2.5 s.
     return "heartbeat_period=1000,offline_check_period=1000,offline_timeout=4000,"
-           "relay_check_period=1000,relay_timeout=3000,relay_verification_timeout=3000";
+           "relay_check_period=500,relay_timeout=2000,relay_verification_timeout=3000";
 }
 
 const char* Short_Periods::transport()
@@ -39,7 +39,7 @@ const char* Short_Periods::transport()
     // The answer time-out stays above the server's relay sweep above, the
     // punch deadline above the punch wait plus UDT's fixed 3 s connect.
     return "heartbeat=1000,server_recv_timeout=2000,queue_idle=100,handshake_timeout=5000,answer_timeout=6000,"
-           "punch_wait=5000,punch_accept_deadline=9000";
+           "punch_wait=4000,punch_accept_deadline=8000";
 }
 
 std::string Short_Periods::server_environment()
