@@ -67,7 +67,6 @@ struct Test_Server
     Server_Ports ports;
 };
 
-
 struct Received
 {
     Message_Block block{};

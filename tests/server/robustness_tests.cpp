@@ -5,6 +5,9 @@
 #include "foundation/net/Ipv4_Address.h"
 #include "server/Datagram_Sender.h"
 #include "server/ORV_CSC_Server.h"
+#include "server/ORV_NAT_Server.h"
+#include "server/ORV_P2P_Server.h"
+#include "server/ORV_Server_Listening.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Stdout_Trace_Sink.h"
 
@@ -118,6 +121,21 @@ TEST(ServerRobustness, ConsoleLinesEscapeControlBytes)
 {
     EXPECT_EQ(Stdout_Trace_Sink::escape_controls("a\r\nb\x1b[0m\x7f"), "a\\x0D\\x0Ab\\x1B[0m\\x7F");
     EXPECT_EQ(Stdout_Trace_Sink::escape_controls("\xC2\x9B" "1m 中文"), "\\xC2\\x9B1m 中文");
+}
+
+TEST(ServerStartup, EveryServiceAnswersForTheServerStartedLast)
+{
+    Test_Server first;
+    Test_Server second;
+    ORV_Server_Services& running = second.services;
+    EXPECT_EQ(&ORV_Server_Listening::instance(), &running.listening());
+    EXPECT_EQ(&ORV_User_Data_Manage::instance(), &running.user_table());
+    EXPECT_EQ(&ORV_P2P_Server::instance(), &running.matcher());
+    EXPECT_EQ(&ORV_CSC_Server::instance(), &running.relay());
+    EXPECT_EQ(&ORV_NAT_Server::instance(), &running.nat());
+    // Stopping another server leaves the running one in place.
+    first.services.stop();
+    EXPECT_EQ(&ORV_NAT_Server::instance(), &running.nat());
 }
 
 TEST(ServerStartup, APortThatCannotBeBoundStopsTheStartAndIsNamed)
