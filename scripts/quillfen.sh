@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and then runs the system or its tests.
 #   scripts/quillfen.sh run    build and start the server and a client
 #   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test
+#                              (further arguments go to ctest: `test -L unit` runs the fast ones)
 #   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
 set -euo pipefail
 
@@ -72,7 +73,7 @@ run_tests() {
     local dir="$top/build-test"
     build "$dir" -DCMAKE_BUILD_TYPE=Debug -DQF_WERROR=ON -DQF_SANITIZE=ON
     cd "$dir"
-    ctest --output-on-failure -j "$jobs" --timeout 600
+    ctest --output-on-failure -j "$jobs" --timeout 600 "$@"
 }
 
 take_shots() {
@@ -85,8 +86,8 @@ take_shots() {
 
 case "${1:-}" in
     run)  install_missing; run_system ;;
-    test) install_missing; run_tests ;;
+    test) shift; install_missing; run_tests "$@" ;;
     # Only the screenshots need the X server and the CJK font.
     shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
-    *)    echo "usage: $0 run|test|shots" >&2; exit 2 ;;
+    *)    echo "usage: $0 run|test [ctest arguments]|shots" >&2; exit 2 ;;
 esac
