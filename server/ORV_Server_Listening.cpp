@@ -3,6 +3,7 @@
 #include "foundation/ORV_Recv_Data_Manage.h"
 #include "foundation/Server_Records.h"
 #include "server/ORV_NAT_Server.h"
+#include "server/ORV_Server_Dispatcher.h"
 #include "server/Trace_Sink.h"
 
 #include <sys/socket.h>
@@ -92,6 +93,8 @@ void ORV_Server_Listening::queue_listen(int sock, int port, const std::string& r
         if (!receive(sock, job.block, job.address))
             continue;
         m_trace.write(line);
+        if (!ORV_Server_Dispatcher::worth_dispatching(job))
+            continue;
         if (m_queue->size() >= m_settings.limits.max_queued_jobs) {
             m_trace.write("消息队列已满,已丢弃");
             continue;
