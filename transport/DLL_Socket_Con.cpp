@@ -20,6 +20,7 @@ DLL_Socket_Con& DLL_Socket_Con::instance()
 }
 
 DLL_Socket_Con::DLL_Socket_Con()
+    : m_admission(Handshake_Admission::Limits{}, [](int sock) { UDT::close(sock); })
 {
     m_listener = open_listener();
     if (m_listener < 0) {
@@ -53,7 +54,7 @@ void DLL_Socket_Con::ListenLoop()
         int length = sizeof(peer);
         const int sock = UDT::accept(m_listener, reinterpret_cast<sockaddr*>(&peer), &length);
         if (sock != UDT::INVALID_SOCK) {
-            start_handshake(sock);
+            start_handshake(sock, peer);
             continue;
         }
         // A broken listener would fail every accept at once: back off, and
@@ -69,32 +70,27 @@ void DLL_Socket_Con::ListenLoop()
     }
 }
 
-void DLL_Socket_Con::start_handshake(int sock)
+void DLL_Socket_Con::start_handshake(int sock, const sockaddr_in& peer)
 {
-    if (m_handshakes.load() >= Transport_Ports::MAX_HANDSHAKES) {
-        Net_Log::line("握手过多，连接已关闭");
-        UDT::close(sock);
-        return;
-    }
-    ++m_handshakes;
+    m_admission.admit(sock, peer.sin_addr.s_addr);
     try {
-        std::thread([this, sock] {
-            AcceptHandshake(sock);
-            --m_handshakes;
-        }).detach();
+        std::thread([this, sock] { AcceptHandshake(sock, m_admission.limits().silent_ms, &m_admission); })
+            .detach();
     } catch (const std::system_error&) {
-        --m_handshakes;
-        UDT::close(sock);
+        if (m_admission.finish(sock))
+            UDT::close(sock);
     }
 }
 
-void DLL_Socket_Con::AcceptHandshake(int sock, int timeout_ms)
+void DLL_Socket_Con::AcceptHandshake(int sock, int timeout_ms, Handshake_Admission* admission)
 {
     char block[1000] = {};
     int count = 0;
     Udt_Link::set_recv_timeout(sock, timeout_ms);
-    if (!Udt_Link::recv_msg(sock, block, sizeof(block), &count)
-        || !Local_Identity::instance().matches(block, sizeof(block))) {
+    const bool received = Udt_Link::recv_msg(sock, block, sizeof(block), &count);
+    if (admission && !admission->finish(sock))
+        return;  // evicted for a newcomer, and closed with it
+    if (!received || !Local_Identity::instance().matches(block, sizeof(block))) {
         UDT::close(sock);
         return;
     }

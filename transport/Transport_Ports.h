@@ -26,9 +26,6 @@ constexpr int PUNCH_CONNECT_DELAY_MS = 100;
 // Longer than the requester's punch wait plus UDT's fixed 3 s connect.
 constexpr int PUNCH_ACCEPT_DEADLINE_MS = 20000;
 constexpr int MAX_PUNCH_RESPONDERS = 8;
-// Each handshake holds a thread for up to its time-out; a flood of silent
-// connections must not pile them up.
-constexpr int MAX_HANDSHAKES = 64;
 constexpr int ERROR_BACKOFF_MS = 1000;
 
 } // namespace Transport_Ports

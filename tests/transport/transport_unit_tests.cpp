@@ -4,6 +4,7 @@
 #include "transport/Connect_Cascade.h"
 #include "transport/DLL_Socket_Con.h"
 #include "transport/DllClass.h"
+#include "transport/Handshake_Admission.h"
 #include "transport/Local_Identity.h"
 #include "transport/P2p_Manage.h"
 #include "transport/Peer_Table.h"
@@ -352,7 +353,9 @@ class Listener : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (!in_own_network())
+        // One namespace for all of them: the listener is made once, in the first.
+        static const bool own_network = in_own_network();
+        if (!own_network)
             GTEST_SKIP() << "no private network namespace here";
         Local_Identity::instance().set_once(id);
         // Made only now, inside the namespace, so it binds there.
@@ -361,6 +364,39 @@ protected:
 
     const std::string id = OWN_ID;
 };
+
+TEST_F(Listener, ASilentFloodFromOneAddressNeverKeepsAFriendOut)
+{
+    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    const Handshake_Admission::Limits& limits = con.admission_limits();
+    sockaddr_in listener{};
+    listener.sin_family = AF_INET;
+    listener.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // More connections than the whole room, all from one local port (one UDT
+    // multiplexer), that never send their identity.
+    sockaddr_in flood = listener;
+    flood.sin_port = htons(40000);
+    std::vector<int> silent;
+    for (int i = 0; i < limits.max_waiting + 16; ++i) {
+        const int sock = Udt_Link::new_socket();
+        ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&flood), sizeof(flood)), UDT::ERROR);
+        ASSERT_TRUE(Udt_Link::connect_to(sock, listener));
+        silent.push_back(sock);
+    }
+    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == limits.max_per_source; },
+                                          std::chrono::seconds(10), std::chrono::milliseconds(50)));
+    // The flood only displaces itself: a friend is admitted at once, even
+    // from the flood's own address.
+    EXPECT_TRUE(listener_admits(id));
+    EXPECT_LE(con.handshakes(), limits.max_per_source);
+
+    // The silent ones are closed at their short deadline.
+    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
+                                          std::chrono::seconds(15), std::chrono::milliseconds(100)));
+    for (int sock : silent)
+        UDT::close(sock);
+}
 
 TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
 {
@@ -385,36 +421,26 @@ TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
                                           std::chrono::seconds(40), std::chrono::milliseconds(200)));
 }
 
-TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
+TEST(HandshakeAdmission, ANewcomerDisplacesTheOldestOfTheBusiestSource)
 {
-    DLL_Socket_Con& con = DLL_Socket_Con::instance();
-    sockaddr_in listener{};
-    listener.sin_family = AF_INET;
-    listener.sin_port = htons(Transport_Ports::PEER_LISTEN);
-    listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // Connections that never send their identity, all from one local port so
-    // that they share one UDT multiplexer.
-    sockaddr_in one_port = listener;
-    one_port.sin_port = htons(40000);
-    std::vector<int> silent;
-    for (int i = 0; i < Transport_Ports::MAX_HANDSHAKES + 16; ++i) {
-        const int sock = Udt_Link::new_socket();
-        ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&one_port), sizeof(one_port)),
-                  UDT::ERROR);
-        ASSERT_TRUE(Udt_Link::connect_to(sock, listener));
-        silent.push_back(sock);
-    }
-    const auto full = [&] { return con.handshakes() == Transport_Ports::MAX_HANDSHAKES; };
-    EXPECT_TRUE(quillfen_test::wait_until(full, std::chrono::seconds(10),
-                                          std::chrono::milliseconds(50)));
-    EXPECT_LE(con.handshakes(), Transport_Ports::MAX_HANDSHAKES);
-
-    // Once the silent handshakes reach their time-out the listener admits again.
-    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
-                                          std::chrono::seconds(30), std::chrono::milliseconds(100)));
-    EXPECT_TRUE(listener_admits(id));
-    for (int sock : silent)
-        UDT::close(sock);
+    std::vector<int> closed;
+    Handshake_Admission gate(Handshake_Admission::Limits{4, 2, 1000}, [&](int sock) { closed.push_back(sock); });
+    const std::uint32_t flood = 1;
+    const std::uint32_t other = 2;
+    const std::uint32_t friend_address = 3;
+    gate.admit(10, flood);
+    gate.admit(11, flood);
+    gate.admit(12, flood);  // the flood's share is full: its own oldest goes
+    EXPECT_EQ(closed, std::vector<int>{10});
+    EXPECT_FALSE(gate.finish(10));
+    gate.admit(20, other);
+    gate.admit(21, other);
+    gate.admit(30, friend_address);  // the room is full: the oldest of a busiest source goes
+    EXPECT_EQ(closed, (std::vector<int>{10, 11}));
+    EXPECT_EQ(gate.waiting(), 4);
+    EXPECT_TRUE(gate.finish(30));
+    EXPECT_FALSE(gate.finish(30));
+    EXPECT_EQ(gate.waiting(), 3);
 }
 
 namespace {
