@@ -4,7 +4,7 @@
 // The users share K sockets (K users per address): the k-th user behind each
 // address sends from socket k with its address chosen per datagram, so N users
 // need K descriptors, not 2N. A user whose own record has not come back logs
-// in again every second, as a client's login thread does.
+// in again every 5 s, as a client's login thread does after a silence.
 //
 //   quillfen_loadgen [--users N] [--per-address K] [--heartbeat-ms MS]
 //                    [--settle-s S] [--steady-s S] [--rcvbuf BYTES]
@@ -16,6 +16,7 @@
 // default), so each user expects K - 1 introductions plus its own record.
 
 #include "bench/Bench_Server.h"
+#include "bench/Sourced_Socket.h"
 #include "foundation/M_Pack_Head.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
@@ -35,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -105,46 +107,6 @@ std::string group_ip(int group)
     return "127.0." + std::to_string(group / 250) + "." + std::to_string(group % 250 + 2);
 }
 
-// A socket on any local address whose datagrams say which address they were
-// sent to, so that one socket serves every user of its slot.
-int shared_socket(int rcvbuf)
-{
-    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = loopback_address("0.0.0.0", 0);
-    const int on = 1;
-    if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0
-        || ::setsockopt(sock, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0)
-        bench_fail(std::string("cannot make a shared socket: ") + std::strerror(errno));
-    // All of a slot's users receive here; as root the system bound does not apply.
-    if (::setsockopt(sock, SOL_SOCKET, SO_RCVBUFFORCE, &rcvbuf, sizeof rcvbuf) != 0)
-        ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
-    return sock;
-}
-
-// Sends one block to 127.0.0.1:`port` from `sock` with `from` as its source address.
-void send_from(int sock, const in_addr& from, const Message_Block& block, int port)
-{
-    sockaddr_in to = loopback_address("127.0.0.1", port);
-    iovec data{const_cast<char*>(block.data()), block.size()};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr message{};
-    message.msg_name = &to;
-    message.msg_namelen = sizeof to;
-    message.msg_iov = &data;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    cmsghdr* header = CMSG_FIRSTHDR(&message);
-    header->cmsg_level = IPPROTO_IP;
-    header->cmsg_type = IP_PKTINFO;
-    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info{};
-    info.ipi_spec_dst = from;
-    std::memcpy(CMSG_DATA(header), &info, sizeof info);
-    while (::sendmsg(sock, &message, 0) < 0 && errno == EAGAIN)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-}
-
 // The group of a user address 127.0.a.b (see group_ip), or -1.
 int group_of(const in_addr& address)
 {
@@ -189,11 +151,11 @@ public:
         m_epoll = ::epoll_create1(0);
         const int rcvbuf = m_options.rcvbuf > 0 ? m_options.rcvbuf : 64 * 1024 * 1024;
         for (int slot = 0; slot < std::min(m_options.per_address, m_options.users); ++slot) {
-            m_sockets.push_back(shared_socket(rcvbuf));
+            m_sockets.push_back(std::make_unique<Sourced_Socket>(rcvbuf));
             epoll_event event{};
             event.events = EPOLLIN;
             event.data.u32 = static_cast<std::uint32_t>(slot);
-            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_sockets.back(), &event);
+            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_sockets.back()->fd(), &event);
         }
         m_users.resize(static_cast<std::size_t>(m_options.users));
         for (int i = 0; i < m_options.users; ++i) {
@@ -221,7 +183,7 @@ public:
             log_in(user);
         Process_Sample peak = before;
         auto next_beat = start;
-        auto next_login = start + 1s;
+        auto next_login = start + 5s;
         const auto settle_deadline = start + std::chrono::seconds(m_options.settle_s);
         Clock::time_point settled{};
         while (Clock::now() < settle_deadline && settled == Clock::time_point{}) {
@@ -260,9 +222,9 @@ private:
     void log_in(const User& user)
     {
         const Message_Block block = bench_login_block(user.identity, user.ip);
-        const int sock = m_sockets[static_cast<std::size_t>(user.slot)];
-        send_from(sock, user.address, block, ASSIST_PORT);
-        send_from(sock, user.address, block, LOGIN_PORT);
+        Sourced_Socket& sock = *m_sockets[static_cast<std::size_t>(user.slot)];
+        sock.send(user.address, block, loopback_address("127.0.0.1", ASSIST_PORT));
+        sock.send(user.address, block, loopback_address("127.0.0.1", LOGIN_PORT));
         m_sent += 2;
     }
 
@@ -280,7 +242,7 @@ private:
         }
         for (const User* user : unanswered)
             log_in(*user);
-        return due + 1s;
+        return due + 5s;
     }
 
     Clock::time_point beat_if_due(Clock::time_point due)
@@ -289,8 +251,8 @@ private:
             return due;
         for (const User& user : m_users) {
             const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
-            send_from(m_sockets[static_cast<std::size_t>(user.slot)], user.address, to_block(record.value()),
-                      HEARTBEAT_PORT);
+            m_sockets[static_cast<std::size_t>(user.slot)]->send(user.address, to_block(record.value()),
+                                                                 loopback_address("127.0.0.1", HEARTBEAT_PORT));
             ++m_sent;
         }
         return due + std::chrono::milliseconds(m_options.heartbeat_ms);
@@ -316,7 +278,7 @@ private:
             for (int e = 0; e < ready; ++e) {
                 const int slot = static_cast<int>(events[static_cast<std::size_t>(e)].data.u32);
                 in_addr to{};
-                for (int got; (got = receive(m_sockets[static_cast<std::size_t>(slot)], block, to)) > 0;) {
+                for (int got; (got = m_sockets[static_cast<std::size_t>(slot)]->receive(block, to)) > 0;) {
                     ++m_received;
                     const int group = group_of(to);
                     const long index = static_cast<long>(group) * m_options.per_address + slot;
@@ -325,29 +287,6 @@ private:
                 }
             }
         }
-    }
-
-    // One datagram and the address it was sent to; its length, or 0 when none waits.
-    static int receive(int sock, Message_Block& block, in_addr& to)
-    {
-        iovec data{block.data(), block.size()};
-        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
-        msghdr message{};
-        message.msg_iov = &data;
-        message.msg_iovlen = 1;
-        message.msg_control = control;
-        message.msg_controllen = sizeof control;
-        const ssize_t got = ::recvmsg(sock, &message, 0);
-        if (got <= 0)
-            return 0;
-        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
-            if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
-                in_pktinfo info;
-                std::memcpy(&info, CMSG_DATA(header), sizeof info);
-                to = info.ipi_addr;
-            }
-        }
-        return static_cast<int>(got);
     }
 
     void take(User& user, const Message_Block& block, int length)
@@ -424,7 +363,7 @@ private:
     }
 
     const Options m_options;
-    std::vector<int> m_sockets;  // one per user slot behind an address
+    std::vector<std::unique_ptr<Sourced_Socket>> m_sockets;  // one per user slot behind an address
     std::vector<User> m_users;
     std::unordered_map<std::string, int> m_index;
     std::vector<int> m_group_size;
