@@ -12,6 +12,7 @@
 //
 // Traffic goes only where the test says, bounded by the counts given.
 
+#include "bench/Bench_Server.h"
 #include "bench/Sourced_Socket.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
@@ -44,15 +45,6 @@ int int_arg(const std::string& name)
     return std::stoi(arg(name));
 }
 
-sockaddr_in address(const std::string& ip, int port)
-{
-    sockaddr_in result{};
-    result.sin_family = AF_INET;
-    result.sin_port = htons(static_cast<std::uint16_t>(port));
-    inet_pton(AF_INET, ip.c_str(), &result.sin_addr);
-    return result;
-}
-
 int logins()
 {
     const int count = int_arg("--count");
@@ -63,9 +55,9 @@ int logins()
         const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "storm", "02:00:00:00:00:09",
                                               ip, "");
         const Message_Block block = to_block(record.value());
-        const in_addr from = address(ip, 0).sin_addr;
-        sock.send(from, block, address(arg("--server"), 10004));
-        sock.send(from, block, address(arg("--server"), 10001));
+        const in_addr from = loopback_address(ip, 0).sin_addr;
+        sock.send(from, block, loopback_address(arg("--server"), 10004));
+        sock.send(from, block, loopback_address(arg("--server"), 10001));
     }
     std::cout << "SENT " << count << std::endl;
     return 0;
@@ -95,7 +87,7 @@ void close_all(std::vector<int>& sockets)
 
 int handshakes()
 {
-    const sockaddr_in to = address(arg("--to"), 31000);
+    const sockaddr_in to = loopback_address(arg("--to"), 31000);
     const auto end = Clock::now() + std::chrono::seconds(int_arg("--seconds"));
     const auto period = std::chrono::milliseconds(int_arg("--reopen-ms"));
     std::vector<int> held;
@@ -111,7 +103,7 @@ int handshakes()
 
 int relay()
 {
-    std::vector<int> held = open_silent(address(arg("--server"), 10003), int_arg("--count"));
+    std::vector<int> held = open_silent(loopback_address(arg("--server"), 10003), int_arg("--count"));
     std::cout << "RELAY " << held.size() << std::endl;
     std::this_thread::sleep_for(std::chrono::seconds(int_arg("--seconds")));
     close_all(held);
