@@ -164,17 +164,19 @@ bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
     const Shared_Peer newcomer = std::make_shared<const ORV_Peer_Data>(user);
     {
         std::lock_guard<std::mutex> guard(m_table_lock);
+        // A refused login leaves the user's present entry as it is.
         const auto old = m_online.find(user.identity);
-        if (old != m_online.end())
-            erase_locked(old);
-        if (m_online.size() >= m_settings.limits.max_online_users) {
+        const bool here_already = old != m_online.end() && public_address(*old->second.peer) == public_address(user);
+        if (old == m_online.end() && m_online.size() >= m_settings.limits.max_online_users) {
             trace("在线人数已满,拒绝登录:" + user.identity);
             return false;
         }
-        if (m_by_address.count(public_address(user)) >= m_settings.limits.max_users_per_address) {
+        if (!here_already && m_by_address.count(public_address(user)) >= m_settings.limits.max_users_per_address) {
             trace("同一外网地址的用户已满,拒绝登录:" + user.identity);
             return false;
         }
+        if (old != m_online.end())
+            erase_locked(old);
         others = others_locked(user);
         m_online[user.identity] = Online_Entry{newcomer, user.last_seen, 0, m_clock.steady_now()};
         m_by_address.add(public_address(user), user.identity);

@@ -121,6 +121,14 @@ TEST(ServerBounds, UsersBehindOneAddressAreBounded)
     Fake_Client elsewhere("b1" + std::string(30, '0'), "127.0.0.3");
     elsewhere.login(server, false);
     EXPECT_TRUE(eventually([&] { return server.services.user_table().online_count() == 3; }));
+
+    // Nor can a user online elsewhere move in; it keeps its entry.
+    Fake_Client mover(elsewhere.identity(), "127.0.0.2");
+    mover.login(server, false);
+    ASSERT_TRUE(server.trace.wait_for("同一外网地址的用户已满,拒绝登录:" + elsewhere.identity()));
+    ORV_Peer_Data stored;
+    ASSERT_TRUE(server.services.user_table().find_user(&stored, elsewhere.identity()));
+    EXPECT_EQ(stored.ip, "127.0.0.3");
 }
 
 TEST(ServerBounds, OneHostLeavesRelayRoomForAnother)
