@@ -4,6 +4,7 @@
 #   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test,
 #                              then every fuzzer for a short fixed number of runs
 #   scripts/quillfen.sh fuzz [SECONDS]   run every fuzzer for SECONDS each (default 300)
+#   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -74,6 +75,14 @@ run_tests() {
     ctest --output-on-failure -j "$jobs" --timeout 600
 }
 
+take_shots() {
+    local dir="$top/build"
+    build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # A display of its own and a font with the Chinese texts.
+    xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" env QT_QPA_PLATFORM=xcb \
+        "$dir/bin/quillfen_ui_shots" "$top/docs/screenshots"
+}
+
 # The libFuzzer targets, built by clang in a folder of their own; each runs
 # from the seed corpus (made from real records) plus what earlier runs found.
 fuzzers=(fuzz_server_datagram fuzz_share_list_reply fuzz_peer_path fuzz_settings_ini)
@@ -97,5 +106,7 @@ case "${1:-}" in
     run)  install_missing; run_system ;;
     test) install_missing; run_tests; run_fuzzers -runs=2000 ;;
     fuzz) install_missing; run_fuzzers -max_total_time="${2:-300}" ;;
-    *)    echo "usage: $0 run|test|fuzz [SECONDS]" >&2; exit 2 ;;
+    # Only the screenshots need the X server and the CJK font.
+    shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
+    *)    echo "usage: $0 run|test|fuzz [SECONDS]|shots" >&2; exit 2 ;;
 esac

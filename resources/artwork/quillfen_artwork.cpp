@@ -23,9 +23,11 @@ QImage render(const Artwork &art)
 {
     QImage image(art.cell_width * art.cells, art.height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    art.draw(painter, QRectF(0, 0, image.width(), image.height()));
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        art.draw(painter, QRectF(0, 0, image.width(), image.height()));
+    }
     return image;
 }
 
