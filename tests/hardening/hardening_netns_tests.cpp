@@ -95,8 +95,8 @@ TEST_F(HardeningNetns, HandshakeFloodLeavesRoomForAFriend)
     // 200 silent connections from the attacker, opened again every 10 s.
     Netns_Process attacker = tool("attacker", "quillfen_attack",
                                   {"handshakes", "--to", "10.1.0.12", "--count", "200", "--reopen-ms", "10000",
-                                   "--seconds", "25"});
-    ASSERT_TRUE(attacker.wait_for("HELD 200", 20s)) << attacker.output();
+                                   "--seconds", "60"});
+    ASSERT_TRUE(attacker.wait_for("HELD 200", 40s)) << attacker.output();
     const long first = friend_connects();
     std::cout << "[flood] friend connected in " << first << " ms while 200 were held" << std::endl;
     EXPECT_GE(first, 0);
@@ -105,7 +105,7 @@ TEST_F(HardeningNetns, HandshakeFloodLeavesRoomForAFriend)
     // Again once the flood has been opened anew.
     const std::size_t opened = attacker.output().find("HELD 200");
     ASSERT_TRUE(quillfen_test::wait_until(
-        [&] { return attacker.output().find("HELD 200", opened + 1) != std::string::npos; }, 20s, 100ms))
+        [&] { return attacker.output().find("HELD 200", opened + 1) != std::string::npos; }, 40s, 100ms))
         << attacker.output();
     const long second = friend_connects();
     std::cout << "[flood] friend connected in " << second << " ms after the flood was re-opened" << std::endl;
@@ -122,17 +122,18 @@ TEST_F(HardeningNetns, LoginStormLeavesALegitimateLoginAnswered)
     const auto start = std::chrono::steady_clock::now();
     Netns_Process friend_user = serve("friend", FRIEND, "10.1.0.11");
     Netns_Process victim = serve("victim", VICTIM, "10.1.0.12");
-    ASSERT_TRUE(friend_user.wait_for("PEERS " + FRIEND, 60s)) << friend_user.output();
+    ASSERT_TRUE(friend_user.wait_for("PEERS " + FRIEND, 150s)) << friend_user.output();
     const auto answered = std::chrono::steady_clock::now() - start;
-    ASSERT_TRUE(friend_user.wait_for(VICTIM, 60s)) << friend_user.output();
+    ASSERT_TRUE(friend_user.wait_for(VICTIM, 30s)) << friend_user.output();
     const auto introduced = std::chrono::steady_clock::now() - start;
     const auto ms = [](auto d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
     std::cout << "[storm] answered in " << ms(answered) << " ms, introduced in " << ms(introduced) << " ms"
               << std::endl;
     // A release server takes such a storm in about 2.5 s; the sanitizer build
-    // that the tests run is about eight times slower. What must not come back
-    // is the minutes of a login that costs time in proportion to everyone.
-    EXPECT_LT(ms(answered), 40000);
+    // that the tests run is about eight times slower, and more on a loaded
+    // machine. What must not come back is a login that costs time in
+    // proportion to everyone online, which made this take many minutes.
+    EXPECT_LT(ms(answered), 120000);
     EXPECT_LT(ms(introduced - answered), 5000);
 
     const Process_Sample sample = sample_process(server.pid());
