@@ -66,6 +66,16 @@ int main(int argc, char** argv)
     }
     write(server, "unknown", datagram(0, 0, to_block(new_header(ORV::MSG_UNKNOWN))));
 
+    const auto link = top / "fuzz_server_link";
+    write(link, "online", bytes_of(login_b));
+    write(link, "offline", bytes_of(to_block(*pack_login_record(new_header(ORV::MSG_OFFLINE), ID_B, "pc-b",
+                                                                 "02:00:00:00:00:02", "10.0.0.7", "127.0.0.3"))));
+    write(link, "heartbeat", bytes_of(to_block(*pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), ID_A))));
+    write(link, "p2p_2", bytes_of(to_block(*pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), ID_B, ID_A, 2,
+                                                              seen, seen))));
+    write(link, "relay_2", bytes_of(to_block(*pack_csc_request(new_header(ORV::MSG_CSC_REQUEST), ID_B, ID_A, 2,
+                                                                7, 0))));
+
     const auto reply = top / "fuzz_share_list_reply";
     const std::string entry_one = bytes_of(to_block(
         *pack_share_entry(new_header(ORV::MSG_SHARE_ITEM), "/home/a/shared", "2026-12-09 10:00:00", 1, 4096, true)));
