@@ -86,6 +86,20 @@ int main(int argc, char** argv)
     write(reply, "refused", bytes_of(to_block(pack_share_reply(new_header(ORV::MSG_SHARE_REPLY), 2, 0))));
     write(reply, "empty", bytes_of(to_block(pack_share_reply(new_header(ORV::MSG_SHARE_REPLY), 1, 0))));
 
+    const auto request = top / "fuzz_peer_request";
+    const std::string peer_share = std::filesystem::temp_directory_path().string() + "/quillfen_fuzz_peer/shared";
+    const std::string top_list = bytes_of(to_block(
+        *pack_share_request(new_header(ORV::MSG_SHARE_REQUEST), ID_A, "", "pc-a", "", true)));
+    const std::string folder_list = bytes_of(to_block(
+        *pack_share_request(new_header(ORV::MSG_SHARE_REQUEST), ID_A, "", "pc-a", peer_share + "/inner", false)));
+    write(request, "lists", top_list + folder_list);
+    write(request, "download", bytes_of(to_block(*pack_download_request(
+        new_header(ORV::MSG_FILE_REQUEST), peer_share + "/inner/notes.txt", "/tmp/in", ID_A, ID_B,
+        ORV::FILE_CODE_DOWNLOAD, false, 11))));
+    write(request, "upload", bytes_of(to_block(*pack_download_request(
+        new_header(ORV::MSG_FILE_REQUEST), "/tmp/out.txt", peer_share + "/inner", ID_A, ID_B,
+        ORV::FILE_CODE_UPLOAD, false, 5))) + "hello");
+
     const auto path = top / "fuzz_peer_path";
     const std::string share = std::filesystem::temp_directory_path().string() + "/quillfen_fuzz_share";
     write(path, "inside", share + "/inner" + std::string(1, '\0') + ID_A);

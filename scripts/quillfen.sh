@@ -85,7 +85,7 @@ take_shots() {
 
 # The libFuzzer targets, built by clang in a folder of their own; each runs
 # from the seed corpus (made from real records) plus what earlier runs found.
-fuzzers=(fuzz_server_datagram fuzz_server_link fuzz_share_list_reply fuzz_peer_path fuzz_settings_ini)
+fuzzers=(fuzz_server_datagram fuzz_server_link fuzz_share_list_reply fuzz_peer_request fuzz_peer_path fuzz_settings_ini)
 
 run_fuzzers() {
     local dir="$top/build-fuzz"
