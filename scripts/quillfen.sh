@@ -43,7 +43,9 @@ run_system() {
     # On a desktop the windowed server; without a display the console build,
     # whose diagnostic lines then show here.
     local server="$bin/Quillfen_NetServer"
+    local desktop=1
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        desktop=0
         export QT_QPA_PLATFORM=offscreen
         server="$bin/Quillfen_NetServer_console"
     fi
@@ -55,14 +57,15 @@ run_system() {
     trap 'kill "$server_pid" 2>/dev/null || true' EXIT
     sleep 1
     kill -0 "$server_pid" 2>/dev/null || { wait "$server_pid"; return 1; }
-    if [ -x "$bin/ORV_SHARE" ]; then
-        echo "Starting the client (UDT 31000)"
+    if ((desktop)); then
+        # The windowed client logs in to the default server, "localhost".
+        echo "Starting the client ORV_SHARE (UDT 31000); closing its window ends both"
         "$bin/ORV_SHARE"
     else
-        # Until the windowed client is built, a client core without a window logs in
-        # to the local server and takes commands on standard input (peers, list,
+        # Without a display, a client core without a window logs in to the
+        # local server and takes commands on standard input (peers, list,
         # download, upload, records, quit).
-        echo "Starting a client without a window (UDT 31000); type commands, \"quit\" ends both"
+        echo "No display: starting a client without a window (UDT 31000); type commands, \"quit\" ends both"
         "$bin/orv_client_driver" --data "${XDG_DATA_HOME:-$HOME/.local/share}" \
             --config "${XDG_CONFIG_HOME:-$HOME/.config}/Quillfen" --server 127.0.0.1
     fi

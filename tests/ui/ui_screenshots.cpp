@@ -5,6 +5,7 @@
 
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
+#include "Window_Screenshots.h"
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
 #include "client/core/icons/ORV_File_Icon_Provider.h"
@@ -263,6 +264,7 @@ int main(int argc, char **argv)
         qputenv("HOME", tree.home.toUtf8());
         shoot_local_pages(tree);
         shoot_lan_page();
+        g_failures += shoot_main_window(g_out);
     }
     ORV_Browse_Observer_Obj::stop_all_workers();
     set_net_dll(nullptr);
