@@ -17,7 +17,9 @@
 
 #include "bench/Bench_Server.h"
 #include "bench/Sourced_Socket.h"
+#include "foundation/net/Ipv4_Address.h"
 #include "foundation/M_Pack_Head.h"
+#include "foundation/ORV_Ports.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
@@ -62,9 +64,9 @@ struct Options
     pid_t attach = 0;
 };
 
-constexpr int LOGIN_PORT = 10001;
-constexpr int HEARTBEAT_PORT = 10002;
-constexpr int ASSIST_PORT = 10004;
+constexpr int LOGIN_PORT = ORV_Ports::SERVER_LOGIN;
+constexpr int HEARTBEAT_PORT = ORV_Ports::SERVER_HEARTBEAT;
+constexpr int ASSIST_PORT = ORV_Ports::SERVER_ASSIST;
 
 struct User
 {
@@ -163,7 +165,7 @@ public:
             user.group = i / m_options.per_address;
             user.slot = i % m_options.per_address;
             user.ip = group_ip(user.group);
-            user.address = loopback_address(user.ip, 0).sin_addr;
+            user.address = Ipv4_Address::make(user.ip, 0).sin_addr;
             user.identity = new_guid_string();
             m_index.emplace(user.identity, i);
         }
@@ -223,8 +225,8 @@ private:
     {
         const Message_Block block = bench_login_block(user.identity, user.ip);
         Sourced_Socket& sock = *m_sockets[static_cast<std::size_t>(user.slot)];
-        sock.send(user.address, block, loopback_address("127.0.0.1", ASSIST_PORT));
-        sock.send(user.address, block, loopback_address("127.0.0.1", LOGIN_PORT));
+        sock.send(user.address, block, Ipv4_Address::make("127.0.0.1", ASSIST_PORT));
+        sock.send(user.address, block, Ipv4_Address::make("127.0.0.1", LOGIN_PORT));
         m_sent += 2;
     }
 
@@ -252,7 +254,7 @@ private:
         for (const User& user : m_users) {
             const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
             m_sockets[static_cast<std::size_t>(user.slot)]->send(user.address, to_block(record.value()),
-                                                                 loopback_address("127.0.0.1", HEARTBEAT_PORT));
+                                                                 Ipv4_Address::make("127.0.0.1", HEARTBEAT_PORT));
             ++m_sent;
         }
         return due + std::chrono::milliseconds(m_options.heartbeat_ms);

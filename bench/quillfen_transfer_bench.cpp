@@ -10,6 +10,10 @@
 
 #include "tests/support/Netns_Lab.h"
 
+#include "foundation/ORV_Ports.h"
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
+
 #include <udt.h>
 
 #include <arpa/inet.h>
@@ -35,7 +39,6 @@ using quillfen_test::Netns_Process;
 
 namespace {
 
-constexpr int LIBRARY_MSS = 8242;         // the library's value
 constexpr int RAW_PORT = 31500;
 const std::string SERVER_IP = "198.51.100.10";
 const std::string IP_B = "10.77.0.12";
@@ -45,29 +48,11 @@ double seconds_since(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-UDTSOCKET udt_socket()
-{
-    UDTSOCKET sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
-    int mss = LIBRARY_MSS;
-    UDT::setsockopt(sock, 0, UDT_MSS, &mss, sizeof(mss));
-    return sock;
-}
-
-sockaddr_in address(const std::string& ip, int port)
-{
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, ip.c_str(), &at.sin_addr);
-    return at;
-}
-
 // Receives everything one peer sends; prints the rate from its first byte.
 int run_sink(int port)
 {
-    UDT::startup();
-    UDTSOCKET listener = udt_socket();
-    sockaddr_in at = address("0.0.0.0", port);
+    UDTSOCKET listener = Udt_Net::new_socket();
+    sockaddr_in at = Ipv4_Address::make("0.0.0.0", port);
     if (UDT::bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof(at)) == UDT::ERROR
         || UDT::listen(listener, 1) == UDT::ERROR) {
         std::cerr << "sink: " << UDT::getlasterror().getErrorMessage() << std::endl;
@@ -95,9 +80,8 @@ int run_sink(int port)
 
 int run_source(const std::string& ip, int port, long long bytes, int piece)
 {
-    UDT::startup();
-    UDTSOCKET sock = udt_socket();
-    sockaddr_in to = address(ip, port);
+    UDTSOCKET sock = Udt_Net::new_socket();
+    sockaddr_in to = Ipv4_Address::make(ip, port);
     if (UDT::connect(sock, reinterpret_cast<sockaddr*>(&to), sizeof(to)) == UDT::ERROR) {
         std::cerr << "source: " << UDT::getlasterror().getErrorMessage() << std::endl;
         return 1;
@@ -211,7 +195,7 @@ public:
         m_server = m_lab.spawn("srv", {sibling("Quillfen_NetServer_console")},
                                {"QT_QPA_PLATFORM=offscreen", "HOME=" + m_root.string()});
         const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (m_lab.capture("srv", "ss -H -uln").find(":10003") == std::string::npos) {
+        while (m_lab.capture("srv", "ss -H -uln").find(":" + std::to_string(ORV_Ports::SERVER_RELAY)) == std::string::npos) {
             if (std::chrono::steady_clock::now() > deadline)
                 throw std::runtime_error("server did not start: " + m_server.output());
             std::this_thread::sleep_for(100ms);

@@ -7,6 +7,7 @@
 
 #include "foundation/Message_Block.h"
 #include "foundation/Relay_Records.h"
+#include "transport/ORV_Transport.h"
 #include "transport/Server_Endpoints.h"
 #include "transport/Server_Link.h"
 
@@ -32,11 +33,10 @@ sockaddr_in loopback(std::uint16_t port)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool ready = [] {
-        Server_Endpoints::instance().set_server("127.0.0.1");
-        return true;
+    static ORV_Transport& transport = [] () -> ORV_Transport& {
+        ORV_Transport::instance().endpoints().set_server("127.0.0.1");
+        return ORV_Transport::instance();
     }();
-    (void)ready;
     Datagram_Job job;
     std::memset(job.block, 0, sizeof job.block);
     std::memcpy(job.block, data, std::min(size, sizeof job.block));
@@ -48,6 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         request.target_addr = loopback(request.target_addr.sin_port);
         std::memcpy(job.block, &request, sizeof request);
     }
-    Server_Link::dispatch(job);
+    transport.server_link().dispatch(job);
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then runs the system or its tests.
 #   scripts/quillfen.sh run    build and start the server and a client
-#   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test,
+#   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test
+#                              (further arguments go to ctest: `test -L unit` runs the fast ones),
 #                              then every fuzzer for a short fixed number of runs
 #   scripts/quillfen.sh fuzz [SECONDS]   run every fuzzer for SECONDS each (default 300)
 #   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
@@ -75,7 +76,7 @@ run_tests() {
     local dir="$top/build-test"
     build "$dir" -DCMAKE_BUILD_TYPE=Debug -DQF_WERROR=ON -DQF_SANITIZE=ON
     cd "$dir"
-    ctest --output-on-failure -j "$jobs" --timeout 600
+    ctest --output-on-failure -j "$jobs" --timeout 600 "$@"
 }
 
 take_shots() {
@@ -107,9 +108,9 @@ run_fuzzers() {
 
 case "${1:-}" in
     run)  install_missing; run_system ;;
-    test) install_missing; run_tests; run_fuzzers -runs=2000 ;;
+    test) shift; install_missing; run_tests "$@"; run_fuzzers -runs=2000 ;;
     fuzz) install_missing; run_fuzzers -max_total_time="${2:-300}" ;;
     # Only the screenshots need the X server and the CJK font.
     shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
-    *)    echo "usage: $0 run|test|fuzz [SECONDS]|shots" >&2; exit 2 ;;
+    *)    echo "usage: $0 run|test [ctest arguments]|fuzz [SECONDS]|shots" >&2; exit 2 ;;
 esac

@@ -34,6 +34,9 @@ public:
                    Trace_Sink& trace, Server_Clock& clock);
     ~ORV_CSC_Server();
 
+    // The running server's relay.
+    static ORV_CSC_Server& instance();
+
     // Creates, binds and listens on the relay port; false (with the reason in
     // `error`) when it cannot. Then starts listen and timeout_check.
     bool start(std::string* error);
@@ -63,6 +66,13 @@ private:
     bool admit_connection(int sock, const sockaddr_in& peer);
     void release_request_locked(const ORV_Relay_Entry_Data& entry);
     void return_memory();
+    // The relay table, keyed by the request's message id. put_relay refuses
+    // a second entry of one key, any beyond the bound and any beyond the
+    // initiator address's share; remove_relay takes an entry only for one of
+    // its own two connections.
+    bool put_relay(const std::string& key, const M_Pack_CSC_Request& request, std::uint32_t initiator_address);
+    bool find_relay(const std::string& key, M_Pack_CSC_Request* record) const;
+    bool remove_relay(const std::string& key, int sock, M_Pack_CSC_Request* removed);
     bool join_request(const std::string& key, M_Pack_CSC_Request& request, int sock);
     void notify_target(const M_Pack_CSC_Request& request);
     bool announce_join(M_Pack_CSC_Request request, int sock);

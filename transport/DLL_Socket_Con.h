@@ -1,18 +1,26 @@
 #pragma once
 
 #include "transport/Handshake_Admission.h"
-#include "transport/Transport_Ports.h"
+#include "transport/Transport_Settings.h"
 
 #include <netinet/in.h>
 
 #include <atomic>
+#include <mutex>
 
-// The UDT listener for incoming peer connections (port 31000). Created once;
-// creating it binds the port and starts the accept loop.
+class Call_Back_Slot;
+class Local_Identity;
+
+// The UDT listener for incoming peer connections (port 31000) and the
+// identity handshake every incoming connection passes, whichever way it came.
 class DLL_Socket_Con
 {
 public:
-    static DLL_Socket_Con& instance();
+    DLL_Socket_Con(const Transport_Settings& settings, const Local_Identity& identity,
+                   const Call_Back_Slot& call_back);
+
+    // Binds the port and starts the accept loop, once; later calls do nothing.
+    void start();
 
     // False when port 31000 could not be bound.
     bool listening() const { return m_listener >= 0; }
@@ -23,20 +31,21 @@ public:
     const Handshake_Admission::Limits& admission_limits() const { return m_admission.limits(); }
 
     // Admits one connected socket: it must name this client's identity within
-    // the time-out. An admitted socket goes to the callback object, a refused
-    // one (or one nobody takes) is closed. A socket of the listener's comes
-    // with its `admission`, which may have evicted it meanwhile.
-    static void AcceptHandshake(int sock,
-                                int timeout_ms = Transport_Ports::HANDSHAKE_TIMEOUT_MS,
-                                Handshake_Admission* admission = nullptr);
+    // the handshake time-out. An admitted socket goes to the callback object,
+    // a refused one (or one nobody takes) is closed. A socket of the
+    // listener's comes with its `admission`, which may have evicted it meanwhile.
+    void accept_handshake(int sock) const;
+    void accept_handshake(int sock, int timeout_ms, Handshake_Admission* admission = nullptr) const;
 
 private:
-    DLL_Socket_Con();
-
-    static int open_listener();
-    void ListenLoop();
+    int open_listener() const;
+    void listen_loop();
     void start_handshake(int sock, const sockaddr_in& peer);
 
+    const Transport_Settings& m_settings;
+    const Local_Identity& m_identity;
+    const Call_Back_Slot& m_call_back;
+    std::once_flag m_started;
     std::atomic<int> m_listener{-1};
     Handshake_Admission m_admission;
 };

@@ -12,8 +12,9 @@
 //
 // Traffic goes only where the test says, bounded by the counts given.
 
-#include "bench/Bench_Server.h"
 #include "bench/Sourced_Socket.h"
+#include "foundation/ORV_Ports.h"
+#include "foundation/net/Ipv4_Address.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
@@ -55,9 +56,9 @@ int logins()
         const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "storm", "02:00:00:00:00:09",
                                               ip, "");
         const Message_Block block = to_block(record.value());
-        const in_addr from = loopback_address(ip, 0).sin_addr;
-        sock.send(from, block, loopback_address(arg("--server"), 10004));
-        sock.send(from, block, loopback_address(arg("--server"), 10001));
+        const in_addr from = Ipv4_Address::make(ip, 0).sin_addr;
+        sock.send(from, block, Ipv4_Address::make(arg("--server"), ORV_Ports::SERVER_ASSIST));
+        sock.send(from, block, Ipv4_Address::make(arg("--server"), ORV_Ports::SERVER_LOGIN));
     }
     std::cout << "SENT " << count << std::endl;
     return 0;
@@ -87,7 +88,7 @@ void close_all(std::vector<int>& sockets)
 
 int handshakes()
 {
-    const sockaddr_in to = loopback_address(arg("--to"), 31000);
+    const sockaddr_in to = Ipv4_Address::make(arg("--to"), ORV_Ports::PEER_LISTEN);
     const auto end = Clock::now() + std::chrono::seconds(int_arg("--seconds"));
     const auto period = std::chrono::milliseconds(int_arg("--reopen-ms"));
     std::vector<int> held;
@@ -103,7 +104,7 @@ int handshakes()
 
 int relay()
 {
-    std::vector<int> held = open_silent(loopback_address(arg("--server"), 10003), int_arg("--count"));
+    std::vector<int> held = open_silent(Ipv4_Address::make(arg("--server"), ORV_Ports::SERVER_RELAY), int_arg("--count"));
     std::cout << "RELAY " << held.size() << std::endl;
     std::this_thread::sleep_for(std::chrono::seconds(int_arg("--seconds")));
     close_all(held);

@@ -89,7 +89,7 @@ TEST(ServerForgery, HeartbeatsCountOnlyFromTheUsersOwnAddress)
     clock.advance(60s);
     Fake_Client same_address(REQUESTER, REQUESTER_IP);
     same_address.heartbeat(server);
-    ASSERT_TRUE(eventually([&] { return server.trace.count("客户端的心跳包") == 1; }));
+    ASSERT_TRUE(wait_until([&] { return server.trace.count("客户端的心跳包") == 1; }));
     clock.advance(60s);
     users.check_offline();
     EXPECT_EQ(users.online_count(), 1);
@@ -97,7 +97,7 @@ TEST(ServerForgery, HeartbeatsCountOnlyFromTheUsersOwnAddress)
     // Another address does not keep the user online.
     Fake_Client forger(REQUESTER, FORGER_IP);
     forger.heartbeat(server);
-    ASSERT_TRUE(eventually([&] { return server.trace.count("客户端的心跳包") == 2; }));
+    ASSERT_TRUE(wait_until([&] { return server.trace.count("客户端的心跳包") == 2; }));
     clock.advance(3s);
     users.check_offline();
     EXPECT_EQ(users.online_count(), 0);
@@ -120,7 +120,7 @@ TEST(ServerBounds, UsersBehindOneAddressAreBounded)
     behind_one[0]->login(server, false);
     Fake_Client elsewhere("b1" + std::string(30, '0'), "127.0.0.3");
     elsewhere.login(server, false);
-    EXPECT_TRUE(eventually([&] { return server.services.user_table().online_count() == 3; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.user_table().online_count() == 3; }));
 
     // Nor can a user online elsewhere move in; it keeps its entry.
     Fake_Client mover(elsewhere.identity(), "127.0.0.2");
@@ -147,7 +147,7 @@ TEST(ServerBounds, OneHostLeavesRelayRoomForAnother)
     }
     EXPECT_TRUE(held.back()->closed_by_server(15000));
     EXPECT_EQ(server.services.relay().relay_count(), 2u);
-    ASSERT_TRUE(eventually([&] { return server.services.relay().connection_count() == 2; }));
+    ASSERT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 2; }));
 
     // An idle connection takes the host's last slot; the next is closed at once.
     Udt_Test_Client idle(REQUESTER_IP, server.ports.relay);

@@ -1,5 +1,5 @@
-// The widget kit the server window is built from: the themed base widget and
-// the pixmap-strip buttons.
+// The widget kit's base pieces: the themed base widget, the pixmap-strip
+// buttons and the layouts.
 
 #include "foundation/widgets/ORV_Button.h"
 #include "foundation/widgets/ORV_Button_Text.h"

@@ -1,10 +1,10 @@
-#include "server/Server_Clock.h"
+#include "foundation/ORV_Clock.h"
 
 #include <ctime>
 
 namespace {
 
-class System_Clock : public Server_Clock
+class System_Clock : public ORV_Clock
 {
 public:
     time_point steady_now() const override { return std::chrono::steady_clock::now(); }
@@ -13,7 +13,7 @@ public:
 
 } // namespace
 
-Server_Clock& Server_Clock::system()
+ORV_Clock& ORV_Clock::system()
 {
     static System_Clock clock;
     return clock;
