@@ -4,7 +4,7 @@
 // download only, so a request may be answered but nothing is ever written.
 
 #include "client/core/binding/Net_Dll_Access.h"
-#include "client/core/peer/ShareRequestHandler.h"
+#include "client/core/service/ShareRequestHandler.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/store/ORV_Sql_Connection.h"
 #include "fuzzers/Input_Connection.h"
