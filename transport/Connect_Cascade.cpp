@@ -8,6 +8,7 @@
 #include "transport/Udt_Link.h"
 
 #include "foundation/Relay_Records.h"
+#include "foundation/net/Udt_Path.h"
 
 #include <udt.h>
 
@@ -153,6 +154,7 @@ bool Connect_Cascade::try_punch(int* sock)
         ::close(udp);
         return false;
     }
+    Udt_Path::fit_to(udt, peer);  // binding fixes the packet size
     if (UDT::bind2(udt, udp) == UDT::ERROR) {
         Net_Log::line("dut绑定udp失败");
         UDT::close(udt);

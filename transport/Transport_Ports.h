@@ -10,7 +10,6 @@ constexpr int SERVER_AUXILIARY = 10004; // second login copy, NAT comparison
 constexpr int PEER_LISTEN = 31000;      // UDT listener of every client
 constexpr int PEER_PUNCH = 9999;        // nothing listens; opens the path only
 
-constexpr int UDT_MSS_VALUE = 8242;
 constexpr int LISTEN_BACKLOG = 30;
 
 constexpr int HEARTBEAT_MS = 10000;

@@ -1,7 +1,7 @@
 #include "transport/Udt_Link.h"
 
+#include "foundation/net/Udt_Path.h"
 #include "transport/Net_Log.h"
-#include "transport/Transport_Ports.h"
 
 #include <udt.h>
 
@@ -29,8 +29,7 @@ int new_socket()
     UDTSOCKET sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
     if (sock == UDT::INVALID_SOCK)
         return UDT::INVALID_SOCK;
-    int mss = Transport_Ports::UDT_MSS_VALUE;
-    if (UDT::setsockopt(sock, 0, UDT_MSS, &mss, sizeof(mss)) == UDT::ERROR) {
+    if (!Udt_Path::prepare(sock)) {
         UDT::close(sock);
         return UDT::INVALID_SOCK;
     }
@@ -44,6 +43,7 @@ bool set_recv_timeout(int sock, int ms)
 
 bool connect_to(int sock, const sockaddr_in& address)
 {
+    Udt_Path::fit_to(sock, address);
     return UDT::connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof(address))
            != UDT::ERROR;
 }

@@ -8,12 +8,14 @@
 
 namespace Udt_Link {
 
-// A UDT stream socket with UDT_MSS 8242, or -1 (UDT::INVALID_SOCK).
+// A UDT stream socket set up by Udt_Path::prepare (UDT_MSS 8242, the rate
+// control, buffers), or -1 (UDT::INVALID_SOCK).
 int new_socket();
 
 // UDT receive time-out for the next receives; -1 blocks without limit.
 bool set_recv_timeout(int sock, int ms);
 
+// Fits the packet size to the route first, unless the socket is bound already.
 bool connect_to(int sock, const sockaddr_in& address);
 
 // Sends `len` bytes, looping on partial sends. A length of 0 or less sends
