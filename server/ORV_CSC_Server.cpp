@@ -1,5 +1,7 @@
 #include "server/ORV_CSC_Server.h"
 
+#include "foundation/net/Udt_Path.h"
+
 #include "server/Datagram_Sender.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Trace_Sink.h"
@@ -16,8 +18,8 @@
 
 namespace {
 
-constexpr int RELAY_MSS = 8242;
 constexpr int RELAY_BACKLOG = 1000;
+constexpr int RELAY_PIECE = 64 * 1024;
 const char* const DISCONNECTED = "***************************断开了";
 
 int milliseconds_of(std::chrono::milliseconds period)
@@ -54,8 +56,9 @@ bool ORV_CSC_Server::start(std::string* error)
         m_listener = -1;
         return false;
     }
-    const int mss = RELAY_MSS;
-    UDT::setsockopt(m_listener, 0, UDT_MSS, &mss, sizeof mss);
+    // Accepted connections inherit the packet size (each client's route
+    // makes it smaller where needed) and the rate control.
+    Udt_Path::prepare(m_listener);
     // Never share another UDT socket's port: a second server must fail here.
     const bool reuse = false;
     UDT::setsockopt(m_listener, 0, UDT_REUSEADDR, &reuse, sizeof reuse);
@@ -259,21 +262,22 @@ int ORV_CSC_Server::peer_of(const std::string& key, int sock) const
 
 void ORV_CSC_Server::forward(const std::string& key, int sock)
 {
-    char block[ORV::BLOCK_SIZE];
+    // UDT is a stream: the relayed bytes stay the same however they are cut,
+    // and large pieces cost a fraction of the calls and wake-ups of blocks.
+    std::vector<char> piece(RELAY_PIECE);
     int peer = 0;
     for (;;) {
-        int count = 0;
-        if (!m_udt.recv_msg(sock, block, ORV::BLOCK_SIZE, &count)) {
+        const int count = m_udt.recv_some(sock, piece.data(), RELAY_PIECE);
+        if (count <= 0) {
             m_trace.write("*****接收失败…………");
             break;
         }
-        m_trace.write("*****接收成功…………");
         if (peer == 0) {
             peer = peer_of(key, sock);
             if (peer == -1)
                 break;
         }
-        if (peer == 0 || !m_udt.send_msg(peer, block, count)) {
+        if (peer == 0 || !m_udt.send_all(peer, piece.data(), count)) {
             m_trace.write("*****转发失败…………");
             break;
         }

@@ -41,6 +41,24 @@ bool Udt_Block_Obj::recv_msg(int sock, char* buffer, int length, int* count)
     return true;
 }
 
+int Udt_Block_Obj::recv_some(int sock, char* buffer, int length)
+{
+    const int got = UDT::recv(sock, buffer, length, 0);
+    return got == UDT::ERROR ? -1 : got;
+}
+
+bool Udt_Block_Obj::send_all(int sock, const char* data, int length)
+{
+    while (length > 0) {
+        const int sent = UDT::send(sock, data, length, 0);
+        if (sent == UDT::ERROR || sent <= 0)
+            return false;
+        data += sent;
+        length -= sent;
+    }
+    return true;
+}
+
 bool Udt_Block_Obj::recv_exact_within(int sock, char* buffer, int length, int milliseconds)
 {
     using namespace std::chrono;
