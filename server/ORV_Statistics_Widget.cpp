@@ -35,9 +35,9 @@ void ORV_Statistics_Widget::fill(const ORV_User_Data_Manage& users)
     m_model->setRowCount(static_cast<int>(statistics.size()));
     int row = 0;
     for (const auto& entry : statistics) {
-        const ORV_User_Login_Data& data = entry.second;
-        const QStringList cells = {QString::fromStdString(data.peer.identity), QString::fromStdString(data.peer.ip),
-                                   QString::number(data.login_count), QString::fromStdString(data.last_login)};
+        const ORV_User_Login_Data& login = entry.second;
+        const QStringList cells = {QString::fromStdString(login.peer.identity), QString::fromStdString(login.peer.ip),
+                                   QString::number(login.login_count), QString::fromStdString(login.last_login)};
         for (int column = 0; column < cells.size(); ++column)
             m_model->setData(m_model->index(row, column), cells[column], Qt::EditRole);
         ++row;

@@ -1,96 +1,47 @@
 // Draws the programs' images and writes them, with the resource list that
 // compiles them in, into the folder given on the command line. Every image is
 // drawn from code here, so the artwork is rebuilt identically on every build.
+//
+//   quillfen_artwork <output folder> <resource list name>
+//   quillfen_artwork --contact-sheet <file.png> [part of a name]
+//       every image (or those whose path holds the part) enlarged, to look at
+
+#include "Artwork.h"
+#include "Contact_Sheet.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTextStream>
-
-#include <cmath>
-#include <functional>
-#include <vector>
 
 namespace {
 
-struct Artwork
+QImage render(const Artwork &art)
 {
-    QString path;   // resource path below ":/", e.g. "ORV_LAN_SERVER/image/icon.png"
-    int width;
-    int height;
-    std::function<void(QPainter &, const QRectF &)> draw;
-};
-
-const QColor teal(0x3A, 0xDD, 0xC8);
-const QColor deep_teal(0x1F, 0xBB, 0xA6);
-const QColor dark_teal(0x13, 0x7A, 0x6C);
-
-// The server: a hub on a rounded tile, with the users it introduces around it.
-void draw_server_icon(QPainter &painter, const QRectF &area)
-{
-    const qreal unit = area.width() / 162.0;
-    QLinearGradient tile_fill(area.topLeft(), area.bottomRight());
-    tile_fill.setColorAt(0.0, teal);
-    tile_fill.setColorAt(1.0, dark_teal);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(tile_fill);
-    painter.drawRoundedRect(area.adjusted(4 * unit, 4 * unit, -4 * unit, -4 * unit), 30 * unit, 30 * unit);
-
-    const QPointF centre = area.center();
-    const qreal orbit = 50 * unit;
-    const int users = 6;
-    std::vector<QPointF> nodes;
-    for (int i = 0; i < users; ++i) {
-        const qreal angle = (i * 360.0 / users - 90.0) * M_PI / 180.0;
-        nodes.emplace_back(centre.x() + orbit * std::cos(angle), centre.y() + orbit * std::sin(angle));
-    }
-
-    painter.setPen(QPen(QColor(255, 255, 255, 200), 5 * unit, Qt::SolidLine, Qt::RoundCap));
-    for (const QPointF &node : nodes)
-        painter.drawLine(centre, node);
-    painter.setPen(QPen(QColor(255, 255, 255, 110), 3 * unit, Qt::DashLine, Qt::RoundCap));
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-        painter.drawLine(nodes[i], nodes[(i + 1) % nodes.size()]);
-
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Qt::white);
-    for (const QPointF &node : nodes)
-        painter.drawEllipse(node, 12 * unit, 12 * unit);
-    painter.setBrush(deep_teal);
-    for (const QPointF &node : nodes)
-        painter.drawEllipse(node, 6 * unit, 6 * unit);
-
-    painter.setBrush(Qt::white);
-    painter.drawEllipse(centre, 24 * unit, 24 * unit);
-    painter.setBrush(QColor(0xF7, 0x54, 0x55));
-    painter.drawEllipse(centre, 14 * unit, 14 * unit);
-}
-
-const std::vector<Artwork> &artworks()
-{
-    static const std::vector<Artwork> list = {
-        {"ORV_LAN_SERVER/image/icon_162x162.png", 162, 162, draw_server_icon},
-    };
-    return list;
-}
-
-bool render(const Artwork &art, const QDir &out)
-{
-    QImage image(art.width, art.height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(art.cell_width * art.cells, art.height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        art.draw(painter, QRectF(0, 0, art.width, art.height));
+        art.draw(painter, QRectF(0, 0, image.width(), image.height()));
     }
-    const QString file = out.filePath(art.path);
+    return image;
+}
+
+QString prepare_file(const QDir &out, const QString &path)
+{
+    const QString file = out.filePath(path);
     QDir().mkpath(QFileInfo(file).path());
-    return image.save(file, "PNG");
+    return file;
+}
+
+bool write_text(const Text_Resource &text, const QDir &out)
+{
+    QFile file(prepare_file(out, text.path));
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.content) == text.content.size();
 }
 
 bool write_resource_list(const QDir &out, const QString &name)
@@ -102,8 +53,45 @@ bool write_resource_list(const QDir &out, const QString &name)
     stream << "<RCC>\n  <qresource prefix=\"/\">\n";
     for (const Artwork &art : artworks())
         stream << "    <file>" << art.path << "</file>\n";
+    for (const Text_Resource &text : text_resources())
+        stream << "    <file>" << text.path << "</file>\n";
     stream << "  </qresource>\n</RCC>\n";
     return stream.status() == QTextStream::Ok;
+}
+
+int write_all(const QDir &out, const QString &list_name)
+{
+    for (const Artwork &art : artworks()) {
+        // The suffix picks the writer: PNG, or ICO through Qt's plugin.
+        if (!render(art).save(prepare_file(out, art.path))) {
+            QTextStream(stderr) << "cannot write " << out.filePath(art.path) << "\n";
+            return 1;
+        }
+    }
+    for (const Text_Resource &text : text_resources()) {
+        if (!write_text(text, out)) {
+            QTextStream(stderr) << "cannot write " << out.filePath(text.path) << "\n";
+            return 1;
+        }
+    }
+    if (!write_resource_list(out, list_name)) {
+        QTextStream(stderr) << "cannot write the resource list\n";
+        return 1;
+    }
+    return 0;
+}
+
+int write_contact_sheet(const QString &file, const QString &filter)
+{
+    Contact_Sheet sheet;
+    for (const Artwork &art : artworks())
+        if (art.path.contains(filter))
+            sheet.add(QFileInfo(art.path).fileName(), render(art));
+    if (!sheet.save(file)) {
+        QTextStream(stderr) << "cannot write " << file << "\n";
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -113,20 +101,12 @@ int main(int argc, char **argv)
     // Offscreen, so that drawing needs no display during the build.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if ((argc == 3 || argc == 4) && QByteArray(argv[1]) == "--contact-sheet")
+        return write_contact_sheet(QString::fromLocal8Bit(argv[2]), argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString());
     if (argc != 3) {
-        QTextStream(stderr) << "usage: quillfen_artwork <output folder> <resource list name>\n";
+        QTextStream(stderr) << "usage: quillfen_artwork <output folder> <resource list name>\n"
+                               "       quillfen_artwork --contact-sheet <file.png> [part of a name]\n";
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    for (const Artwork &art : artworks()) {
-        if (!render(art, out)) {
-            QTextStream(stderr) << "cannot write " << out.filePath(art.path) << "\n";
-            return 1;
-        }
-    }
-    if (!write_resource_list(out, QString::fromLocal8Bit(argv[2]))) {
-        QTextStream(stderr) << "cannot write the resource list\n";
-        return 1;
-    }
-    return 0;
+    return write_all(QDir(QString::fromLocal8Bit(argv[1])), QString::fromLocal8Bit(argv[2]));
 }

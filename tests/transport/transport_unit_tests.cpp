@@ -71,7 +71,7 @@ struct Udt_Pair
     }
 };
 
-class Recording_Call_Back : public ORV_Call_Back_Object
+class Recording_Call_Back final : public ORV_Call_Back_Object
 {
 public:
     bool on_socket_ready(int sock) override
