@@ -13,10 +13,11 @@ constexpr int RATE_WINDOW_PHASES = 10;
 constexpr int STARTUP_FLAT_PHASES = 3;
 constexpr double STARTUP_GROWTH = 1.25;
 constexpr int CONGESTED_PHASES = 2;
-// A round trip this much above the least one means a queue is building; the
-// slack keeps the jitter of busy hosts (several milliseconds) from reading as one.
-constexpr double QUEUE_RTT_FACTOR = 2;
-constexpr int QUEUE_RTT_SLACK_US = 5000;
+// A round trip this much above the least one means a queue is building. UDT
+// measures it through its own threads, which on a busy host adds tens of
+// milliseconds of jitter: the slack keeps that from reading as a queue.
+constexpr double QUEUE_RTT_FACTOR = 3;
+constexpr int QUEUE_RTT_SLACK_US = 30000;
 constexpr double MIN_WINDOW = 16;
 constexpr double CAP_GROWTH = 1.25;
 
