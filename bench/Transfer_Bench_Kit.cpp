@@ -46,7 +46,7 @@ sockaddr_in address(const std::string& ip, int port)
 
 Stream stream_of(const std::string& name)
 {
-    for (Stream kind : {Stream::tcp, Stream::udt_stock, Stream::udt_library})
+    for (Stream kind : {Stream::tcp, Stream::udt_stock, Stream::udt_library, Stream::udt_library_8242})
         if (stream_name(kind) == name)
             return kind;
     throw std::invalid_argument("no stream kind " + name);
@@ -66,7 +66,7 @@ public:
         }
         UDT::startup();
         m_sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
-        if (m_kind == Stream::udt_library) {
+        if (m_kind == Stream::udt_library || m_kind == Stream::udt_library_8242) {
             Udt_Path::prepare(m_sock);
             return;
         }
@@ -225,6 +225,7 @@ std::string stream_name(Stream kind)
     case Stream::tcp: return "tcp";
     case Stream::udt_stock: return "udt-stock";
     case Stream::udt_library: return "udt-library";
+    case Stream::udt_library_8242: return "udt-library-8242";
     }
     return "";
 }

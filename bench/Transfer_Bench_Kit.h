@@ -13,8 +13,10 @@
 
 namespace transfer_bench {
 
-// Stream kinds of stream_sink / stream_source.
-enum class Stream { tcp, udt_stock, udt_library };
+// Stream kinds of stream_sink / stream_source: TCP; UDT with its stock
+// control and the old MSS of 8242; UDT as the library sets it up; the same
+// but keeping 8242 whatever the route (to compare packet sizes).
+enum class Stream { tcp, udt_stock, udt_library, udt_library_8242 };
 
 std::string stream_name(Stream kind);
 

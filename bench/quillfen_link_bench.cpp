@@ -7,8 +7,9 @@
 //  - the download between two driven clients,
 // and prints each as MB/s and as a share of TCP's.
 //
-// Run as root: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I]
+// Run as root: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1]
 // The figures are the median of R runs; streams stop after S seconds or N MiB.
+// --mss-8242 1 adds raw UDT as the library sets it up but with the old MSS.
 // Build it without sanitizers for figures worth reading.
 
 #include "bench/Transfer_Bench_Kit.h"
@@ -43,6 +44,7 @@ struct Options
     int runs = 3;
     double seconds = 5;
     int path = -1;  // all
+    bool mss = false;  // also the library's set-up with the old MSS
 };
 
 Options parse(const std::vector<std::string>& args)
@@ -50,7 +52,7 @@ Options parse(const std::vector<std::string>& args)
     Options options;
     for (std::size_t i = 0; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
-            throw std::invalid_argument("usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I]");
+            throw std::invalid_argument("usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1]");
         const std::string& value = args[i + 1];
         if (args[i] == "--mib")
             options.mib = std::stoll(value);
@@ -60,9 +62,11 @@ Options parse(const std::vector<std::string>& args)
             options.seconds = std::stod(value);
         else if (args[i] == "--path")
             options.path = std::stoi(value);
+        else if (args[i] == "--mss-8242")
+            options.mss = value == "1";
         else
             throw std::invalid_argument("unknown option " + args[i]
-                                        + "; usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I]");
+                                        + "; usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1]");
     }
     if (options.mib < 1 || options.runs < 1 || options.seconds <= 0)
         throw std::invalid_argument("--mib, --runs and --seconds must be positive");
@@ -104,6 +108,11 @@ void measure(const Link_Path& path, const Options& options, const std::filesyste
         std::cerr << shaped.link_counters();
     std::printf("| %-34s | %7.1f | %7.1f (%3.0f%%) | %7.1f (%3.0f%%) | %7.1f (%3.0f%%) |\n", path.name, tcp,
                 stock, 100 * stock / tcp, library, 100 * library / tcp, download, 100 * download / tcp);
+    if (options.mss) {
+        const double large = median_stream(shaped, Stream::udt_library_8242, options);
+        std::printf("|   the library's set-up, MSS 8242   | %7s |                | %7.1f (%3.0f%%) |                |\n",
+                    "", large, 100 * large / tcp);
+    }
     std::fflush(stdout);
     if (path.loss >= 0.01)
         after_the_loss(shaped, clients, path, file);

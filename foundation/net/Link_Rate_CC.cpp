@@ -14,6 +14,10 @@ std::int64_t now_us()
 
 void Link_Rate_CC::init()
 {
+    // UDT resends a gap on its own time-out only, and its own is reset by
+    // every packet the peer sends: on a lossy link a lost loss report then
+    // stalls the stream for seconds. A fixed, short time-out resends sooner.
+    setRTO(50000);
     apply();
 }
 

@@ -20,6 +20,7 @@ constexpr double QUEUE_RTT_FACTOR = 3;
 constexpr int QUEUE_RTT_SLACK_US = 30000;
 constexpr double MIN_WINDOW = 16;
 constexpr double CAP_GROWTH = 1.25;
+constexpr double MIN_LOSS_SAMPLE = 100;
 
 } // namespace
 
@@ -94,7 +95,9 @@ void Link_Rate_Control::on_loss(const std::int32_t* list, int size)
 void Link_Rate_Control::on_timeout(std::int64_t now_us)
 {
     // UDT repeats the time-out while nothing is acknowledged: one stall, one cut.
-    if (m_timed_out)
+    // Before anything is measured (an idle connection times out too) there
+    // is no rate to halve.
+    if (m_timed_out || m_bottleneck <= 0)
         return;
     m_timed_out = true;
     cap_at(now_us, m_bottleneck / 2);
@@ -155,7 +158,9 @@ bool Link_Rate_Control::congested(int rtt_us) const
 {
     const double lost = static_cast<double>(m_phase_lost);
     const double sent = static_cast<double>(m_phase_acked + m_phase_lost);
-    if (sent > 0 && lost / sent > m_settings.sustained_loss)
+    // A share of a handful of packets says nothing: one random loss in three
+    // packets is not congestion.
+    if (sent >= MIN_LOSS_SAMPLE && lost / sent > m_settings.sustained_loss)
         return true;
     return m_min_rtt_us > 0 && rtt_us > QUEUE_RTT_FACTOR * m_min_rtt_us + QUEUE_RTT_SLACK_US;
 }

@@ -154,6 +154,20 @@ TEST(Link_Rate_Control, ATimeoutHalvesTheRate)
     EXPECT_LT(link.control().pacing_rate(), 1.3 * before / 2);
 }
 
+TEST(Link_Rate_Control, ATimeOutOfAnIdleConnectionLeavesItsStartingRate)
+{
+    Link_Rate_Control control;
+    control.on_ack(0, 100, 300);  // the control blocks of a request
+    const double start = control.pacing_rate();
+    control.on_timeout(5000000);
+    Scripted_Link link;
+    link.control().on_timeout(5000000);
+    EXPECT_EQ(control.pacing_rate(), start);
+    // And the data that follows finds the link as quickly as ever.
+    link.run(1, GIGABIT, 0.01);
+    EXPECT_GT(link.control().bottleneck_rate(), 0.8 * GIGABIT);
+}
+
 TEST(Link_Rate_Control, SequenceNumbersWrapAround)
 {
     EXPECT_EQ(Link_Rate_Control::sequence_distance(10, 25), 15);
