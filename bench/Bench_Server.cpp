@@ -1,6 +1,8 @@
 #include "bench/Bench_Server.h"
 
+#include "foundation/net/Ipv4_Address.h"
 #include "foundation/M_Pack_Head.h"
+#include "foundation/ORV_Ports.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
@@ -28,7 +30,7 @@
 
 namespace {
 
-constexpr int LOGIN_PORT = 10001;
+constexpr int LOGIN_PORT = ORV_Ports::SERVER_LOGIN;
 
 std::string own_folder()
 {
@@ -124,18 +126,9 @@ Process_Sample sample_process(pid_t pid)
     return result;
 }
 
-sockaddr_in loopback_address(const std::string& ip, int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    inet_pton(AF_INET, ip.c_str(), &address.sin_addr);
-    return address;
-}
-
 void send_block_to_server(int sock, const Message_Block& block, int port)
 {
-    const sockaddr_in server = loopback_address("127.0.0.1", port);
+    const sockaddr_in server = Ipv4_Address::make("127.0.0.1", port);
     ::sendto(sock, block.data(), block.size(), 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
 }
 
@@ -207,7 +200,7 @@ bool Bench_Server::wait_until_serving(std::chrono::seconds patience)
     const std::string ip = "127.0.255.254";
     const std::string identity = new_guid_string();
     const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = loopback_address(ip, 0);
+    const sockaddr_in local = Ipv4_Address::make(ip, 0);
     ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local);
     const auto deadline = std::chrono::steady_clock::now() + patience;
     bool served = false;

@@ -49,7 +49,6 @@ struct Process_Sample
 
 Process_Sample sample_process(pid_t pid);
 
-sockaddr_in loopback_address(const std::string& ip, int port);
 
 // Sends one whole block from `sock` to 127.0.0.1:`port`.
 void send_block_to_server(int sock, const Message_Block& block, int port);

@@ -1,6 +1,6 @@
 #include "bench/Transfer_Bench_Kit.h"
 
-#include "foundation/net/Udt_Path.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -64,12 +64,12 @@ public:
             ::setsockopt(m_sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
             return;
         }
-        UDT::startup();
-        m_sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
         if (m_kind == Stream::udt_library || m_kind == Stream::udt_library_8242) {
-            Udt_Path::prepare(m_sock);
+            m_sock = Udt_Net::new_socket();
             return;
         }
+        Udt_Net::startup();
+        m_sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
         const int mss = OLD_MSS;
         UDT::setsockopt(m_sock, 0, UDT_MSS, &mss, sizeof mss);
     }
@@ -96,11 +96,9 @@ public:
     void connect(const std::string& ip, int port)
     {
         const sockaddr_in to = address(ip, port);
-        if (m_kind == Stream::udt_library)
-            Udt_Path::fit_to(m_sock, to);
-        const bool failed = m_kind == Stream::tcp
-            ? ::connect(m_sock, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0
-            : UDT::connect(m_sock, reinterpret_cast<const sockaddr*>(&to), sizeof to) == UDT::ERROR;
+        const bool failed = m_kind == Stream::tcp ? ::connect(m_sock, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0
+            : m_kind == Stream::udt_library       ? !Udt_Net::connect_to(m_sock, to)
+                                                  : UDT::connect(m_sock, reinterpret_cast<const sockaddr*>(&to), sizeof to) == UDT::ERROR;
         if (failed)
             throw std::runtime_error("source cannot connect");
     }

@@ -12,7 +12,9 @@
 // default), so each user expects K - 1 introductions plus its own record.
 
 #include "bench/Bench_Server.h"
+#include "foundation/net/Ipv4_Address.h"
 #include "foundation/M_Pack_Head.h"
+#include "foundation/ORV_Ports.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
@@ -54,9 +56,9 @@ struct Options
     pid_t attach = 0;
 };
 
-constexpr int LOGIN_PORT = 10001;
-constexpr int HEARTBEAT_PORT = 10002;
-constexpr int ASSIST_PORT = 10004;
+constexpr int LOGIN_PORT = ORV_Ports::SERVER_LOGIN;
+constexpr int HEARTBEAT_PORT = ORV_Ports::SERVER_HEARTBEAT;
+constexpr int ASSIST_PORT = ORV_Ports::SERVER_ASSIST;
 
 struct User
 {
@@ -102,7 +104,7 @@ std::string group_ip(int group)
 int bound_socket(const std::string& ip, int rcvbuf)
 {
     const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = loopback_address(ip, 0);
+    const sockaddr_in local = Ipv4_Address::make(ip, 0);
     if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         bench_fail("cannot bind a socket on " + ip + ": " + std::strerror(errno));
     if (rcvbuf > 0)

@@ -12,9 +12,11 @@
 // held back once the relay's buffers are full).
 
 #include "bench/Bench_Server.h"
+#include "foundation/net/Ipv4_Address.h"
 #include "foundation/M_Pack_Head.h"
-#include "foundation/net/Udt_Path.h"
+#include "foundation/ORV_Ports.h"
 #include "foundation/Relay_Records.h"
+#include "foundation/net/Udt_Net.h"
 #include "foundation/platform/Guid.h"
 
 #include <udt.h>
@@ -34,7 +36,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int RELAY_PORT = 10003;
+constexpr int RELAY_PORT = ORV_Ports::SERVER_RELAY;
 
 struct Options
 {
@@ -69,37 +71,12 @@ Options parse(int argc, char** argv)
 
 int connect_relay()
 {
-    const int sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in server = loopback_address("127.0.0.1", RELAY_PORT);
-    Udt_Path::prepare(sock);
-    Udt_Path::fit_to(sock, server);
-    if (UDT::connect(sock, reinterpret_cast<const sockaddr*>(&server), sizeof server) == UDT::ERROR)
+    // Set up as the clients set up theirs: packet size, rate control, buffers.
+    const int sock = Udt_Net::new_socket();
+    const sockaddr_in server = Ipv4_Address::make("127.0.0.1", RELAY_PORT);
+    if (!Udt_Net::connect_to(sock, server))
         bench_fail(std::string("cannot connect to the relay: ") + UDT::getlasterror().getErrorMessage());
     return sock;
-}
-
-bool send_all(int sock, const char* data, int length)
-{
-    while (length > 0) {
-        const int sent = UDT::send(sock, data, length, 0);
-        if (sent == UDT::ERROR || sent <= 0)
-            return false;
-        data += sent;
-        length -= sent;
-    }
-    return true;
-}
-
-bool receive_all(int sock, char* data, int length)
-{
-    while (length > 0) {
-        const int got = UDT::recv(sock, data, length, 0);
-        if (got == UDT::ERROR || got <= 0)
-            return false;
-        data += got;
-        length -= got;
-    }
-    return true;
 }
 
 struct Pair
@@ -114,18 +91,18 @@ Pair join(int index)
 {
     auto request = pack_csc_request(pack_header(new_guid_string(), ORV::MSG_CSC_REQUEST),
                                     "bench-initiator-" + std::to_string(index),
-                                    "bench-target-" + std::to_string(index), 1, 0, 0)
+                                    "bench-target-" + std::to_string(index), ORV::STEP_REQUEST, 0, 0)
                        .value();
     Pair pair;
     pair.initiator = connect_relay();
-    if (!send_all(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
+    if (!Udt_Net::send_all(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
         bench_fail("the relay refused a request");
-    request.code = 3;
+    request.code = ORV::STEP_TARGET_ANSWER;
     pair.target = connect_relay();
     Message_Block answer{};
-    if (!send_all(pair.target, to_block(request).data(), ORV::BLOCK_SIZE)
-        || !receive_all(pair.target, answer.data(), ORV::BLOCK_SIZE)
-        || !receive_all(pair.initiator, answer.data(), ORV::BLOCK_SIZE))
+    if (!Udt_Net::send_all(pair.target, to_block(request).data(), ORV::BLOCK_SIZE)
+        || !Udt_Net::recv_exact(pair.target, answer.data(), ORV::BLOCK_SIZE)
+        || !Udt_Net::recv_exact(pair.initiator, answer.data(), ORV::BLOCK_SIZE))
         bench_fail(std::string("the relay did not join a pair: ") + UDT::getlasterror().getErrorMessage());
     return pair;
 }
@@ -142,7 +119,7 @@ void send_stream(int sock, long bytes, int piece_bytes)
         const int length = static_cast<int>(std::min<long>(piece_bytes, bytes - offset));
         for (int i = 0; i < length; ++i)
             piece[static_cast<std::size_t>(i)] = pattern_byte(offset + i);
-        if (!send_all(sock, piece.data(), length))
+        if (!Udt_Net::send_all(sock, piece.data(), length))
             return;
     }
 }
@@ -221,7 +198,7 @@ int main(int argc, char** argv)
     const Options options = parse(argc, argv);
     try {
         Bench_Server server(options.server_path, options.attach);
-        UDT::startup();
+        Udt_Net::startup();
         const Process_Sample idle = sample_process(server.pid());
         std::vector<Pair> pairs;
         for (int i = 0; i < options.pairs; ++i)

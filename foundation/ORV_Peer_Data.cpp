@@ -1,6 +1,7 @@
 #include "foundation/ORV_Peer_Data.h"
 
 #include "foundation/Server_Records.h"
+#include "foundation/net/Ipv4_Address.h"
 
 #include <arpa/inet.h>
 
@@ -27,11 +28,8 @@ ORV_Peer_Data ORV_Peer_Data::from_login_record(const M_Pack_Login& record)
 void ORV_Peer_Data::set_address(const sockaddr_in& address)
 {
     sock_addr = address;
-    char text[20] = {};
-    if (!inet_ntop(AF_INET, &address.sin_addr, text, sizeof text))
-        text[0] = '\0';
-    ip = text;
-    port = ntohs(address.sin_port);
+    ip = Ipv4_Address::text(address);
+    port = Ipv4_Address::port_of(address);
 }
 
 std::string ORV_Peer_Data::ip_text() const

@@ -84,3 +84,17 @@ M_Pack_File_Request& unpack_download_request(M_Pack_File_Request& dest, const ch
 {
     return unpack_record(dest, buffer, received);
 }
+
+M_Pack_Identity pack_identity(const std::string& identity)
+{
+    M_Pack_Identity block{};
+    identity.copy(block.identity, sizeof(block.identity) - 1);
+    return block;
+}
+
+Message_Block identity_answer()
+{
+    Message_Block answer{};
+    answer[0] = 1;
+    return answer;
+}

@@ -17,6 +17,21 @@ constexpr std::int32_t FILE_CODE_UPLOAD = 3;
 constexpr std::int32_t FILE_CODE_ANSWER = 4;      // the file follows
 } // namespace ORV
 
+// The identity handshake that admits a UDT connection between two clients.
+// The connecting side sends the identity of the side it wants to reach, with
+// no header; the listener answers with identity_answer() or closes the
+// connection.
+struct M_Pack_Identity
+{
+    char identity[ORV::BLOCK_SIZE];          // text, NUL-padded, at most 999 characters
+};
+static_assert(sizeof(M_Pack_Identity) == 1000, "M_Pack_Identity is 1000 bytes");
+
+// The block naming `identity`, cut at 999 characters so a NUL always ends it.
+M_Pack_Identity pack_identity(const std::string& identity);
+// The listener's acceptance: byte 0 is 1, every other byte 0.
+Message_Block identity_answer();
+
 struct M_Pack_Share_Request
 {
     M_Pack_Head head;                        // type 5

@@ -11,6 +11,17 @@
 #include <optional>
 #include <string>
 
+namespace ORV {
+
+// The `code` of both records: the five steps of one brokered connection.
+constexpr std::int32_t STEP_REQUEST = 1;          // requester to server
+constexpr std::int32_t STEP_NOTIFY_TARGET = 2;    // server to target
+constexpr std::int32_t STEP_TARGET_ANSWER = 3;    // target to requester (punch); target joins (relay)
+constexpr std::int32_t STEP_TARGET_CONFIRM = 4;   // target to server (punch); server to target (relay)
+constexpr std::int32_t STEP_REQUESTER_ANSWER = 5; // server to requester
+
+} // namespace ORV
+
 struct M_Pack_P2P_Request
 {
     M_Pack_Head head;                        // type 9

@@ -2,6 +2,8 @@
 # Installs what is missing, builds, and then runs the system or its tests.
 #   scripts/quillfen.sh run    build and start the server and a client
 #   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test
+#                              (further arguments go to ctest: `test -L unit` runs the fast ones)
+#   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
 set -euo pipefail
 
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -39,7 +41,9 @@ run_system() {
     # On a desktop the windowed server; without a display the console build,
     # whose diagnostic lines then show here.
     local server="$bin/Quillfen_NetServer"
+    local desktop=1
     if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        desktop=0
         export QT_QPA_PLATFORM=offscreen
         server="$bin/Quillfen_NetServer_console"
     fi
@@ -51,14 +55,15 @@ run_system() {
     trap 'kill "$server_pid" 2>/dev/null || true' EXIT
     sleep 1
     kill -0 "$server_pid" 2>/dev/null || { wait "$server_pid"; return 1; }
-    if [ -x "$bin/ORV_SHARE" ]; then
-        echo "Starting the client (UDT 31000)"
+    if ((desktop)); then
+        # The windowed client logs in to the default server, "localhost".
+        echo "Starting the client ORV_SHARE (UDT 31000); closing its window ends both"
         "$bin/ORV_SHARE"
     else
-        # Until the windowed client is built, a client core without a window logs in
-        # to the local server and takes commands on standard input (peers, list,
+        # Without a display, a client core without a window logs in to the
+        # local server and takes commands on standard input (peers, list,
         # download, upload, records, quit).
-        echo "Starting a client without a window (UDT 31000); type commands, \"quit\" ends both"
+        echo "No display: starting a client without a window (UDT 31000); type commands, \"quit\" ends both"
         "$bin/orv_client_driver" --data "${XDG_DATA_HOME:-$HOME/.local/share}" \
             --config "${XDG_CONFIG_HOME:-$HOME/.config}/Quillfen" --server 127.0.0.1
     fi
@@ -68,11 +73,21 @@ run_tests() {
     local dir="$top/build-test"
     build "$dir" -DCMAKE_BUILD_TYPE=Debug -DQF_WERROR=ON -DQF_SANITIZE=ON
     cd "$dir"
-    ctest --output-on-failure -j "$jobs" --timeout 600
+    ctest --output-on-failure -j "$jobs" --timeout 600 "$@"
+}
+
+take_shots() {
+    local dir="$top/build"
+    build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # A display of its own and a font with the Chinese texts.
+    xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" env QT_QPA_PLATFORM=xcb \
+        "$dir/bin/quillfen_ui_shots" "$top/docs/screenshots"
 }
 
 case "${1:-}" in
     run)  install_missing; run_system ;;
-    test) install_missing; run_tests ;;
-    *)    echo "usage: $0 run|test" >&2; exit 2 ;;
+    test) shift; install_missing; run_tests "$@" ;;
+    # Only the screenshots need the X server and the CJK font.
+    shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
+    *)    echo "usage: $0 run|test [ctest arguments]|shots" >&2; exit 2 ;;
 esac

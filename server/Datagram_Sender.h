@@ -5,8 +5,6 @@
 
 #include <netinet/in.h>
 
-#include <string>
-
 // Sends the server's datagrams, all from its port-10001 socket, and only to
 // addresses a datagram could really have come from.
 class Datagram_Sender
@@ -17,9 +15,6 @@ public:
     // False, with nothing sent, for a destination that is not a unicast IPv4
     // address with a port (Linux would deliver 0.0.0.0 to this very host).
     bool send_block(const Message_Block& block, const sockaddr_in& to);
-
-    static bool is_sendable(const sockaddr_in& to);
-    static std::string dotted(const sockaddr_in& address);
 
 private:
     int m_socket;

@@ -1,11 +1,10 @@
 #include "server/ORV_CSC_Server.h"
 
-#include "foundation/net/Udt_Path.h"
-
+#include "foundation/net/Udt_Net.h"
 #include "server/Datagram_Sender.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Trace_Sink.h"
-#include "server/Udt_Startup.h"
+#include "server/ORV_Server_Services.h"
 
 #include <udt.h>
 
@@ -46,27 +45,25 @@ ORV_CSC_Server::~ORV_CSC_Server()
     stop();
 }
 
+ORV_CSC_Server& ORV_CSC_Server::instance()
+{
+    return ORV_Server_Services::running().relay();
+}
+
 bool ORV_CSC_Server::start(std::string* error)
 {
-    udt_startup();
     const int port = m_settings.ports.relay;
-    m_listener = UDT::socket(AF_INET, SOCK_STREAM, 0);
-    if (m_listener == UDT::INVALID_SOCK) {
+    Udt_Net::Socket_Options options;
+    // Never share another UDT socket's port: a second server must fail here.
+    options.reuse_address = false;
+    // Accepted connections inherit the buffers: they bound what a pair whose
+    // receiver stalls can hold in the server.
+    options.buffer_bytes = m_settings.limits.relay_buffer_bytes;
+    m_listener = Udt_Net::new_socket(options);
+    if (m_listener == -1) {
         *error = "UDT端口" + std::to_string(port) + "无法创建: " + UDT::getlasterror().getErrorMessage();
-        m_listener = -1;
         return false;
     }
-    // Accepted connections inherit the packet size (each client's route
-    // makes it smaller where needed) and the rate control.
-    Udt_Path::prepare(m_listener);
-    // Never share another UDT socket's port: a second server must fail here.
-    const bool reuse = false;
-    UDT::setsockopt(m_listener, 0, UDT_REUSEADDR, &reuse, sizeof reuse);
-    // Accepted connections inherit these: they bound what a pair whose
-    // receiver stalls can hold in the server.
-    const int buffer = static_cast<int>(m_settings.limits.relay_buffer_bytes);
-    UDT::setsockopt(m_listener, 0, UDT_SNDBUF, &buffer, sizeof buffer);
-    UDT::setsockopt(m_listener, 0, UDT_RCVBUF, &buffer, sizeof buffer);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -180,10 +177,10 @@ void ORV_CSC_Server::relay_connection(int sock)
     unpack_csc_request(request, block, ORV::BLOCK_SIZE);
     const std::string key = read_text_field(request.head.id);
 
-    if (request.code == 1 && open_request(key, request, sock)) {
+    if (request.code == ORV::STEP_REQUEST && open_request(key, request, sock)) {
         notify_target(request);
         forward(key, sock);
-    } else if (request.code == 3 && join_request(key, request, sock)) {
+    } else if (request.code == ORV::STEP_TARGET_ANSWER && join_request(key, request, sock)) {
         if (announce_join(request, sock))
             forward(key, sock);
         else
@@ -199,13 +196,40 @@ bool ORV_CSC_Server::open_request(const std::string& key, M_Pack_CSC_Request& re
 {
     if (key.empty() || read_text_field(request.requester_id).empty() || read_text_field(request.target_id).empty())
         return false;
-    request.code = 2;
+    request.code = ORV::STEP_NOTIFY_TARGET;
     request.requester_handle = sock;
     request.target_handle = 0;
+    return put_relay(key, request);
+}
+
+bool ORV_CSC_Server::put_relay(const std::string& key, const M_Pack_CSC_Request& request)
+{
     std::lock_guard<std::mutex> guard(m_lock);
     if (m_relays.size() >= m_settings.limits.max_relay_entries)
         return false;
     return m_relays.emplace(key, ORV_Relay_Entry_Data{request, m_clock.steady_now()}).second;
+}
+
+bool ORV_CSC_Server::find_relay(const std::string& key, M_Pack_CSC_Request* record) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto found = m_relays.find(key);
+    if (found == m_relays.end())
+        return false;
+    *record = found->second.record;
+    return true;
+}
+
+bool ORV_CSC_Server::remove_relay(const std::string& key, int sock, M_Pack_CSC_Request* removed)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const auto found = m_relays.find(key);
+    if (found == m_relays.end()
+        || (found->second.record.requester_handle != sock && found->second.record.target_handle != sock))
+        return false;
+    *removed = found->second.record;
+    m_relays.erase(found);
+    return true;
 }
 
 void ORV_CSC_Server::notify_target(const M_Pack_CSC_Request& request)
@@ -225,7 +249,7 @@ bool ORV_CSC_Server::join_request(const std::string& key, M_Pack_CSC_Request& re
             || !same_parties(found->second.record, request))
             return false;
         ORV_Relay_Entry_Data& entry = found->second;
-        entry.record.code = 3;
+        entry.record.code = ORV::STEP_TARGET_ANSWER;
         entry.record.target_handle = sock;
         entry.stored_at = m_clock.steady_now();
         request = entry.record;
@@ -235,11 +259,11 @@ bool ORV_CSC_Server::join_request(const std::string& key, M_Pack_CSC_Request& re
 
 bool ORV_CSC_Server::announce_join(M_Pack_CSC_Request request, int sock)
 {
-    request.code = 4;
+    request.code = ORV::STEP_TARGET_CONFIRM;
     if (!m_udt.send_msg(sock, to_block(request).data(), ORV::BLOCK_SIZE))
         return false;
     m_trace.write("发送接收方");
-    request.code = 5;
+    request.code = ORV::STEP_REQUESTER_ANSWER;
     if (!m_udt.send_msg(request.requester_handle, to_block(request).data(), ORV::BLOCK_SIZE))
         return false;
     m_trace.write("发送发起方");
@@ -248,11 +272,9 @@ bool ORV_CSC_Server::announce_join(M_Pack_CSC_Request request, int sock)
 
 int ORV_CSC_Server::peer_of(const std::string& key, int sock) const
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    const auto found = m_relays.find(key);
-    if (found == m_relays.end())
+    M_Pack_CSC_Request record;
+    if (!find_relay(key, &record))
         return -1;
-    const M_Pack_CSC_Request& record = found->second.record;
     if (record.requester_handle == sock)
         return record.target_handle;
     if (record.target_handle == sock)
@@ -277,7 +299,7 @@ void ORV_CSC_Server::forward(const std::string& key, int sock)
             if (peer == -1)
                 break;
         }
-        if (peer == 0 || !m_udt.send_all(peer, piece.data(), count)) {
+        if (peer == 0 || !Udt_Net::send_all(peer, piece.data(), count)) {
             m_trace.write("*****转发失败…………");
             break;
         }
@@ -290,15 +312,10 @@ void ORV_CSC_Server::clean_up(const std::string& key, int sock)
     m_trace.write(DISCONNECTED);
     int initiator = sock;
     int receiver = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_lock);
-        const auto found = m_relays.find(key);
-        if (found != m_relays.end()
-            && (found->second.record.requester_handle == sock || found->second.record.target_handle == sock)) {
-            initiator = found->second.record.requester_handle;
-            receiver = found->second.record.target_handle;
-            m_relays.erase(found);
-        }
+    M_Pack_CSC_Request removed;
+    if (remove_relay(key, sock, &removed)) {
+        initiator = removed.requester_handle;
+        receiver = removed.target_handle;
     }
     m_udt.close_socket(&initiator);
     m_udt.close_socket(&receiver);

@@ -29,6 +29,9 @@ public:
                    Trace_Sink& trace, Server_Clock& clock);
     ~ORV_CSC_Server();
 
+    // The running server's relay.
+    static ORV_CSC_Server& instance();
+
     // Creates, binds and listens on the relay port; false (with the reason in
     // `error`) when it cannot. Then starts listen and timeout_check.
     bool start(std::string* error);
@@ -53,6 +56,12 @@ private:
     void timeout_check();
     bool receive_verification(int sock, char* block);
     bool open_request(const std::string& key, M_Pack_CSC_Request& request, int sock);
+    // The relay table, keyed by the request's message id. put_relay refuses
+    // a second entry of one key and any beyond the bound; remove_relay takes
+    // an entry only for one of its own two connections.
+    bool put_relay(const std::string& key, const M_Pack_CSC_Request& request);
+    bool find_relay(const std::string& key, M_Pack_CSC_Request* record) const;
+    bool remove_relay(const std::string& key, int sock, M_Pack_CSC_Request* removed);
     bool join_request(const std::string& key, M_Pack_CSC_Request& request, int sock);
     void notify_target(const M_Pack_CSC_Request& request);
     bool announce_join(M_Pack_CSC_Request request, int sock);

@@ -1,6 +1,7 @@
 #include "server/ORV_NAT_Server.h"
 
 #include "server/ORV_User_Data_Manage.h"
+#include "server/ORV_Server_Services.h"
 
 ORV_NAT_Server::ORV_NAT_Server(ORV_User_Data_Manage& users, const Server_Settings& settings, Server_Clock& clock)
     : m_users(users), m_settings(settings), m_clock(clock)
@@ -10,6 +11,11 @@ ORV_NAT_Server::ORV_NAT_Server(ORV_User_Data_Manage& users, const Server_Setting
 ORV_NAT_Server::~ORV_NAT_Server()
 {
     stop();
+}
+
+ORV_NAT_Server& ORV_NAT_Server::instance()
+{
+    return ORV_Server_Services::running().nat();
 }
 
 void ORV_NAT_Server::start()

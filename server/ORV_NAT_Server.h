@@ -22,6 +22,9 @@ public:
     ORV_NAT_Server(ORV_User_Data_Manage& users, const Server_Settings& settings, Server_Clock& clock);
     ~ORV_NAT_Server();
 
+    // The running server's NAT comparison.
+    static ORV_NAT_Server& instance();
+
     void start();
     void stop();
 

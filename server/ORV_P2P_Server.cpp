@@ -3,6 +3,7 @@
 #include "server/Datagram_Sender.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Trace_Sink.h"
+#include "server/ORV_Server_Services.h"
 
 ORV_P2P_Server::ORV_P2P_Server(Datagram_Sender& sender, ORV_User_Data_Manage& users,
                                const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)
@@ -13,6 +14,11 @@ ORV_P2P_Server::ORV_P2P_Server(Datagram_Sender& sender, ORV_User_Data_Manage& us
 ORV_P2P_Server::~ORV_P2P_Server()
 {
     stop();
+}
+
+ORV_P2P_Server& ORV_P2P_Server::instance()
+{
+    return ORV_Server_Services::running().matcher();
 }
 
 void ORV_P2P_Server::start()
@@ -66,15 +72,15 @@ void ORV_P2P_Server::run()
 
 void ORV_P2P_Server::handle(M_Pack_P2P_Request request)
 {
-    if (request.code == 1)
+    if (request.code == ORV::STEP_REQUEST)
         forward_request(request);
-    else if (request.code == 4)
+    else if (request.code == ORV::STEP_TARGET_CONFIRM)
         forward_answer(request);
 }
 
 void ORV_P2P_Server::forward_request(M_Pack_P2P_Request request)
 {
-    request.code = 2;
+    request.code = ORV::STEP_NOTIFY_TARGET;
     const std::string id = read_text_field(request.head.id);
     const std::string requester = read_text_field(request.requester_id);
     const std::string target = read_text_field(request.target_id);
@@ -105,7 +111,7 @@ void ORV_P2P_Server::forward_answer(M_Pack_P2P_Request request)
         m_trace.write("P2P应答没有对应的请求,已忽略");
         return;
     }
-    request.code = 5;
+    request.code = ORV::STEP_REQUESTER_ANSWER;
     request.requester_addr = asked.requester_address;
     m_sender.send_block(to_block(request), asked.requester_address);
 }

@@ -97,7 +97,7 @@ void ORV_Server_Dispatcher::handle_offline(const Datagram_Job& job)
     unpack_login_record(record, job.block, ORV::BLOCK_SIZE);
     const std::string identity = read_text_field(record.identity);
     if (!identity.empty())
-        m_users.user_offline_from(identity, job.address);
+        m_users.user_offline(identity, job.address);
 }
 
 void ORV_Server_Dispatcher::handle_heartbeat(const Datagram_Job& job)
@@ -123,9 +123,9 @@ void ORV_Server_Dispatcher::handle_p2p_request(const Datagram_Job& job)
     m_trace.write("请求代码:" + std::to_string(request.code));
     if (requester.empty() || target.empty())
         return;
-    if (request.code == 1)
+    if (request.code == ORV::STEP_REQUEST)
         request.requester_addr = job.address;
-    else if (request.code == 4)
+    else if (request.code == ORV::STEP_TARGET_CONFIRM)
         request.target_addr = job.address;
     if (!m_matcher.push_request(request))
         m_trace.write("P2P请求过多,已丢弃");

@@ -3,6 +3,7 @@
 #include "foundation/ORV_Recv_Data_Manage.h"
 #include "foundation/Server_Records.h"
 #include "server/ORV_NAT_Server.h"
+#include "server/ORV_Server_Services.h"
 #include "server/Trace_Sink.h"
 
 #include <sys/socket.h>
@@ -53,13 +54,18 @@ bool ORV_Server_Listening::bind_sockets(std::string* error)
         && bind_one(m_settings.ports.assist, m_assist_socket, m_assist_port, error);
 }
 
+ORV_Server_Listening& ORV_Server_Listening::instance()
+{
+    return ORV_Server_Services::running().listening();
+}
+
 void ORV_Server_Listening::start(ORV_Recv_Data_Manage& queue, ORV_NAT_Server& nat)
 {
     m_queue = &queue;
     m_nat = &nat;
-    m_login_thread = std::thread([this] { queue_listen(m_login_socket, m_login_port, "收到(登录)"); });
+    m_login_thread = std::thread([this] { login_listen(); });
     m_assist_thread = std::thread([this] { assist_listen(); });
-    m_heartbeat_thread = std::thread([this] { queue_listen(m_heartbeat_socket, m_heartbeat_port, "收到(心跳)"); });
+    m_heartbeat_thread = std::thread([this] { heartbeat_listen(); });
 }
 
 void ORV_Server_Listening::stop()
@@ -81,6 +87,16 @@ bool ORV_Server_Listening::receive(int sock, char* block, sockaddr_in& from)
     if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != EMSGSIZE)
         m_stop.sleep_for(std::chrono::milliseconds(100));
     return false;
+}
+
+void ORV_Server_Listening::login_listen()
+{
+    queue_listen(m_login_socket, m_login_port, "收到(登录)");
+}
+
+void ORV_Server_Listening::heartbeat_listen()
+{
+    queue_listen(m_heartbeat_socket, m_heartbeat_port, "收到(心跳)");
 }
 
 void ORV_Server_Listening::queue_listen(int sock, int port, const std::string& received_text)

@@ -19,6 +19,9 @@ public:
     ORV_Server_Listening(const Server_Settings& settings, Trace_Sink& trace);
     ~ORV_Server_Listening();
 
+    // The running server's listener.
+    static ORV_Server_Listening& instance();
+
     // Binds 10001, 10002 and 10004; false, naming the port, when one fails.
     bool bind_sockets(std::string* error);
 
@@ -33,6 +36,8 @@ public:
 
 private:
     bool bind_one(int port, int& sock, int& bound_port, std::string* error);
+    void login_listen();
+    void heartbeat_listen();
     void queue_listen(int sock, int port, const std::string& received_text);
     void assist_listen();
     bool receive(int sock, char* block, sockaddr_in& from);

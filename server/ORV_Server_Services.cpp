@@ -10,6 +10,19 @@
 #include "server/ORV_Server_Listening.h"
 #include "server/ORV_User_Data_Manage.h"
 
+#include <atomic>
+
+namespace {
+
+std::atomic<ORV_Server_Services*> g_running{nullptr};
+
+} // namespace
+
+ORV_Server_Services& ORV_Server_Services::running()
+{
+    return *g_running.load();
+}
+
 ORV_Server_Services::ORV_Server_Services(const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)
     : m_settings(settings), m_trace(trace), m_clock(clock)
 {
@@ -45,11 +58,14 @@ bool ORV_Server_Services::start()
     m_dispatcher->start();
     m_listening->start(*m_queue, *m_nat);
     m_started = true;
+    g_running.store(this);
     return true;
 }
 
 void ORV_Server_Services::stop()
 {
+    ORV_Server_Services* self = this;
+    g_running.compare_exchange_strong(self, nullptr);
     // The reverse order: nothing new arrives while the handlers wind down.
     if (m_listening)
         m_listening->stop();

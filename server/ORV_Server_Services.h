@@ -35,7 +35,13 @@ public:
     const std::string& error() const { return m_error; }
     const Server_Settings& settings() const { return m_settings; }
 
+    // The services started last and not stopped since; the instance()
+    // accessors of the services answer with its parts. Only valid while a
+    // server runs.
+    static ORV_Server_Services& running();
+
     // Valid once started.
+    ORV_Server_Listening& listening() { return *m_listening; }
     ORV_User_Data_Manage& user_table() { return *m_users; }
     ORV_NAT_Server& nat() { return *m_nat; }
     ORV_P2P_Server& matcher() { return *m_matcher; }

@@ -2,8 +2,10 @@
 
 #include "foundation/LogWriter.h"
 #include "foundation/Server_Records.h"
+#include "foundation/net/Ipv4_Address.h"
 #include "server/ORV_Notice_Sender.h"
 #include "server/Trace_Sink.h"
+#include "server/ORV_Server_Services.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -46,6 +48,11 @@ ORV_User_Data_Manage::ORV_User_Data_Manage(Datagram_Sender& sender, ORV_Notice_S
 ORV_User_Data_Manage::~ORV_User_Data_Manage()
 {
     stop();
+}
+
+ORV_User_Data_Manage& ORV_User_Data_Manage::instance()
+{
+    return ORV_Server_Services::running().user_table();
 }
 
 void ORV_User_Data_Manage::start()
@@ -162,7 +169,7 @@ bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
     return true;
 }
 
-bool ORV_User_Data_Manage::user_offline_from(const std::string& identity, const sockaddr_in& sender)
+bool ORV_User_Data_Manage::user_offline(const std::string& identity, const sockaddr_in& sender)
 {
     Shared_Peer user;
     std::vector<Shared_Peer> others;
@@ -255,7 +262,7 @@ void ORV_User_Data_Manage::send_heartbeats()
     for (const auto& entry : online_users()) {
         const ORV_Peer_Data& user = entry.second;
         const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
-        trace("测试IP:" + Datagram_Sender::dotted(user.sock_addr));
+        trace("测试IP:" + Ipv4_Address::text(user.sock_addr));
         trace("测试port:" + std::to_string(ntohs(user.sock_addr.sin_port)));
         const bool sent = record && m_sender.send_block(to_block(*record), user.sock_addr);
         trace(sent ? "心跳包-发送成功" : "心跳包-发送失败");

@@ -32,6 +32,9 @@ public:
                          Trace_Sink& trace, Server_Clock& clock);
     ~ORV_User_Data_Manage() override;
 
+    // The running server's user table.
+    static ORV_User_Data_Manage& instance();
+
     // Starts heartbeat_loop, then offline_check_loop.
     void start();
     void stop();
@@ -41,7 +44,7 @@ public:
 
     // An offline message: honoured only for a user online at exactly that
     // address, and announced with the server's own record of the user.
-    bool user_offline_from(const std::string& identity, const sockaddr_in& sender);
+    bool user_offline(const std::string& identity, const sockaddr_in& sender);
 
     void refresh_heartbeat(const std::string& identity);
     void set_nat_type(const std::string& identity, int nat_type);

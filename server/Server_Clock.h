@@ -1,20 +1,6 @@
 #pragma once
 
-#include <chrono>
-#include <cstdint>
+#include "foundation/ORV_Clock.h"
 
-// Where the server takes its time from. Every time-out is measured on the
-// steady clock, so a wall-clock step neither expires nor immortalises anyone;
-// wall time is only shown and logged.
-class Server_Clock
-{
-public:
-    using time_point = std::chrono::steady_clock::time_point;
-
-    virtual ~Server_Clock() = default;
-    virtual time_point steady_now() const = 0;
-    virtual std::int64_t wall_seconds() const = 0;  // seconds since 1970
-
-    // The clocks of the machine.
-    static Server_Clock& system();
-};
+// The server's clock is the one every wing takes from outside.
+using Server_Clock = ORV_Clock;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/ORV_Ports.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -8,10 +10,10 @@
 // values; tests give ports 0 (any free port) and shorter periods.
 struct Server_Ports
 {
-    int login = 10001;      // UDP: logins, P2P requests; every datagram leaves from it
-    int heartbeat = 10002;  // UDP: client heartbeats
-    int relay = 10003;      // UDT: relay connections
-    int assist = 10004;     // UDP: the NAT comparison's first copy of a login
+    int login = ORV_Ports::SERVER_LOGIN;         // every datagram leaves from it
+    int heartbeat = ORV_Ports::SERVER_HEARTBEAT;
+    int relay = ORV_Ports::SERVER_RELAY;
+    int assist = ORV_Ports::SERVER_ASSIST;       // the NAT comparison's first copy of a login
 };
 
 struct Server_Timings

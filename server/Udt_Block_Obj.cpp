@@ -1,24 +1,18 @@
 #include "server/Udt_Block_Obj.h"
 
 #include "foundation/Message_Block.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 bool Udt_Block_Obj::send_msg(int sock, const char* data, int length)
 {
-    int offset = 0;
-    while (offset < length) {
-        const int piece_end = offset + std::min(ORV::BLOCK_SIZE, length - offset);
-        while (offset < piece_end) {
-            const int sent = UDT::send(sock, data + offset, piece_end - offset, 0);
-            if (sent == UDT::ERROR || sent <= 0)
-                return false;
-            offset += sent;
-        }
+    for (int offset = 0; offset < length; offset += ORV::BLOCK_SIZE) {
+        if (!Udt_Net::send_all(sock, data + offset, std::min(ORV::BLOCK_SIZE, length - offset)))
+            return false;
     }
     return true;
 }
@@ -47,35 +41,9 @@ int Udt_Block_Obj::recv_some(int sock, char* buffer, int length)
     return got == UDT::ERROR ? -1 : got;
 }
 
-bool Udt_Block_Obj::send_all(int sock, const char* data, int length)
-{
-    while (length > 0) {
-        const int sent = UDT::send(sock, data, length, 0);
-        if (sent == UDT::ERROR || sent <= 0)
-            return false;
-        data += sent;
-        length -= sent;
-    }
-    return true;
-}
-
 bool Udt_Block_Obj::recv_exact_within(int sock, char* buffer, int length, int milliseconds)
 {
-    using namespace std::chrono;
-    const auto deadline = steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    int received = 0;
-    while (received < length) {
-        // A peer trickling bytes gets no more time than one that sends nothing.
-        const int left = static_cast<int>(duration_cast<std::chrono::milliseconds>(deadline - steady_clock::now()).count());
-        if (left <= 0 || UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &left, sizeof left) == UDT::ERROR)
-            return false;
-        const int got = UDT::recv(sock, buffer + received, length - received, 0);
-        if (got == UDT::ERROR || got <= 0)
-            return false;
-        received += got;
-    }
-    const int forever = -1;
-    return UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &forever, sizeof forever) != UDT::ERROR;
+    return Udt_Net::recv_exact_within(sock, buffer, length, milliseconds);
 }
 
 bool Udt_Block_Obj::close_socket(int* sock)
@@ -86,4 +54,3 @@ bool Udt_Block_Obj::close_socket(int* sock)
         UDT::close(old);
     return true;
 }
-

@@ -12,11 +12,9 @@ public:
     // `count` gets the number received. False when a receive fails.
     bool recv_msg(int sock, char* buffer, int length, int* count);
 
-    // The relay's stream copy: one UDT receive of up to `length` bytes (the
-    // count, or 0 or less when it fails), and a send of all `length` bytes in
-    // as few UDT sends as UDT takes them.
+    // The relay's stream copy: one UDT receive of up to `length` bytes; the
+    // count, or 0 or less when it fails.
     int recv_some(int sock, char* buffer, int length);
-    bool send_all(int sock, const char* data, int length);
 
     // Receives exactly `length` bytes, however the stream was cut, within
     // `milliseconds` in all; afterwards receives on `sock` wait without limit.

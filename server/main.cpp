@@ -2,11 +2,12 @@
 // diagnostic lines to standard output; Quillfen_NetServer (the windowed
 // build, ORV_SERVER_TRACE=0) discards them as a GUI program's output would be.
 
+#include "foundation/Period_Overrides.h"
+#include "foundation/net/Udt_Net.h"
 #include "server/ORV_LAN_SERVER.h"
 #include "server/ORV_Server_Services.h"
 #include "server/Stdout_Trace_Sink.h"
 #include "server/Trace_Sink.h"
-#include "server/Udt_Startup.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,6 +16,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -48,6 +50,25 @@ int discard_standard_output()
     return original;
 }
 
+// Production periods, unless a test names shorter ones in
+// QUILLFEN_SERVER_PERIODS ("offline_check_period=1000,offline_timeout=3000").
+Server_Settings settings_from_environment()
+{
+    const Period_Overrides given(std::getenv("QUILLFEN_SERVER_PERIODS"));
+    Server_Settings settings;
+    Server_Timings& t = settings.timings;
+    given.apply("heartbeat_period", &t.heartbeat_period);
+    given.apply("offline_check_period", &t.offline_check_period);
+    given.apply("offline_timeout", &t.offline_timeout);
+    given.apply("relay_check_period", &t.relay_check_period);
+    given.apply("relay_timeout", &t.relay_timeout);
+    given.apply("relay_verification_timeout", &t.relay_verification_timeout);
+    given.apply("nat_expiry_period", &t.nat_expiry_period);
+    given.apply("nat_entry_lifetime", &t.nat_entry_lifetime);
+    given.apply("p2p_request_lifetime", &t.p2p_request_lifetime);
+    return settings;
+}
+
 void report_start_failure(int output, const std::string& error)
 {
     const std::string line = error + "\n";
@@ -68,7 +89,7 @@ int main(int argc, char** argv)
     std::cout.flush();
     const int output = discard_standard_output();
     std::unique_ptr<Trace_Sink> trace = make_trace_sink();
-    ORV_Server_Services services(Server_Settings{}, *trace);
+    ORV_Server_Services services(settings_from_environment(), *trace);
     int result = 1;
     {
         ORV_LAN_SERVER window(services);
@@ -81,6 +102,6 @@ int main(int argc, char** argv)
         result = app.exec();
     }
     services.stop();
-    udt_cleanup();
+    Udt_Net::cleanup();
     return result;
 }

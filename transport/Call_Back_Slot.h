@@ -10,9 +10,9 @@ class ORV_Call_Back_Object;
 class Call_Back_Slot
 {
 public:
-    static void set(ORV_Call_Back_Object* object);
-    static ORV_Call_Back_Object* get();
+    void set(ORV_Call_Back_Object* object) { m_object.store(object); }
+    ORV_Call_Back_Object* get() const { return m_object.load(); }
 
 private:
-    static std::atomic<ORV_Call_Back_Object*> s_object;
+    std::atomic<ORV_Call_Back_Object*> m_object{nullptr};
 };

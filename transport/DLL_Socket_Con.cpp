@@ -4,8 +4,10 @@
 #include "transport/IDllClass.h"
 #include "transport/Local_Identity.h"
 #include "transport/Net_Log.h"
-#include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
+
+#include "foundation/ORV_Ports.h"
+#include "foundation/Peer_Records.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -13,40 +15,42 @@
 #include <system_error>
 #include <thread>
 
-DLL_Socket_Con& DLL_Socket_Con::instance()
+DLL_Socket_Con::DLL_Socket_Con(const Transport_Settings& settings, const Local_Identity& identity,
+                               const Call_Back_Slot& call_back)
+    : m_settings(settings), m_identity(identity), m_call_back(call_back)
 {
-    static DLL_Socket_Con* con = new DLL_Socket_Con;
-    return *con;
 }
 
-DLL_Socket_Con::DLL_Socket_Con()
+void DLL_Socket_Con::start()
 {
-    m_listener = open_listener();
-    if (m_listener < 0) {
-        Net_Log::line("监听端口绑定失败:", Transport_Ports::PEER_LISTEN);
-        return;
-    }
-    std::thread([this] { ListenLoop(); }).detach();
+    std::call_once(m_started, [this] {
+        m_listener = open_listener();
+        if (m_listener < 0) {
+            Net_Log::line("监听端口绑定失败:", ORV_Ports::PEER_LISTEN);
+            return;
+        }
+        std::thread([this] { listen_loop(); }).detach();
+    });
 }
 
-int DLL_Socket_Con::open_listener()
+int DLL_Socket_Con::open_listener() const
 {
-    const int sock = Udt_Link::new_socket();
+    const int sock = Udt_Net::new_socket();
     if (sock < 0)
         return -1;
     sockaddr_in any{};
     any.sin_family = AF_INET;
-    any.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    any.sin_port = htons(ORV_Ports::PEER_LISTEN);
     any.sin_addr.s_addr = htonl(INADDR_ANY);
     if (UDT::bind(sock, reinterpret_cast<sockaddr*>(&any), sizeof(any)) == UDT::ERROR
-        || UDT::listen(sock, Transport_Ports::LISTEN_BACKLOG) == UDT::ERROR) {
+        || UDT::listen(sock, m_settings.limits.listen_backlog) == UDT::ERROR) {
         UDT::close(sock);
         return -1;
     }
     return sock;
 }
 
-void DLL_Socket_Con::ListenLoop()
+void DLL_Socket_Con::listen_loop()
 {
     for (;;) {
         sockaddr_in peer{};
@@ -59,7 +63,7 @@ void DLL_Socket_Con::ListenLoop()
         // A broken listener would fail every accept at once: back off, and
         // rebuild it when UDT says it is gone.
         const int code = UDT::getlasterror().getErrorCode();
-        std::this_thread::sleep_for(std::chrono::milliseconds(Transport_Ports::ERROR_BACKOFF_MS));
+        std::this_thread::sleep_for(m_settings.timings.error_backoff);
         if (code == UDT::ERRORINFO::ENOLISTEN || code == UDT::ERRORINFO::EINVSOCK) {
             UDT::close(m_listener);
             const int renewed = open_listener();
@@ -71,7 +75,7 @@ void DLL_Socket_Con::ListenLoop()
 
 void DLL_Socket_Con::start_handshake(int sock)
 {
-    if (m_handshakes.load() >= Transport_Ports::MAX_HANDSHAKES) {
+    if (m_handshakes.load() >= m_settings.limits.max_handshakes) {
         Net_Log::line("握手过多，连接已关闭");
         UDT::close(sock);
         return;
@@ -79,7 +83,7 @@ void DLL_Socket_Con::start_handshake(int sock)
     ++m_handshakes;
     try {
         std::thread([this, sock] {
-            AcceptHandshake(sock);
+            accept_handshake(sock);
             --m_handshakes;
         }).detach();
     } catch (const std::system_error&) {
@@ -88,24 +92,26 @@ void DLL_Socket_Con::start_handshake(int sock)
     }
 }
 
-void DLL_Socket_Con::AcceptHandshake(int sock, int timeout_ms)
+void DLL_Socket_Con::accept_handshake(int sock) const
 {
-    char block[1000] = {};
-    int count = 0;
-    Udt_Link::set_recv_timeout(sock, timeout_ms);
-    if (!Udt_Link::recv_msg(sock, block, sizeof(block), &count)
-        || !Local_Identity::instance().matches(block, sizeof(block))) {
+    accept_handshake(sock, static_cast<int>(m_settings.timings.handshake_timeout.count()));
+}
+
+void DLL_Socket_Con::accept_handshake(int sock, int timeout_ms) const
+{
+    M_Pack_Identity block{};
+    Udt_Net::set_recv_timeout(sock, timeout_ms);
+    if (!Udt_Net::recv_exact(sock, block.identity, sizeof(block))
+        || !m_identity.matches(block.identity, sizeof(block.identity))) {
         UDT::close(sock);
         return;
     }
-    char answer[1000] = {};
-    answer[0] = 1;
-    if (!Udt_Link::send_msg(answer, sock, sizeof(answer))) {
+    if (!Udt_Net::send_all(sock, identity_answer().data(), ORV::BLOCK_SIZE)) {
         UDT::close(sock);
         return;
     }
-    Udt_Link::set_recv_timeout(sock, -1);
-    ORV_Call_Back_Object* call_back = Call_Back_Slot::get();
+    Udt_Net::set_recv_timeout(sock, -1);
+    ORV_Call_Back_Object* call_back = m_call_back.get();
     if (call_back)
         call_back->on_socket_ready(sock);
     else

@@ -1,15 +1,23 @@
 #pragma once
 
-#include "transport/Transport_Ports.h"
+#include "transport/Transport_Settings.h"
 
 #include <atomic>
+#include <mutex>
 
-// The UDT listener for incoming peer connections (port 31000). Created once;
-// creating it binds the port and starts the accept loop.
+class Call_Back_Slot;
+class Local_Identity;
+
+// The UDT listener for incoming peer connections (port 31000) and the
+// identity handshake every incoming connection passes, whichever way it came.
 class DLL_Socket_Con
 {
 public:
-    static DLL_Socket_Con& instance();
+    DLL_Socket_Con(const Transport_Settings& settings, const Local_Identity& identity,
+                   const Call_Back_Slot& call_back);
+
+    // Binds the port and starts the accept loop, once; later calls do nothing.
+    void start();
 
     // False when port 31000 could not be bound.
     bool listening() const { return m_listener >= 0; }
@@ -19,18 +27,20 @@ public:
     int handshakes() const { return m_handshakes; }
 
     // Admits one connected socket: it must name this client's identity within
-    // the time-out. An admitted socket goes to the callback object, a refused
-    // one (or one nobody takes) is closed.
-    static void AcceptHandshake(int sock,
-                                int timeout_ms = Transport_Ports::HANDSHAKE_TIMEOUT_MS);
+    // the handshake time-out. An admitted socket goes to the callback object,
+    // a refused one (or one nobody takes) is closed.
+    void accept_handshake(int sock) const;
+    void accept_handshake(int sock, int timeout_ms) const;
 
 private:
-    DLL_Socket_Con();
-
-    static int open_listener();
-    void ListenLoop();
+    int open_listener() const;
+    void listen_loop();
     void start_handshake(int sock);
 
+    const Transport_Settings& m_settings;
+    const Local_Identity& m_identity;
+    const Call_Back_Slot& m_call_back;
+    std::once_flag m_started;
     std::atomic<int> m_listener{-1};
     std::atomic<int> m_handshakes{0};
 };

@@ -1,19 +1,23 @@
 #include "transport/DllClass.h"
 
-#include "transport/Call_Back_Slot.h"
 #include "transport/Connect_Cascade.h"
-#include "transport/DLL_Socket_Con.h"
-#include "transport/Dll_Config.h"
-#include "transport/Local_Identity.h"
 #include "transport/Net_Log.h"
-#include "transport/Peer_Table.h"
-#include "transport/Server_Endpoints.h"
-#include "transport/Server_Link.h"
-#include "transport/Udt_Link.h"
+#include "transport/ORV_Transport.h"
+
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
 #include <cstring>
+
+namespace {
+
+ORV_Transport& transport()
+{
+    return ORV_Transport::instance();
+}
+
+} // namespace
 
 bool DllClass::init(const char* server, const char* computer_name, const char* ipv4_list,
                     const char* mac, const char* identity)
@@ -22,14 +26,14 @@ bool DllClass::init(const char* server, const char* computer_name, const char* i
     const Dll_Settings settings{bounded_text(server), bounded_text(computer_name),
                                 bounded_text(ipv4_list), bounded_text(mac),
                                 bounded_text(identity)};
-    Dll_Config::instance().store(settings);
-    Server_Endpoints::instance().set_server(settings.server);
+    transport().config().store(settings);
+    transport().endpoints().set_server(settings.server);
     Net_Log::line(settings.server);
     Net_Log::line(settings.computer_name);
     Net_Log::line(settings.ipv4_list);
     Net_Log::line(settings.mac);
     Net_Log::line(settings.identity);
-    Server_Link::start();
+    transport().server_link().start();
     return true;
 }
 
@@ -40,16 +44,16 @@ bool DllClass::is_ready()
 
 bool DllClass::set_call_back(ORV_Call_Back_Object* call_back)
 {
-    Call_Back_Slot::set(call_back);
+    transport().call_back().set(call_back);
     return true;
 }
 
 bool DllClass::set_identity(const char* identity)
 {
     // The identity is in place before the listener can admit anybody.
-    if (!Local_Identity::instance().set_once(bounded_text(identity)))
+    if (!transport().identity().set_once(bounded_text(identity)))
         return true;
-    return DLL_Socket_Con::instance().listening();
+    return transport().listener().listening();
 }
 
 bool DllClass::connect(const char* ipv4_list, const char* target_id, const char* server,
@@ -57,31 +61,31 @@ bool DllClass::connect(const char* ipv4_list, const char* target_id, const char*
 {
     if (!sock)
         return false;
-    DLL_Socket_Con::instance();
-    Connect_Cascade cascade(bounded_text(target_id), bounded_text(server),
-                            bounded_text(ipv4_list), Dll_Config::instance().copy().identity);
+    transport().listener();
+    Connect_Cascade cascade(transport(), bounded_text(target_id), bounded_text(server),
+                            bounded_text(ipv4_list), transport().config().copy().identity);
     return cascade.run(sock);
 }
 
 bool DllClass::send(int sock, const char* data, int len, int)
 {
-    DLL_Socket_Con::instance();
-    return data ? Udt_Link::send_msg(data, sock, len) : len <= 0;
+    transport().listener();
+    return data ? Udt_Net::send_all(sock, data, len) : len <= 0;
 }
 
 bool DllClass::recv(int sock, char* buf, int len, int* count)
 {
     if (!count || (!buf && len > 0))
         return false;
-    DLL_Socket_Con::instance();
-    return Udt_Link::recv_msg(sock, buf, len, count);
+    transport().listener();
+    return Udt_Net::recv_exact(sock, buf, len, count);
 }
 
 bool DllClass::close(int* sock)
 {
     if (!sock)
         return false;
-    DLL_Socket_Con::instance();
+    transport().listener();
     const int udt = *sock;
     *sock = 0;
     UDT::close(udt);
@@ -90,19 +94,19 @@ bool DllClass::close(int* sock)
 
 std::map<std::string, ORV_Peer_Data> DllClass::get_peers()
 {
-    return Peer_Table::instance().copy();
+    return transport().peers().copy();
 }
 
 bool DllClass::set_recv_timeout(int sock, int ms)
 {
-    DLL_Socket_Con::instance();
-    return Udt_Link::set_recv_timeout(sock, ms);
+    transport().listener();
+    return Udt_Net::set_recv_timeout(sock, ms);
 }
 
 bool DllClass::abort(int* sock)
 {
     if (sock && *sock != 0) {
-        DLL_Socket_Con::instance();
+        transport().listener();
         const linger none{0, 0};
         UDT::setsockopt(*sock, 0, UDT_LINGER, &none, sizeof(none));
     }

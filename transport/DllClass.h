@@ -3,8 +3,8 @@
 #include "transport/IDllClass.h"
 
 // The library's one implementation of IDllClass. It holds no state of its
-// own: the settings live in Dll_Config and the rest in the library's single
-// objects, which outlive it (QtDllClass_FreeModule only drops this facade).
+// own: everything lives in the process-wide ORV_Transport, which outlives it
+// (QtDllClass_FreeModule only drops this facade).
 class DllClass : public IDllClass
 {
 public:

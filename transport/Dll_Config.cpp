@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-Dll_Config& Dll_Config::instance()
-{
-    static Dll_Config* config = new Dll_Config;
-    return *config;
-}
-
 void Dll_Config::store(const Dll_Settings& settings)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

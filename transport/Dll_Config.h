@@ -18,14 +18,10 @@ struct Dll_Settings
 class Dll_Config
 {
 public:
-    static Dll_Config& instance();
-
     void store(const Dll_Settings& settings);
     Dll_Settings copy() const;
 
 private:
-    Dll_Config() = default;
-
     mutable std::mutex m_mutex;
     Dll_Settings m_settings;
 };

@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-Local_Identity& Local_Identity::instance()
-{
-    static Local_Identity* identity = new Local_Identity;
-    return *identity;
-}
-
 bool Local_Identity::set_once(const std::string& identity)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

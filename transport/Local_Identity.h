@@ -10,8 +10,6 @@
 class Local_Identity
 {
 public:
-    static Local_Identity& instance();
-
     // Stores the identity on the first call only; true when this call set it.
     bool set_once(const std::string& identity);
 
@@ -20,8 +18,6 @@ public:
     bool matches(const char* block, std::size_t size) const;
 
 private:
-    Local_Identity() = default;
-
     mutable std::mutex m_mutex;
     std::string m_identity;
     bool m_set = false;

@@ -1,10 +1,11 @@
 #include "transport/P2p_Manage.h"
 
-#include "transport/DLL_Socket_Con.h"
 #include "transport/Net_Log.h"
+#include "transport/ORV_Transport.h"
 #include "transport/Server_Endpoints.h"
-#include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
+
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -15,57 +16,55 @@
 #include <chrono>
 #include <thread>
 
-P2p_Manage& P2p_Manage::instance()
+P2p_Manage::P2p_Manage(ORV_Transport& transport) : m_transport(transport)
 {
-    static P2p_Manage* manage = new P2p_Manage;
-    return *manage;
 }
 
-P2p_Manage::P2p_Manage()
+void P2p_Manage::start()
 {
-    std::thread([this] { run(); }).detach();
+    std::call_once(m_started, [this] { std::thread([this] { run(); }).detach(); });
 }
 
 void P2p_Manage::push(const M_Pack_P2P_Request& request)
 {
+    start();
     m_queue.push(request);
 }
 
 void P2p_Manage::run()
 {
+    const Transport_Settings& settings = m_transport.settings();
     for (;;) {
         M_Pack_P2P_Request request;
         if (!m_queue.pop(&request)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(Transport_Ports::QUEUE_IDLE_MS));
+            std::this_thread::sleep_for(settings.timings.queue_idle);
             continue;
         }
-        if (request.code != 2)
+        if (request.code != ORV::STEP_NOTIFY_TARGET)
             continue;
         // Each responder holds a UDP socket and a UDT multiplexer for up to
         // its deadline; a flood of notices must not pile them up.
-        if (m_responders.load() >= Transport_Ports::MAX_PUNCH_RESPONDERS) {
+        if (m_responders.load() >= settings.limits.max_punch_responders) {
             Net_Log::line("打洞请求过多，已忽略");
             continue;
         }
         ++m_responders;
         std::thread([this, request] {
-            PunchForRequest(request);
+            punch_for_request(request);
             --m_responders;
         }).detach();
     }
 }
 
-namespace {
-
 // Waits for the requester's connection on a non-blocking listener, so the
 // wait ends at the deadline whatever happens.
-int accept_until_deadline(int listener)
+int P2p_Manage::accept_until_deadline(int listener) const
 {
     bool blocking = false;
     UDT::setsockopt(listener, 0, UDT_RCVSYN, &blocking, sizeof(blocking));
-    const auto deadline = std::chrono::steady_clock::now()
-                          + std::chrono::milliseconds(Transport_Ports::PUNCH_ACCEPT_DEADLINE_MS);
-    while (std::chrono::steady_clock::now() < deadline) {
+    const ORV_Clock& clock = m_transport.clock();
+    const auto deadline = clock.steady_now() + m_transport.settings().timings.punch_accept_deadline;
+    while (clock.steady_now() < deadline) {
         sockaddr_in peer{};
         int length = sizeof(peer);
         const int sock = UDT::accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
@@ -79,23 +78,21 @@ int accept_until_deadline(int listener)
     return UDT::INVALID_SOCK;
 }
 
-} // namespace
-
-void P2p_Manage::PunchForRequest(M_Pack_P2P_Request request)
+void P2p_Manage::punch_for_request(M_Pack_P2P_Request request)
 {
     const int udp = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (udp < 0) {
         Net_Log::line("心跳包-发送失败:", errno);
         return;
     }
-    request.code = 3;
-    if (Udt_Link::is_unicast(request.requester_addr))
+    request.code = ORV::STEP_TARGET_ANSWER;
+    if (Ipv4_Address::is_unicast(request.requester_addr))
         Server_Endpoints::send_block(udp, to_block(request), request.requester_addr);
-    request.code = 4;
+    request.code = ORV::STEP_TARGET_CONFIRM;
     Server_Endpoints::send_block(udp, to_block(request),
-                                 Server_Endpoints::instance().snapshot().login);
+                                 m_transport.endpoints().snapshot().login);
 
-    const int listener = Udt_Link::new_socket();
+    const int listener = Udt_Net::new_socket();
     if (listener < 0) {
         ::close(udp);
         return;
@@ -116,6 +113,5 @@ void P2p_Manage::PunchForRequest(M_Pack_P2P_Request request)
         Net_Log::line("打洞等待超时");
         return;
     }
-    DLL_Socket_Con::instance();
-    DLL_Socket_Con::AcceptHandshake(accepted);
+    m_transport.listener().accept_handshake(accepted);
 }

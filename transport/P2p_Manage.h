@@ -5,25 +5,31 @@
 #include "foundation/Relay_Records.h"
 
 #include <atomic>
+#include <mutex>
 
-// Answers the server's hole-punching notices (code 2): each gets a punch
+class ORV_Transport;
+
+// Answers the server's hole-punching notices (step 2): each gets a punch
 // responder of its own, which waits a bounded time for the requester.
 class P2p_Manage
 {
 public:
-    static P2p_Manage& instance();
+    explicit P2p_Manage(ORV_Transport& transport);
 
+    // Starts the worker that empties the queue, once.
+    void start();
     void push(const M_Pack_P2P_Request& request);
 
-    // The target's side of one punch: code 3 to the requester, code 4 to the
+    // The target's side of one punch: step 3 to the requester, step 4 to the
     // server, then a UDT listener on the same UDP socket until the deadline.
-    static void PunchForRequest(M_Pack_P2P_Request request);
+    void punch_for_request(M_Pack_P2P_Request request);
 
 private:
-    P2p_Manage();
-
     void run();
+    int accept_until_deadline(int listener) const;
 
+    ORV_Transport& m_transport;
     Polled_Queue<M_Pack_P2P_Request> m_queue;
+    std::once_flag m_started;
     std::atomic<int> m_responders{0};
 };

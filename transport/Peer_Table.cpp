@@ -1,11 +1,5 @@
 #include "transport/Peer_Table.h"
 
-Peer_Table& Peer_Table::instance()
-{
-    static Peer_Table* table = new Peer_Table;
-    return *table;
-}
-
 void Peer_Table::put(const ORV_Peer_Data& peer)
 {
     std::lock_guard<std::mutex> lock(m_mutex);

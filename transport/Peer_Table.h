@@ -10,8 +10,6 @@
 class Peer_Table
 {
 public:
-    static Peer_Table& instance();
-
     // Replaces any entry of the same identity.
     void put(const ORV_Peer_Data& peer);
     void remove(const std::string& identity);
@@ -20,8 +18,6 @@ public:
     std::map<std::string, ORV_Peer_Data> copy() const;
 
 private:
-    Peer_Table() = default;
-
     mutable std::mutex m_mutex;
     std::map<std::string, ORV_Peer_Data> m_peers;
 };

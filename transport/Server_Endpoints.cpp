@@ -1,25 +1,16 @@
 #include "transport/Server_Endpoints.h"
 
 #include "transport/Net_Log.h"
-#include "transport/Transport_Ports.h"
 
+#include "foundation/ORV_Ports.h"
 #include "foundation/Udp_Obj.h"
+#include "foundation/net/Ipv4_Address.h"
 
-#include <arpa/inet.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 
 namespace {
-
-sockaddr_in server_address(const std::string& server, int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    inet_pton(AF_INET, server.c_str(), &address.sin_addr);
-    return address;
-}
 
 int udp_socket()
 {
@@ -31,25 +22,26 @@ int udp_socket()
 
 } // namespace
 
-Server_Endpoints& Server_Endpoints::instance()
-{
-    static Server_Endpoints* endpoints = new Server_Endpoints;
-    return *endpoints;
-}
-
 Server_Endpoints::Server_Endpoints()
 {
     m_state.login_socket = udp_socket();
     m_state.heartbeat_socket = udp_socket();
 }
 
+Server_Endpoints::~Server_Endpoints()
+{
+    const Udp_Obj udp;
+    udp.close_socket(m_state.login_socket);
+    udp.close_socket(m_state.heartbeat_socket);
+}
+
 void Server_Endpoints::set_server(const std::string& server)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_state.server = server;
-    m_state.login = server_address(server, Transport_Ports::SERVER_LOGIN);
-    m_state.auxiliary = server_address(server, Transport_Ports::SERVER_AUXILIARY);
-    m_state.heartbeat = server_address(server, Transport_Ports::SERVER_HEARTBEAT);
+    m_state.login = Ipv4_Address::make(server, ORV_Ports::SERVER_LOGIN);
+    m_state.auxiliary = Ipv4_Address::make(server, ORV_Ports::SERVER_ASSIST);
+    m_state.heartbeat = Ipv4_Address::make(server, ORV_Ports::SERVER_HEARTBEAT);
 }
 
 Server_Endpoints::Snapshot Server_Endpoints::snapshot() const

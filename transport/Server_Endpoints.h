@@ -8,8 +8,8 @@
 #include <string>
 
 // The library's two UDP sockets towards the server and the server's
-// addresses. The sockets are made once and kept for the life of the process;
-// a later IDllClass::init only changes the addresses.
+// addresses. The sockets are made with the object and kept for its life; a
+// later IDllClass::init only changes the addresses.
 class Server_Endpoints
 {
 public:
@@ -23,7 +23,10 @@ public:
         std::string server;
     };
 
-    static Server_Endpoints& instance();
+    Server_Endpoints();
+    ~Server_Endpoints();
+    Server_Endpoints(const Server_Endpoints&) = delete;
+    Server_Endpoints& operator=(const Server_Endpoints&) = delete;
 
     void set_server(const std::string& server);
     Snapshot snapshot() const;
@@ -36,8 +39,6 @@ public:
     static bool send_block(int sock, const Message_Block& block, const sockaddr_in& to);
 
 private:
-    Server_Endpoints();
-
     mutable std::mutex m_mutex;
     Snapshot m_state;
 };

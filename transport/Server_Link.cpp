@@ -1,33 +1,18 @@
 #include "transport/Server_Link.h"
 
-#include "transport/CSC_Server.h"
-#include "transport/Call_Back_Slot.h"
-#include "transport/Dll_Config.h"
 #include "transport/IDllClass.h"
 #include "transport/Net_Log.h"
-#include "transport/P2p_Manage.h"
-#include "transport/Peer_Table.h"
-#include "transport/Server_Endpoints.h"
-#include "transport/Transport_Ports.h"
+#include "transport/ORV_Transport.h"
 
 #include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
+#include "foundation/Udp_Obj.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <ctime>
 #include <thread>
 
 namespace {
-
-void sleep_ms(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 // Both kinds of brokered request name their two ends the same way.
 template <class Request>
@@ -40,15 +25,18 @@ void log_request(const char* title, const Request& request)
 
 } // namespace
 
+Server_Link::Server_Link(ORV_Transport& transport) : m_transport(transport)
+{
+}
+
 void Server_Link::start()
 {
-    static std::atomic<bool> started{false};
-    if (started.exchange(true)) {
+    if (m_started.exchange(true)) {
         send_login();
         return;
     }
-    std::thread(&Server_Link::LoginThread).detach();
-    std::thread(&Server_Link::HeartbeatLoop).detach();
+    std::thread([this] { login_thread(); }).detach();
+    std::thread([this] { heartbeat_loop(); }).detach();
 }
 
 std::vector<std::string> Server_Link::split_keep_empty(const std::string& text)
@@ -68,7 +56,7 @@ std::vector<std::string> Server_Link::split_keep_empty(const std::string& text)
 
 bool Server_Link::send_login()
 {
-    const Dll_Settings settings = Dll_Config::instance().copy();
+    const Dll_Settings settings = m_transport.config().copy();
     auto record = pack_login_record(new_header(ORV::MSG_ONLINE), settings.identity,
                                     settings.computer_name, settings.mac, "", "");
     if (!record) {
@@ -80,63 +68,62 @@ bool Server_Link::send_login()
         write_text_field(record->lan_ip[i], lan[i]);
 
     const Message_Block block = to_block(*record);
-    const Server_Endpoints::Snapshot server = Server_Endpoints::instance().snapshot();
+    const Server_Endpoints::Snapshot server = m_transport.endpoints().snapshot();
     // Both copies leave the same socket: the server compares their source ports.
     Server_Endpoints::send_block(server.login_socket, block, server.auxiliary);
     if (!Server_Endpoints::send_block(server.login_socket, block, server.login))
         return false;
     Net_Log::line("登录信息发送成功");
-    P2p_Manage::instance();
+    m_transport.punch().start();
     return true;
 }
 
-void Server_Link::LoginThread()
+void Server_Link::login_thread()
 {
-    std::thread(&Server_Link::ReceiveLoop).detach();
+    std::thread([this] { receive_loop(); }).detach();
     send_login();
 }
 
-void Server_Link::HeartbeatLoop()
+void Server_Link::heartbeat_loop()
 {
     for (;;) {
-        sleep_ms(Transport_Ports::HEARTBEAT_MS);
+        std::this_thread::sleep_for(m_transport.settings().timings.heartbeat);
         const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT),
-                                           Dll_Config::instance().copy().identity);
+                                           m_transport.config().copy().identity);
         if (!record)
             continue;
-        const Server_Endpoints::Snapshot server = Server_Endpoints::instance().snapshot();
+        const Server_Endpoints::Snapshot server = m_transport.endpoints().snapshot();
         if (Server_Endpoints::send_block(server.heartbeat_socket, to_block(*record),
                                          server.heartbeat))
             Net_Log::line("客户端主动心跳");
     }
 }
 
-void Server_Link::ReceiveLoop()
+void Server_Link::receive_loop()
 {
-    const int sock = Server_Endpoints::instance().snapshot().login_socket;
-    int misses = Transport_Ports::SERVER_MISSES;
+    const Transport_Settings& settings = m_transport.settings();
+    const int sock = m_transport.endpoints().snapshot().login_socket;
+    int misses = settings.limits.server_misses;
+    const Udp_Obj udp;
     for (;;) {
-        timeval timeout{Transport_Ports::SERVER_RECV_TIMEOUT_MS / 1000, 0};
-        setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+        udp.set_receive_timeout(sock, static_cast<int>(settings.timings.server_recv_timeout.count()));
         Datagram_Job job;
-        socklen_t length = sizeof(job.address);
-        const ssize_t received = ::recvfrom(sock, job.block, sizeof(job.block), 0,
-                                            reinterpret_cast<sockaddr*>(&job.address), &length);
-        if (received < 0) {
+        // A longer datagram is handled by its first block, as it always was.
+        if (!udp.receive_from(job.block, sizeof(job.block), sock, job.address) && errno != EMSGSIZE) {
             if (errno != EAGAIN && errno != EWOULDBLOCK) {
                 // Not a silent period: a broken socket must not turn into a
                 // storm of new logins.
-                sleep_ms(Transport_Ports::ERROR_BACKOFF_MS);
+                std::this_thread::sleep_for(settings.timings.error_backoff);
                 continue;
             }
             Net_Log::line("超时：");
             if (--misses < 0) {
-                std::thread(&Server_Link::LoginThread).detach();
+                std::thread([this] { login_thread(); }).detach();
                 return;
             }
             continue;
         }
-        misses = Transport_Ports::SERVER_MISSES;
+        misses = settings.limits.server_misses;
         dispatch(job);
     }
 }
@@ -148,7 +135,7 @@ void Server_Link::dispatch(const Datagram_Job& job)
     const bool steering = head.type == ORV::MSG_ONLINE || head.type == ORV::MSG_OFFLINE
                           || head.type == ORV::MSG_P2P_REQUEST
                           || head.type == ORV::MSG_CSC_REQUEST;
-    if (steering && !Server_Endpoints::instance().is_from_server(job.address)) {
+    if (steering && !m_transport.endpoints().is_from_server(job.address)) {
         Net_Log::line("非服务器消息已忽略:", head.type);
         return;
     }
@@ -160,12 +147,12 @@ void Server_Link::dispatch(const Datagram_Job& job)
         unpack_login_record(login, job.block, sizeof(job.block));
         ORV_Peer_Data peer = ORV_Peer_Data::from_login_record(login);
         if (head.type == ORV::MSG_ONLINE) {
-            peer.last_seen = static_cast<std::int64_t>(std::time(nullptr));
-            Peer_Table::instance().put(peer);
+            peer.last_seen = m_transport.clock().wall_seconds();
+            m_transport.peers().put(peer);
         } else {
-            Peer_Table::instance().remove(peer.identity);
+            m_transport.peers().remove(peer.identity);
         }
-        if (ORV_Call_Back_Object* call_back = Call_Back_Slot::get())
+        if (ORV_Call_Back_Object* call_back = m_transport.call_back().get())
             call_back->on_peer_event(head.type);
         return;
     }
@@ -174,18 +161,18 @@ void Server_Link::dispatch(const Datagram_Job& job)
         unpack_p2p_request(request, job.block, sizeof(job.block));
         log_request("客户端P2P连接请求:", request);
         Net_Log::line("请求代码:", request.code);
-        P2p_Manage::instance().push(request);
+        m_transport.punch().push(request);
         return;
     }
     case ORV::MSG_CSC_REQUEST: {
         M_Pack_CSC_Request request;
         unpack_csc_request(request, job.block, sizeof(job.block));
         log_request("客户端CSC连接请求:", request);
-        CSC_Server::instance().push(request, Dll_Config::instance().copy().server);
+        m_transport.relay().push(request, m_transport.config().copy().server);
         return;
     }
     default:
-        if (ORV_Call_Back_Object* call_back = Call_Back_Slot::get())
+        if (ORV_Call_Back_Object* call_back = m_transport.call_back().get())
             call_back->on_message(job);
         return;
     }

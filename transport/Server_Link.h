@@ -2,28 +2,36 @@
 
 #include "foundation/Message_Block.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
+
+class ORV_Transport;
 
 // The library's side of the server protocol: login, heartbeats, and the
 // receive loop that keeps the peer table and hands notices on.
 class Server_Link
 {
 public:
+    explicit Server_Link(ORV_Transport& transport);
+
     // IDllClass::init: the first call starts one login chain and one heartbeat
     // loop; later calls only log in again with the new settings.
-    static void start();
+    void start();
 
     // Handles one datagram received on the login socket.
-    static void dispatch(const Datagram_Job& job);
+    void dispatch(const Datagram_Job& job);
 
     // "|"-split that keeps empty pieces ("" gives one empty piece), as the
     // login record's LAN fields and the LAN step of a connection expect.
     static std::vector<std::string> split_keep_empty(const std::string& text);
 
 private:
-    static void LoginThread();
-    static void HeartbeatLoop();
-    static void ReceiveLoop();
-    static bool send_login();
+    void login_thread();
+    void heartbeat_loop();
+    void receive_loop();
+    bool send_login();
+
+    ORV_Transport& m_transport;
+    std::atomic<bool> m_started{false};
 };

@@ -1,6 +1,7 @@
 #include "foundation/net/Udt_Path.h"
 
 #include "foundation/net/Link_Rate_CC.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -64,7 +65,7 @@ int mss_for_mtu(int path_mtu)
 {
     if (path_mtu <= 0)
         return ETHERNET_MTU;  // a fragmented packet is lost whole: assume the common frame
-    return std::clamp(path_mtu, MIN_IPV4_MTU, LARGEST_MSS);
+    return std::clamp(path_mtu, MIN_IPV4_MTU, Udt_Net::MSS);
 }
 
 Buffers buffers_for(double rate_bytes_per_s, double rtt_s, int mss)
@@ -77,7 +78,7 @@ Buffers buffers_for(double rate_bytes_per_s, double rtt_s, int mss)
 
 bool prepare(int sock)
 {
-    const int mss = LARGEST_MSS;
+    const int mss = Udt_Net::MSS;
     if (UDT::setsockopt(sock, 0, UDT_MSS, &mss, sizeof mss) == UDT::ERROR)
         return false;
     CCCFactory<Link_Rate_CC> control;

@@ -10,10 +10,8 @@
 
 namespace Udt_Path {
 
-// The largest UDT packet (UDT_MSS counts the IP and UDP headers).
-constexpr int LARGEST_MSS = 8242;
-
-// A new socket: the largest packet size, the rate control, buffers.
+// A new socket: the largest packet size (Udt_Net::MSS; UDT_MSS counts the IP
+// and UDP headers), the rate control, buffers.
 bool prepare(int sock);
 
 // Before the socket is bound or connected towards `peer`: the packet size of

@@ -1,5 +1,7 @@
 #include "foundation/platform/SystemAdapters.h"
 
+#include "foundation/net/Ipv4_Address.h"
+
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
@@ -19,13 +21,6 @@ std::string read_whole_file(const std::string &path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-std::string dotted_text(in_addr address)
-{
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address, text, sizeof text);
-    return text;
 }
 
 // "aa:bb:cc:dd:ee:ff" as written by the kernel into sysfs.
@@ -78,7 +73,7 @@ std::map<std::string, std::vector<std::string>> parse_route_gateways(const std::
             continue;
         in_addr address{};
         address.s_addr = static_cast<in_addr_t>(raw);
-        gateways[name].push_back(dotted_text(address));
+        gateways[name].push_back(Ipv4_Address::text(address));
     }
     return gateways;
 }
@@ -98,7 +93,7 @@ AdapterList read_system_adapters()
             continue;
         if (entry->ifa_addr->sa_family == AF_INET) {
             const auto *in = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr);
-            adapter.ipv4.push_back(dotted_text(in->sin_addr));
+            adapter.ipv4.push_back(Ipv4_Address::text(in->sin_addr));
         } else if (entry->ifa_addr->sa_family == AF_PACKET) {
             const auto *link = reinterpret_cast<const sockaddr_ll *>(entry->ifa_addr);
             const std::size_t length = std::min<std::size_t>(link->sll_halen, sizeof link->sll_addr);

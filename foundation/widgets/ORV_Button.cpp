@@ -55,6 +55,13 @@ void ORV_Button::set_text_label(QLabel *label)
     m_text = label->text();
 }
 
+void ORV_Button::set_text_colours(int normal_rgb, int hover_rgb)
+{
+    m_normal_text_colour = normal_rgb;
+    m_hover_text_colour = hover_rgb;
+    set_text_colour(m_state == 2 || m_state == 3 ? hover_rgb : normal_rgb);
+}
+
 void ORV_Button::show_normal_look()
 {
     if (m_state_count > 1)

@@ -39,6 +39,8 @@ protected:
     void leaveEvent(QEvent *event) override;
 
     void set_text_label(QLabel *label);
+    // Text colours of the normal look and of the hovered or pressed look.
+    void set_text_colours(int normal_rgb, int hover_rgb);
 
 private:
     void show_normal_look();

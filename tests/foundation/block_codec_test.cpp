@@ -59,6 +59,16 @@ TEST(Record_Layout, Heartbeat)
     EXPECT_EQ(bytes_of(*record), Wire_Bytes(88).head(3, kId).text(48, kUser).bytes());
 }
 
+TEST(Record_Layout, IdentityHandshakeAndItsAnswer)
+{
+    EXPECT_EQ(bytes_of(pack_identity(kUser)), Wire_Bytes(1000).text(0, kUser).bytes());
+    // A longer text is cut so that the block still ends in a NUL.
+    const M_Pack_Identity longest = pack_identity(std::string(1200, 'u'));
+    EXPECT_EQ(bytes_of(longest), Wire_Bytes(1000).text(0, std::string(999, 'u')).bytes());
+    const Message_Block answer = identity_answer();
+    EXPECT_EQ(std::vector<char>(answer.begin(), answer.end()), Wire_Bytes(1000).u8(0, 1).bytes());
+}
+
 TEST(Record_Layout, ShareRequestForRootAndForFolder)
 {
     const M_Pack_Head head = pack_header(kId, ORV::MSG_SHARE_REQUEST);

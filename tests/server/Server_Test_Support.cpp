@@ -1,7 +1,9 @@
 #include "tests/server/Server_Test_Support.h"
 
 #include "foundation/M_Pack_Head.h"
-#include "server/Udt_Startup.h"
+#include "foundation/Udp_Obj.h"
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
 
 #include <udt.h>
 
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <stdexcept>
 #include <thread>
 
@@ -68,15 +71,6 @@ Test_Server::Test_Server(const Server_Settings& settings, Server_Clock& clock)
     ports = services.bound_ports();
 }
 
-sockaddr_in loopback(const std::string& ip, int port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    inet_pton(AF_INET, ip.c_str(), &address.sin_addr);
-    return address;
-}
-
 std::int32_t Received::type() const
 {
     M_Pack_Head head;
@@ -87,7 +81,7 @@ std::int32_t Received::type() const
 Fake_Client::Fake_Client(const std::string& identity, const std::string& ip)
     : m_identity(identity), m_ip(ip), m_socket(::socket(AF_INET, SOCK_DGRAM, 0))
 {
-    const sockaddr_in local = loopback(ip, 0);
+    const sockaddr_in local = Ipv4_Address::make(ip, 0);
     if (m_socket < 0 || ::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         throw std::runtime_error("fake client cannot bind " + ip);
 }
@@ -107,7 +101,7 @@ sockaddr_in Fake_Client::address() const
 
 void Fake_Client::send_raw(const void* data, std::size_t length, int port)
 {
-    const sockaddr_in server = loopback("127.0.0.1", port);
+    const sockaddr_in server = Ipv4_Address::make("127.0.0.1", port);
     ::sendto(m_socket, data, length, 0, reinterpret_cast<const sockaddr*>(&server), sizeof server);
 }
 
@@ -134,12 +128,10 @@ std::optional<Received> Fake_Client::receive(std::chrono::milliseconds timeout,
         if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0)
             return std::nullopt;
         Received got;
-        socklen_t length = sizeof got.from;
-        const ssize_t size = ::recvfrom(m_socket, got.block.data(), got.block.size(), 0,
-                                        reinterpret_cast<sockaddr*>(&got.from), &length);
-        if (size < 0)
+        if (!Udp_Obj().receive_from(got.block.data(), static_cast<int>(got.block.size()), m_socket, got.from,
+                                    &got.length)
+            && errno != EMSGSIZE)
             continue;
-        got.length = static_cast<int>(size);
         if (!accept || accept(got))
             return got;
     }
@@ -176,10 +168,9 @@ std::string text_of(const char* field, std::size_t width)
 
 Udt_Test_Client::Udt_Test_Client(const std::string& ip, int relay_port)
 {
-    udt_startup();
-    m_socket = UDT::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in local = loopback(ip, 0);
-    const sockaddr_in server = loopback("127.0.0.1", relay_port);
+    m_socket = Udt_Net::new_socket();
+    const sockaddr_in local = Ipv4_Address::make(ip, 0);
+    const sockaddr_in server = Ipv4_Address::make("127.0.0.1", relay_port);
     if (UDT::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) == UDT::ERROR
         || UDT::connect(m_socket, reinterpret_cast<const sockaddr*>(&server), sizeof server) == UDT::ERROR) {
         UDT::close(m_socket);
@@ -208,29 +199,13 @@ void Udt_Test_Client::close()
 
 bool Udt_Test_Client::send_all(const void* data, int length)
 {
-    const char* bytes = static_cast<const char*>(data);
-    while (length > 0) {
-        const int sent = UDT::send(m_socket, bytes, length, 0);
-        if (sent == UDT::ERROR || sent <= 0)
-            return false;
-        bytes += sent;
-        length -= sent;
-    }
-    return true;
+    return Udt_Net::send_all(m_socket, static_cast<const char*>(data), length);
 }
 
 bool Udt_Test_Client::receive_exact(void* data, int length, int timeout_ms)
 {
-    UDT::setsockopt(m_socket, 0, UDT_RCVTIMEO, &timeout_ms, sizeof timeout_ms);
-    char* bytes = static_cast<char*>(data);
-    while (length > 0) {
-        const int got = UDT::recv(m_socket, bytes, length, 0);
-        if (got == UDT::ERROR || got <= 0)
-            return false;
-        bytes += got;
-        length -= got;
-    }
-    return true;
+    Udt_Net::set_recv_timeout(m_socket, timeout_ms);
+    return Udt_Net::recv_exact(m_socket, static_cast<char*>(data), length);
 }
 
 bool Udt_Test_Client::closed_by_server(int timeout_ms)
@@ -239,15 +214,4 @@ bool Udt_Test_Client::closed_by_server(int timeout_ms)
     char byte;
     const int got = UDT::recv(m_socket, &byte, 1, 0);
     return got == UDT::ERROR && UDT::getlasterror().getErrorCode() != CUDTException::ETIMEOUT;
-}
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }

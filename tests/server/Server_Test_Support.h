@@ -9,6 +9,7 @@
 #include "server/Server_Clock.h"
 #include "server/Server_Settings.h"
 #include "server/Trace_Sink.h"
+#include "tests/support/Wait_Until.h"
 
 #include <netinet/in.h>
 
@@ -65,8 +66,6 @@ struct Test_Server
     ORV_Server_Services services;
     Server_Ports ports;
 };
-
-sockaddr_in loopback(const std::string& ip, int port);
 
 struct Received
 {
@@ -128,5 +127,5 @@ private:
     int m_socket = -1;
 };
 
-// Polls `condition` until it holds or the deadline passes.
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5s);
+// Server tests wait with the one helper every test uses.
+using quillfen_test::wait_until;

@@ -71,20 +71,20 @@ TEST(ServerP2P, RequestIsBrokeredStepByStep)
     Fake_Client target_punch(TARGET, "127.0.0.6");
     const std::string id = new_guid_string();
 
-    requester_punch.send_block(to_block(p2p_request(id, 1)), server.ports.login);
+    requester_punch.send_block(to_block(p2p_request(id, ORV::STEP_REQUEST)), server.ports.login);
     const auto forwarded = next_p2p(users.target);
     ASSERT_TRUE(forwarded);
-    EXPECT_EQ(forwarded->code, 2);
+    EXPECT_EQ(forwarded->code, ORV::STEP_NOTIFY_TARGET);
     EXPECT_EQ(read_text_field(forwarded->head.id), id);
     EXPECT_TRUE(same_endpoint(forwarded->requester_addr, requester_punch.address()));
     EXPECT_TRUE(server.trace.wait_for("找到这个用户"));
 
     M_Pack_P2P_Request answer = *forwarded;
-    answer.code = 4;
+    answer.code = ORV::STEP_TARGET_CONFIRM;
     target_punch.send_block(to_block(answer), server.ports.login);
     const auto told = next_p2p(requester_punch);
     ASSERT_TRUE(told);
-    EXPECT_EQ(told->code, 5);
+    EXPECT_EQ(told->code, ORV::STEP_REQUESTER_ANSWER);
     EXPECT_TRUE(same_endpoint(told->target_addr, target_punch.address()));
     EXPECT_TRUE(same_endpoint(told->requester_addr, requester_punch.address()));
 }
@@ -98,20 +98,20 @@ TEST(ServerP2P, StepFourGoesOnlyWhereTheServerSawTheRequestComeFrom)
     const std::string id = new_guid_string();
 
     // A step 4 nobody asked for, aimed at the victim: nothing leaves.
-    users.target.send_block(to_block(p2p_request(new_guid_string(), 4, victim.address())), server.ports.login);
+    users.target.send_block(to_block(p2p_request(new_guid_string(), ORV::STEP_TARGET_CONFIRM, victim.address())), server.ports.login);
     // Nor for a requester that is not online.
     Fake_Client stranger("", "127.0.0.8");
-    auto from_stranger = p2p_request(new_guid_string(), 1);
+    auto from_stranger = p2p_request(new_guid_string(), ORV::STEP_REQUEST);
     std::memcpy(from_stranger.requester_id, "9999", 5);
     stranger.send_block(to_block(from_stranger), server.ports.login);
     ASSERT_TRUE(server.trace.wait_for("P2P请求方不在线,已忽略:9999"));
     EXPECT_FALSE(next_p2p(users.target, 200ms));
 
     // A real exchange whose step 4 claims the victim's address as the requester's.
-    requester_punch.send_block(to_block(p2p_request(id, 1)), server.ports.login);
+    requester_punch.send_block(to_block(p2p_request(id, ORV::STEP_REQUEST)), server.ports.login);
     auto forwarded = next_p2p(users.target);
     ASSERT_TRUE(forwarded);
-    forwarded->code = 4;
+    forwarded->code = ORV::STEP_TARGET_CONFIRM;
     forwarded->requester_addr = victim.address();
     users.target.send_block(to_block(*forwarded), server.ports.login);
     ASSERT_TRUE(next_p2p(requester_punch));
@@ -128,7 +128,7 @@ TEST(ServerP2P, AFloodOfRequestsAtOneTargetIsCutOff)
     Two_Users users(server);
     Fake_Client requester_punch(REQUESTER, "127.0.0.5");
     for (int i = 0; i < 8; ++i)
-        requester_punch.send_block(to_block(p2p_request(new_guid_string(), 1)), server.ports.login);
+        requester_punch.send_block(to_block(p2p_request(new_guid_string(), ORV::STEP_REQUEST)), server.ports.login);
     int forwarded = 0;
     while (next_p2p(users.target, 1500ms))
         ++forwarded;
@@ -162,7 +162,7 @@ std::optional<M_Pack_CSC_Request> receive_relay_block(Udt_Test_Client& client)
 std::optional<M_Pack_CSC_Request> open_relay(Udt_Test_Client& initiator, Fake_Client& target, const std::string& id)
 {
     EXPECT_TRUE(initiator.connected());
-    EXPECT_TRUE(initiator.send_all(to_block(relay_request(id, 1)).data(), ORV::BLOCK_SIZE));
+    EXPECT_TRUE(initiator.send_all(to_block(relay_request(id, ORV::STEP_REQUEST)).data(), ORV::BLOCK_SIZE));
     return next_relay_notice(target);
 }
 
@@ -184,21 +184,21 @@ TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     const auto notice = open_relay(initiator, users.target, id);
     ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->code, 2);
+    EXPECT_EQ(notice->code, ORV::STEP_NOTIFY_TARGET);
     EXPECT_NE(notice->requester_handle, 0);
     EXPECT_EQ(notice->target_handle, 0);
     EXPECT_EQ(server.services.relay().relay_count(), 1u);
 
     Udt_Test_Client target("127.0.0.6", server.ports.relay);
     M_Pack_CSC_Request join = *notice;
-    join.code = 3;
+    join.code = ORV::STEP_TARGET_ANSWER;
     ASSERT_TRUE(target.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
     const auto joined = receive_relay_block(target);
     ASSERT_TRUE(joined);
-    EXPECT_EQ(joined->code, 4);
+    EXPECT_EQ(joined->code, ORV::STEP_TARGET_CONFIRM);
     const auto told = receive_relay_block(initiator);
     ASSERT_TRUE(told);
-    EXPECT_EQ(told->code, 5);
+    EXPECT_EQ(told->code, ORV::STEP_REQUESTER_ANSWER);
     EXPECT_EQ(told->requester_handle, notice->requester_handle);
     EXPECT_NE(told->target_handle, 0);
     // The server writes the line after the send, so the block can come first.
@@ -223,16 +223,16 @@ TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
     // Closing one side ends the pair.
     initiator.close();
     EXPECT_TRUE(target.closed_by_server(15000));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 0; }));
-    EXPECT_TRUE(eventually([&] { return server.trace.count("***************************断开了") == 2; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.trace.count("***************************断开了") == 2; }));
 }
 
 TEST(ServerRelay, UnjoinedRequestIsClosedAfterTheTimeout)
 {
     Test_Server server;
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
-    ASSERT_TRUE(initiator.send_all(to_block(relay_request(new_guid_string(), 1, "0ffline")).data(), ORV::BLOCK_SIZE));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 1; }));
+    ASSERT_TRUE(initiator.send_all(to_block(relay_request(new_guid_string(), ORV::STEP_REQUEST, "0ffline")).data(), ORV::BLOCK_SIZE));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 1; }));
     EXPECT_TRUE(initiator.closed_by_server(15000));
     EXPECT_TRUE(server.trace.wait_for("服务器中转超时了"));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
@@ -249,7 +249,7 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
 
     // An unknown id carrying the initiator's handle: closed, the initiator hears nothing.
     Udt_Test_Client forger("127.0.0.7", server.ports.relay);
-    M_Pack_CSC_Request forged = relay_request(new_guid_string(), 3);
+    M_Pack_CSC_Request forged = relay_request(new_guid_string(), ORV::STEP_TARGET_ANSWER);
     forged.requester_handle = notice->requester_handle;
     ASSERT_TRUE(forger.send_all(to_block(forged).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(forger.closed_by_server(15000));
@@ -257,26 +257,26 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
     // The right id with other identities: refused as well.
     Udt_Test_Client impostor("127.0.0.7", server.ports.relay);
     M_Pack_CSC_Request wrong_parties = *notice;
-    wrong_parties.code = 3;
+    wrong_parties.code = ORV::STEP_TARGET_ANSWER;
     std::memcpy(wrong_parties.target_id, "someone-else", 13);
     ASSERT_TRUE(impostor.send_all(to_block(wrong_parties).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(impostor.closed_by_server(15000));
 
     // A second step 1 with the same id does not replace the first.
     Udt_Test_Client duplicate("127.0.0.7", server.ports.relay);
-    ASSERT_TRUE(duplicate.send_all(to_block(relay_request(id, 1)).data(), ORV::BLOCK_SIZE));
+    ASSERT_TRUE(duplicate.send_all(to_block(relay_request(id, ORV::STEP_REQUEST)).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(duplicate.closed_by_server(15000));
 
     // The real target still joins; a second join of the same id is refused.
     Udt_Test_Client target("127.0.0.6", server.ports.relay);
     M_Pack_CSC_Request join = *notice;
-    join.code = 3;
+    join.code = ORV::STEP_TARGET_ANSWER;
     join.requester_handle = 12345;  // the server uses its own record, not this
     ASSERT_TRUE(target.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
     ASSERT_TRUE(receive_relay_block(target));
     const auto told = receive_relay_block(initiator);
     ASSERT_TRUE(told);
-    EXPECT_EQ(told->code, 5);
+    EXPECT_EQ(told->code, ORV::STEP_REQUESTER_ANSWER);
     EXPECT_EQ(told->requester_handle, notice->requester_handle);
 
     Udt_Test_Client second("127.0.0.7", server.ports.relay);
@@ -298,14 +298,14 @@ TEST(ServerRelay, AnInitiatorThatLeavesBeforeTheJoinTakesItsRequestAlong)
     const auto notice = open_relay(initiator, users.target, new_guid_string());
     ASSERT_TRUE(notice);
     initiator.close();
-    EXPECT_TRUE(eventually([&] { return server.services.relay().relay_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 0; }));
 
     Udt_Test_Client target("127.0.0.6", server.ports.relay);
     M_Pack_CSC_Request join = *notice;
-    join.code = 3;
+    join.code = ORV::STEP_TARGET_ANSWER;
     ASSERT_TRUE(target.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(target.closed_by_server(15000));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
 }
 
 TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
@@ -317,7 +317,7 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
     ASSERT_TRUE(half.send_all(pattern(500, 2).data(), 500));
     EXPECT_TRUE(silent.closed_by_server(15000));
     EXPECT_TRUE(half.closed_by_server(15000));
-    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_GE(server.trace.count("开始接收验证包失败"), 2);
 
     // Trickling bytes buys no time: the whole block is due within the time-out.
@@ -326,5 +326,5 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
         trickler.send_all("x", 1);
         std::this_thread::sleep_for(300ms);
     }
-    EXPECT_TRUE(eventually([&] { return server.trace.count("开始接收验证包失败") >= 3; }));
+    EXPECT_TRUE(wait_until([&] { return server.trace.count("开始接收验证包失败") >= 3; }));
 }

@@ -3,6 +3,7 @@
 
 #include "tests/server/Server_Test_Support.h"
 
+#include "foundation/net/Ipv4_Address.h"
 #include "server/ORV_NAT_Server.h"
 #include "server/ORV_User_Data_Manage.h"
 
@@ -107,7 +108,7 @@ TEST(ServerLogin, ComparesTheOutsidePortsOfBothCopiesOfALogin)
     ASSERT_TRUE(server.trace.wait_for("_user_uuid:" + ID_A + "nat_type:1"));
     // The line is written before the type is stored.
     ORV_Peer_Data stored;
-    EXPECT_TRUE(eventually([&] {
+    EXPECT_TRUE(wait_until([&] {
         return server.services.user_table().find_user(&stored, ID_A) && stored.nat_type == 1;
     }));
     ASSERT_TRUE(server.services.user_table().find_user(&stored, ID_A));
@@ -219,7 +220,7 @@ TEST(ServerHeartbeat, SweepKeepsSixtyTwoSecondsAndDropsSixtyThree)
 
     // A heartbeat does not bring a dropped user back.
     a.heartbeat(server);
-    EXPECT_TRUE(eventually([&] { return server.trace.count("客户端的心跳包") == 2; }));
+    EXPECT_TRUE(wait_until([&] { return server.trace.count("客户端的心跳包") == 2; }));
     EXPECT_EQ(users.online_count(), 0);
 
     // A user who logs in again after falling silent is judged by the new login.
@@ -263,9 +264,9 @@ TEST(ServerNat, EntriesExpireAfterTheirLifetime)
     Manual_Clock clock;
     Test_Server server(test_settings(), clock);
     ORV_NAT_Server& nat = server.services.nat();
-    const sockaddr_in first = loopback("127.0.0.2", 4000);
+    const sockaddr_in first = Ipv4_Address::make("127.0.0.2", 4000);
     EXPECT_FALSE(nat.check_address(ID_A, first));
-    EXPECT_TRUE(nat.check_address(ID_A, loopback("127.0.0.9", 4000)));
+    EXPECT_TRUE(nat.check_address(ID_A, Ipv4_Address::make("127.0.0.9", 4000)));
     EXPECT_TRUE(server.trace.wait_for("_user_uuid:" + ID_A + "nat_type:0"));
     clock.advance(5s);
     nat.expire_once();
@@ -288,9 +289,9 @@ TEST(ServerLogin, ALoginStormPostsOneRefreshUntilTheWindowTakesIt)
         clients.push_back(std::make_unique<Fake_Client>("u" + std::to_string(i), "127.0.1." + std::to_string(i + 2)));
         clients.back()->login(server);
     }
-    ASSERT_TRUE(eventually([&] { return users.online_count() == 20; }));
+    ASSERT_TRUE(wait_until([&] { return users.online_count() == 20; }));
     EXPECT_EQ(refreshes, 1);
     users.acknowledge_refresh();
     clients.front()->login(server);
-    EXPECT_TRUE(eventually([&] { return refreshes == 2; }));
+    EXPECT_TRUE(wait_until([&] { return refreshes == 2; }));
 }

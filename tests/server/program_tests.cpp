@@ -4,6 +4,7 @@
 // under the ctest resource lock "fixed_ports".
 
 #include "bench/Bench_Server.h"
+#include "foundation/ORV_Ports.h"
 #include "tests/server/Server_Test_Support.h"
 
 #include <gtest/gtest.h>
@@ -114,8 +115,8 @@ bool user_is_served(std::chrono::milliseconds patience)
 {
     Fake_Client user(ID_USER, "127.0.0.2");
     const Message_Block block = login_block(ID_USER);
-    user.send_block(block, 10004);
-    user.send_block(block, 10001);
+    user.send_block(block, ORV_Ports::SERVER_ASSIST);
+    user.send_block(block, ORV_Ports::SERVER_LOGIN);
     const auto own = user.next_notice(patience);
     return own && read_text_field(own->identity) == ID_USER && read_text_field(own->public_ip) == "127.0.0.2";
 }
@@ -141,7 +142,7 @@ TEST(ServerProgram, WindowedBuildServesSilently)
 {
     enter_private_network();
     Program windowed("Quillfen_NetServer");
-    ASSERT_TRUE(eventually([] { return user_is_served(500ms); }, 20s));
+    ASSERT_TRUE(wait_until([] { return user_is_served(500ms); }, 20s));
     EXPECT_FALSE(windowed.wait_for_output("端口", 1s));
     EXPECT_EQ(windowed.wait_exit(100ms), -1);  // still running
 }

@@ -2,8 +2,12 @@
 
 #include "tests/server/Server_Test_Support.h"
 
+#include "foundation/net/Ipv4_Address.h"
 #include "server/Datagram_Sender.h"
 #include "server/ORV_CSC_Server.h"
+#include "server/ORV_NAT_Server.h"
+#include "server/ORV_P2P_Server.h"
+#include "server/ORV_Server_Listening.h"
 #include "server/ORV_User_Data_Manage.h"
 #include "server/Stdout_Trace_Sink.h"
 
@@ -97,26 +101,41 @@ TEST(ServerRobustness, GarbageOnTheRelayPortIsClosed)
         ASSERT_TRUE(relay.send_all(noise.data(), length));
         EXPECT_TRUE(relay.closed_by_server(15000)) << length;
     }
-    EXPECT_TRUE(eventually([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
     EXPECT_EQ(server.services.relay().relay_count(), 0u);
 }
 
 TEST(ServerRobustness, NothingIsSentToAnAddressNoDatagramCouldComeFrom)
 {
-    EXPECT_TRUE(Datagram_Sender::is_sendable(loopback("127.0.0.2", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("0.0.0.0", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("255.255.255.255", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("224.0.0.1", 4000)));
-    EXPECT_FALSE(Datagram_Sender::is_sendable(loopback("127.0.0.2", 0)));
-    sockaddr_in no_family = loopback("127.0.0.2", 4000);
+    EXPECT_TRUE(Ipv4_Address::is_unicast(Ipv4_Address::make("127.0.0.2", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("0.0.0.0", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("255.255.255.255", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("224.0.0.1", 4000)));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(Ipv4_Address::make("127.0.0.2", 0)));
+    sockaddr_in no_family = Ipv4_Address::make("127.0.0.2", 4000);
     no_family.sin_family = 0;
-    EXPECT_FALSE(Datagram_Sender::is_sendable(no_family));
+    EXPECT_FALSE(Ipv4_Address::is_unicast(no_family));
 }
 
 TEST(ServerRobustness, ConsoleLinesEscapeControlBytes)
 {
     EXPECT_EQ(Stdout_Trace_Sink::escape_controls("a\r\nb\x1b[0m\x7f"), "a\\x0D\\x0Ab\\x1B[0m\\x7F");
     EXPECT_EQ(Stdout_Trace_Sink::escape_controls("\xC2\x9B" "1m 中文"), "\\xC2\\x9B1m 中文");
+}
+
+TEST(ServerStartup, EveryServiceAnswersForTheServerStartedLast)
+{
+    Test_Server first;
+    Test_Server second;
+    ORV_Server_Services& running = second.services;
+    EXPECT_EQ(&ORV_Server_Listening::instance(), &running.listening());
+    EXPECT_EQ(&ORV_User_Data_Manage::instance(), &running.user_table());
+    EXPECT_EQ(&ORV_P2P_Server::instance(), &running.matcher());
+    EXPECT_EQ(&ORV_CSC_Server::instance(), &running.relay());
+    EXPECT_EQ(&ORV_NAT_Server::instance(), &running.nat());
+    // Stopping another server leaves the running one in place.
+    first.services.stop();
+    EXPECT_EQ(&ORV_NAT_Server::instance(), &running.nat());
 }
 
 TEST(ServerStartup, APortThatCannotBeBoundStopsTheStartAndIsNamed)

@@ -21,7 +21,7 @@ namespace {
 
 bool process_events_until(const std::function<bool()>& condition)
 {
-    return eventually([&] {
+    return wait_until([&] {
         QApplication::processEvents();
         return condition();
     });

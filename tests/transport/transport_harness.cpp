@@ -214,7 +214,7 @@ int forge()
     const int sock = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     const auto online = pack_login_record(new_header(ORV::MSG_ONLINE), arg("--id"), "forged",
                                           "02:00:00:00:00:02", "10.9.9.9", "203.0.113.9");
-    const auto punch = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), arg("--id"), "x", 2,
+    const auto punch = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), arg("--id"), "x", ORV::STEP_NOTIFY_TARGET,
                                         target, target);
     Udp_Obj udp;
     const bool sent = online && punch

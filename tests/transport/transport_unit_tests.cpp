@@ -2,18 +2,15 @@
 // pair, the identity handshake, and the server link's dispatch.
 
 #include "transport/Connect_Cascade.h"
-#include "transport/DLL_Socket_Con.h"
 #include "transport/DllClass.h"
-#include "transport/Local_Identity.h"
-#include "transport/P2p_Manage.h"
-#include "transport/Peer_Table.h"
-#include "transport/Server_Endpoints.h"
-#include "transport/Server_Link.h"
-#include "transport/Transport_Ports.h"
-#include "transport/Udt_Link.h"
+#include "transport/ORV_Transport.h"
 
+#include "foundation/ORV_Ports.h"
 #include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
+#include "foundation/Udp_Obj.h"
+#include "foundation/net/Ipv4_Address.h"
+#include "foundation/net/Udt_Net.h"
 
 #include "bench/Bench_Server.h"
 #include "tests/support/Wait_Until.h"
@@ -38,6 +35,12 @@ namespace {
 // The identity of this process's library; it can be set only once.
 const std::string OWN_ID = "0123456789abcdef0123456789abcdef";
 
+// The library's one object, as DllClass uses it.
+ORV_Transport& the_transport()
+{
+    return ORV_Transport::instance();
+}
+
 // A connected loopback UDT pair on an ephemeral port.
 struct Udt_Pair
 {
@@ -46,7 +49,7 @@ struct Udt_Pair
 
     Udt_Pair()
     {
-        const int listener = Udt_Link::new_socket();
+        const int listener = Udt_Net::new_socket();
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -54,13 +57,13 @@ struct Udt_Pair
         UDT::bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof(local));
         UDT::getsockname(listener, reinterpret_cast<sockaddr*>(&local), &length);
         UDT::listen(listener, 1);
-        client = Udt_Link::new_socket();
+        client = Udt_Net::new_socket();
         auto accepted = std::async(std::launch::async, [listener] {
             sockaddr_in peer{};
             int size = sizeof(peer);
             return UDT::accept(listener, reinterpret_cast<sockaddr*>(&peer), &size);
         });
-        EXPECT_TRUE(Udt_Link::connect_to(client, local));
+        EXPECT_TRUE(Udt_Net::connect_to(client, local));
         server = accepted.get();
         UDT::close(listener);
     }
@@ -105,18 +108,18 @@ TEST(BlockTransfer, ReceivesExactLengthFromSmallPieces)
     std::thread sender([&] {
         for (std::size_t at = 0; at < sent.size(); at += 7) {
             const int n = static_cast<int>(std::min<std::size_t>(7, sent.size() - at));
-            ASSERT_TRUE(Udt_Link::send_msg(sent.data() + at, pair.client, n));
+            ASSERT_TRUE(Udt_Net::send_all(pair.client, sent.data() + at, n));
             if (at % 700 == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
     std::vector<char> block(1000);
     int count = -1;
-    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, block.data(), 1000, &count));
+    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, block.data(), 1000, &count));
     EXPECT_EQ(count, 1000);
     EXPECT_TRUE(std::equal(block.begin(), block.end(), sent.begin()));
     std::vector<char> rest(1500);
-    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, rest.data(), 1500, &count));
+    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, rest.data(), 1500, &count));
     EXPECT_EQ(count, 1500);
     EXPECT_TRUE(std::equal(rest.begin(), rest.end(), sent.begin() + 1000));
     sender.join();
@@ -127,11 +130,11 @@ TEST(BlockTransfer, LargeSendArrivesWholeAndEmptySendSucceeds)
     Udt_Pair pair;
     std::vector<char> sent(25003, 'q');
     sent.back() = 'z';
-    EXPECT_TRUE(Udt_Link::send_msg(sent.data(), pair.client, 0));
-    ASSERT_TRUE(Udt_Link::send_msg(sent.data(), pair.client, static_cast<int>(sent.size())));
+    EXPECT_TRUE(Udt_Net::send_all(pair.client, sent.data(), 0));
+    ASSERT_TRUE(Udt_Net::send_all(pair.client, sent.data(), static_cast<int>(sent.size())));
     std::vector<char> got(sent.size());
     int count = 0;
-    ASSERT_TRUE(Udt_Link::recv_msg(pair.server, got.data(), static_cast<int>(got.size()), &count));
+    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, got.data(), static_cast<int>(got.size()), &count));
     EXPECT_EQ(got, sent);
 }
 
@@ -142,7 +145,7 @@ TEST(BlockTransfer, ClosedPeerFailsTheReceive)
     pair.client = -1;
     char block[1000];
     int count = 0;
-    EXPECT_FALSE(Udt_Link::recv_msg(pair.server, block, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_exact(pair.server, block, 1000, &count));
 }
 
 // Sends `block` as a handshake on `sock` and tells whether the far end
@@ -151,16 +154,16 @@ static bool answered(int sock, const char* block, int timeout_ms = 5000)
 {
     char answer[1000] = {};
     int count = 0;
-    Udt_Link::set_recv_timeout(sock, timeout_ms);
-    return Udt_Link::send_msg(block, sock, 1000)
-           && Udt_Link::recv_msg(sock, answer, 1000, &count) && answer[0] == 1;
+    Udt_Net::set_recv_timeout(sock, timeout_ms);
+    return Udt_Net::send_all(sock, block, 1000)
+           && Udt_Net::recv_exact(sock, answer, 1000, &count) && answer[0] == 1;
 }
 
 // Sends `block` as a handshake and tells whether the listener answered.
 static bool handshake(const char* block, Recording_Call_Back* call_back)
 {
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
     pair.server = -1;   // the handshake owns it now
     const bool admitted = answered(pair.client, block);
     listener.join();
@@ -180,8 +183,8 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     EXPECT_FALSE(handshake(empty, &call_back)) << "nothing is admitted before the identity is set";
 
     const std::string id = OWN_ID;
-    ASSERT_TRUE(Local_Identity::instance().set_once(id));
-    EXPECT_FALSE(Local_Identity::instance().set_once("another")) << "the first identity stays";
+    ASSERT_TRUE(the_transport().identity().set_once(id));
+    EXPECT_FALSE(the_transport().identity().set_once("another")) << "the first identity stays";
     EXPECT_FALSE(handshake(empty, &call_back));
 
     char block[1000] = {};
@@ -204,28 +207,28 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     // Admitted with nobody to take it: the socket is closed, not kept.
     dll.set_call_back(nullptr);
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { DLL_Socket_Con::AcceptHandshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
     pair.server = -1;
     char answer[1000];
     int count = 0;
-    Udt_Link::set_recv_timeout(pair.client, 5000);
-    ASSERT_TRUE(Udt_Link::send_msg(block, pair.client, 1000));
-    EXPECT_TRUE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    Udt_Net::set_recv_timeout(pair.client, 5000);
+    ASSERT_TRUE(Udt_Net::send_all(pair.client, block, 1000));
+    EXPECT_TRUE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
     listener.join();
-    EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
 }
 
 TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
 {
     Udt_Pair pair;
     const auto start = std::chrono::steady_clock::now();
-    DLL_Socket_Con::AcceptHandshake(pair.server, 300);
+    the_transport().handshake().accept_handshake(pair.server, 300);
     pair.server = -1;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     char answer[1000];
     int count = 0;
-    Udt_Link::set_recv_timeout(pair.client, 5000);
-    EXPECT_FALSE(Udt_Link::recv_msg(pair.client, answer, 1000, &count));
+    Udt_Net::set_recv_timeout(pair.client, 5000);
+    EXPECT_FALSE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
 }
 
 namespace {
@@ -250,29 +253,29 @@ TEST(ServerLink, KeepsPeersFromServerNoticesOnly)
     Recording_Call_Back call_back;
     DllClass dll;
     dll.set_call_back(&call_back);
-    Server_Endpoints::instance().set_server("127.0.0.9");
+    the_transport().endpoints().set_server("127.0.0.9");
     const std::string id = "fedcba9876543210fedcba9876543210";
 
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", 10001));
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 5555));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.8", ORV_Ports::SERVER_LOGIN));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 5555));
     EXPECT_TRUE(dll.get_peers().empty()) << "only the server's port-10001 socket is trusted";
     EXPECT_TRUE(call_back.events.empty());
 
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
-    Server_Link::dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
+    the_transport().server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
     const auto peers = dll.get_peers();
     ASSERT_EQ(peers.size(), 1u);
     EXPECT_EQ(peers.at(id).ip_text(), "198.51.100.7");
     EXPECT_EQ(peers.at(id).joined_lan_ips(), "10.0.0.5|10.0.0.6");
     EXPECT_GT(peers.at(id).last_seen, 0);
 
-    Server_Link::dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", 10001));
-    Server_Link::dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", 10001));
+    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
+    the_transport().server_link().dispatch(notice(ORV::MSG_OFFLINE, "unknown", "127.0.0.9", ORV_Ports::SERVER_LOGIN));
     EXPECT_TRUE(dll.get_peers().empty());
     EXPECT_EQ(call_back.events, (std::vector<int>{1, 1, 2, 2}));
 
     // Anything else reaches the client as it came, from whoever sent it.
-    Server_Link::dispatch(notice(ORV::MSG_LOGIN_REPLY, id, "127.0.0.8", 4242));
+    the_transport().server_link().dispatch(notice(ORV::MSG_LOGIN_REPLY, id, "127.0.0.8", 4242));
     ASSERT_EQ(call_back.messages.size(), 1u);
     EXPECT_EQ(ntohs(call_back.messages[0].address.sin_port), 4242);
     dll.set_call_back(nullptr);
@@ -288,10 +291,10 @@ TEST(ServerLink, SplitKeepsEmptyPieces)
 TEST(Addresses, OnlyUsableUnicastTextsBecomeAddresses)
 {
     sockaddr_in address{};
-    EXPECT_TRUE(Udt_Link::unicast_address("10.1.0.12", 31000, &address));
-    EXPECT_EQ(Udt_Link::port_of(address), 31000);
+    EXPECT_TRUE(Ipv4_Address::unicast_address("10.1.0.12", 31000, &address));
+    EXPECT_EQ(Ipv4_Address::port_of(address), 31000);
     for (const char* bad : {"", "255.255.255.255", "0.0.0.0", "10.1.0", "host"})
-        EXPECT_FALSE(Udt_Link::unicast_address(bad, 31000, &address)) << bad;
+        EXPECT_FALSE(Ipv4_Address::unicast_address(bad, 31000, &address)) << bad;
 }
 
 TEST(DllClassOperations, NullPointersAndCloseAreSafe)
@@ -326,12 +329,12 @@ static bool listener_admits(const std::string& id)
 {
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    local.sin_port = htons(ORV_Ports::PEER_LISTEN);
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     char block[1000] = {};
     id.copy(block, sizeof(block) - 1);
-    const int sock = Udt_Link::new_socket();
-    const bool admitted = Udt_Link::connect_to(sock, local) && answered(sock, block, 2000);
+    const int sock = Udt_Net::new_socket();
+    const bool admitted = Udt_Net::connect_to(sock, local) && answered(sock, block, 2000);
     UDT::close(sock);
     return admitted;
 }
@@ -346,7 +349,9 @@ static bool in_own_network()
     return !error && std::filesystem::read_symlink("/proc/thread-self/ns/net", error) != root;
 }
 
-// The listener on port 31000 of this process, in a network namespace of its own.
+// A listener on port 31000 in a network namespace of its own, in a transport
+// whose silent handshakes end after 6 s: long enough for a loaded machine to
+// open every test connection while the first still waits.
 class Listener : public ::testing::Test
 {
 protected:
@@ -354,17 +359,22 @@ protected:
     {
         if (!in_own_network())
             GTEST_SKIP() << "no private network namespace here";
-        Local_Identity::instance().set_once(id);
+        Transport_Settings settings;
+        settings.timings.handshake_timeout = std::chrono::seconds(6);
+        // Its accept loop runs on, detached, until the process ends.
+        transport = new ORV_Transport(settings);
+        transport->identity().set_once(id);
         // Made only now, inside the namespace, so it binds there.
-        ASSERT_TRUE(DLL_Socket_Con::instance().listening());
+        ASSERT_TRUE(transport->listener().listening());
     }
 
+    ORV_Transport* transport = nullptr;
     const std::string id = OWN_ID;
 };
 
 TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
 {
-    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    DLL_Socket_Con& con = transport->listener();
     ASSERT_TRUE(listener_admits(id));
 
     // A closed listener fails every accept at once; answering each failure
@@ -387,27 +397,27 @@ TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
 
 TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
 {
-    DLL_Socket_Con& con = DLL_Socket_Con::instance();
+    DLL_Socket_Con& con = transport->listener();
     sockaddr_in listener{};
     listener.sin_family = AF_INET;
-    listener.sin_port = htons(Transport_Ports::PEER_LISTEN);
+    listener.sin_port = htons(ORV_Ports::PEER_LISTEN);
     listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     // Connections that never send their identity, all from one local port so
     // that they share one UDT multiplexer.
     sockaddr_in one_port = listener;
     one_port.sin_port = htons(40000);
     std::vector<int> silent;
-    for (int i = 0; i < Transport_Ports::MAX_HANDSHAKES + 16; ++i) {
-        const int sock = Udt_Link::new_socket();
+    for (int i = 0; i < transport->settings().limits.max_handshakes + 16; ++i) {
+        const int sock = Udt_Net::new_socket();
         ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&one_port), sizeof(one_port)),
                   UDT::ERROR);
-        ASSERT_TRUE(Udt_Link::connect_to(sock, listener));
+        ASSERT_TRUE(Udt_Net::connect_to(sock, listener));
         silent.push_back(sock);
     }
-    const auto full = [&] { return con.handshakes() == Transport_Ports::MAX_HANDSHAKES; };
+    const auto full = [&] { return con.handshakes() == transport->settings().limits.max_handshakes; };
     EXPECT_TRUE(quillfen_test::wait_until(full, std::chrono::seconds(10),
                                           std::chrono::milliseconds(50)));
-    EXPECT_LE(con.handshakes(), Transport_Ports::MAX_HANDSHAKES);
+    EXPECT_LE(con.handshakes(), transport->settings().limits.max_handshakes);
 
     // Once the silent handshakes reach their time-out the listener admits again.
     EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
@@ -431,19 +441,17 @@ int loopback_udp(int port, sockaddr_in* address)
     socklen_t length = sizeof(*address);
     ::bind(sock, reinterpret_cast<sockaddr*>(address), length);
     ::getsockname(sock, reinterpret_cast<sockaddr*>(address), &length);
-    const timeval timeout{5, 0};
-    setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
+    Udp_Obj().set_receive_timeout(sock, 5000);
     return sock;
 }
 
 M_Pack_P2P_Request receive_request(int sock, sockaddr_in* sender)
 {
     char block[1000] = {};
-    socklen_t length = sizeof(*sender);
-    const ssize_t received = ::recvfrom(sock, block, sizeof(block), 0,
-                                        reinterpret_cast<sockaddr*>(sender), &length);
+    int received = 0;
+    Udp_Obj().receive_from(block, sizeof(block), sock, *sender, &received);
     M_Pack_P2P_Request request;
-    unpack_p2p_request(request, block, static_cast<int>(received));
+    unpack_p2p_request(request, block, received);
     return request;
 }
 
@@ -454,16 +462,16 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     if (!in_own_network())
         GTEST_SKIP() << "no private network namespace here";
     const std::string id = OWN_ID;
-    Local_Identity::instance().set_once(id);
-    Server_Endpoints::instance().set_server("127.0.0.1");
+    the_transport().identity().set_once(id);
+    the_transport().endpoints().set_server("127.0.0.1");
     sockaddr_in server_address{};
     sockaddr_in requester_address{};
-    const int server = loopback_udp(Transport_Ports::SERVER_LOGIN, &server_address);
+    const int server = loopback_udp(ORV_Ports::SERVER_LOGIN, &server_address);
     const int requester = loopback_udp(0, &requester_address);
-    const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, 2,
+    const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, ORV::STEP_NOTIFY_TARGET,
                                          requester_address, sockaddr_in{});
     ASSERT_TRUE(notice);
-    std::thread responder(&P2p_Manage::PunchForRequest, *notice);
+    std::thread responder([&] { the_transport().punch().punch_for_request(*notice); });
 
     // Code 3 straight to the requester, then code 4 to the server, from one
     // socket; nothing else of the record changes.
@@ -472,18 +480,18 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     const M_Pack_P2P_Request direct = receive_request(requester, &direct_from);
     const M_Pack_P2P_Request announced = receive_request(server, &server_from);
     M_Pack_P2P_Request expected = *notice;
-    expected.code = 3;
+    expected.code = ORV::STEP_TARGET_ANSWER;
     EXPECT_EQ(std::memcmp(&direct, &expected, sizeof(expected)), 0);
-    expected.code = 4;
+    expected.code = ORV::STEP_TARGET_CONFIRM;
     EXPECT_EQ(std::memcmp(&announced, &expected, sizeof(expected)), 0);
     EXPECT_EQ(direct_from.sin_port, server_from.sin_port);
 
     // The requester punches through from the socket the answer reached.
-    const int udt = Udt_Link::new_socket();
+    const int udt = Udt_Net::new_socket();
     ASSERT_NE(UDT::bind2(udt, requester), UDT::ERROR);
     char block[1000] = {};
     id.copy(block, sizeof(block) - 1);
-    EXPECT_TRUE(Udt_Link::connect_to(udt, direct_from) && answered(udt, block));
+    EXPECT_TRUE(Udt_Net::connect_to(udt, direct_from) && answered(udt, block));
     UDT::close(udt);
     responder.join();
     ::close(server);
@@ -496,7 +504,7 @@ TEST(PunchRequester, TakesTheTargetAddressFromTheServerOnly)
     sockaddr_in server_address{};
     sockaddr_in elsewhere{};
     sockaddr_in forger_address{};
-    const int server = loopback_udp(Transport_Ports::SERVER_LOGIN, &server_address);
+    const int server = loopback_udp(ORV_Ports::SERVER_LOGIN, &server_address);
     const int target = loopback_udp(0, &elsewhere);
     const int forger = loopback_udp(0, &forger_address);
     const timeval short_wait{1, 0};
@@ -506,13 +514,13 @@ TEST(PunchRequester, TakesTheTargetAddressFromTheServerOnly)
     // request goes straight to the server.
     int sock = -1;
     std::thread requester([&sock] {
-        Connect_Cascade("target-id", "127.0.0.1", "", "own-id").run(&sock);
+        Connect_Cascade(the_transport(), "target-id", "127.0.0.1", "", "own-id").run(&sock);
     });
     sockaddr_in punch_socket{};
     const M_Pack_P2P_Request request = receive_request(server, &punch_socket);
-    ASSERT_EQ(request.code, 1);
+    ASSERT_EQ(request.code, ORV::STEP_REQUEST);
     const auto answer = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "own-id", "target-id",
-                                         5, punch_socket, elsewhere);
+                                         ORV::STEP_REQUESTER_ANSWER, punch_socket, elsewhere);
     ASSERT_TRUE(answer);
     const Message_Block block = to_block(*answer);
     char probe[1500];

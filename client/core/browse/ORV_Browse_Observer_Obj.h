@@ -44,7 +44,8 @@ public:
     virtual void reload();
 
     void open_home();
-    void open_path(const QString& path);
+    // An empty path is the home view; a folder is listed, a file opened.
+    virtual void open_path(const QString& path);
     void queue_list(const QFileInfo& info);
     void queue_open(const QFileInfo& info);
     bool take_request(Request& out);

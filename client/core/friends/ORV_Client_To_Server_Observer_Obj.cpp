@@ -211,6 +211,16 @@ void ORV_Client_To_Server_Observer_Obj::open_share_path(const QString& peer, con
     request_location(current_location());
 }
 
+void ORV_Client_To_Server_Observer_Obj::open_path(const QString& path)
+{
+    const std::string peer = current_location().first;
+    if (path.isEmpty() || peer.empty()) {
+        go_home();
+        return;
+    }
+    open_share_path(QString::fromStdString(peer), path);
+}
+
 void ORV_Client_To_Server_Observer_Obj::refresh()
 {
     request_location(current_location());

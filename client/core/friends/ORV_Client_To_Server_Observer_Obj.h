@@ -35,6 +35,9 @@ public:
     void go_back() override;
     void refresh() override;
     void reload() override;
+    // A path of the friend whose shares are shown (the page's crumbs), never
+    // a local one; the empty path goes home and drops any answer on its way.
+    void open_path(const QString& path) override;
 
     // The server address to use now; looks the default server's name up on
     // every call when "is_net_server" is set.

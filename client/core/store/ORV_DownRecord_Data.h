@@ -2,6 +2,7 @@
 
 #include "client/core/records/ORV_Share_File_Data.h"
 
+#include <QDateTime>
 #include <QString>
 
 // One transfer as the record page shows it and t_downrecord keeps it.
@@ -16,4 +17,10 @@ struct ORV_DownRecord_Data
     QString down_uuid;          // the transfer identity, key of deletion
     int schedule = 0;           // not stored: the last percentage
     QString file_size;          // empty for a directory
+
+    // The look of a transfer that has just started: "连接中…" as its state,
+    // the file entry's last path component as its name, and its size text.
+    void prepare_running();
+    // Ended now: the end time as "yyyy-MM-dd hh:mm", no longer running.
+    void mark_finished(const QDateTime& now = QDateTime::currentDateTime());
 };

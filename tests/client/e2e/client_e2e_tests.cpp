@@ -3,6 +3,7 @@
 // router. Client B shares a folder with a grade for everybody; client A lists
 // it through the server's introductions and a direct peer connection.
 
+#include "tests/support/File_Bytes.h"
 #include "tests/support/Netns_Lab.h"
 #include "tests/support/Quillfen_Programs.h"
 #include "tests/support/Wait_Until.h"
@@ -15,8 +16,6 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,6 +24,9 @@ using namespace std::chrono_literals;
 using quillfen_test::Netns_Lab;
 using quillfen_test::Netns_Process;
 using quillfen_test::program_path;
+using quillfen_test::random_content;
+using quillfen_test::read_bytes;
+using quillfen_test::write_bytes;
 using quillfen_test::wait_until;
 namespace fs = std::filesystem;
 
@@ -251,26 +253,6 @@ std::vector<std::string> record_ids(const std::string& output)
             found.push_back(line.substr(14, line.find(' ', 14) - 14));
     }
     return found;
-}
-
-std::string random_content(std::size_t size)
-{
-    std::mt19937 random(static_cast<unsigned>(size));
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random());
-    return bytes;
-}
-
-void write_bytes(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string read_bytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
 }
 
 bool has_temporary_file(const fs::path& folder)

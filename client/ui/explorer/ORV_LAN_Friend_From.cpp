@@ -1,0 +1,96 @@
+#include "client/ui/explorer/ORV_LAN_Friend_From.h"
+
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/friends/ORV_LAN_Friend_Interface.h"
+#include "client/core/peer/ORV_Share_List_Exchange.h"
+#include "client/core/store/ORV_Settings.h"
+#include "client/ui/explorer/ORV_Explorer_Box.h"
+#include "client/ui/prompt/ORV_Prompter.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <iostream>
+
+ORV_LAN_Friend_From *ORV_LAN_Friend_From::instance()
+{
+    static ORV_LAN_Friend_From *page = new ORV_LAN_Friend_From;
+    return page;
+}
+
+void ORV_LAN_Friend_From::build()
+{
+    build_page(new ORV_LAN_Friend_Explorer_Box, false);
+    connect(&ORV_Client_To_Server_Observer_Obj::instance(), &ORV_Client_To_Server_Observer_Obj::signal_share_home_page,
+            this, &ORV_LAN_Friend_From::slot_share_list_result, Qt::QueuedConnection);
+}
+
+void ORV_LAN_Friend_From::slot_all_event(QVariantMap map)
+{
+    ORV_LAN_Friend_Interface *friends = ORV_LAN_Friend_Interface::instance();
+    switch (map.value(ORV_Event::event_type).toInt()) {
+    case ORV_Event::OPEN_SHARED:
+        if (!map.value(ORV_Event::is_dir).toBool()) {
+            std::cout << "slot_show_wait_page()" << std::endl;
+            break;
+        }
+        slot_show_wait_page();
+        friends->slot_to_open_net_share_file(map.value(ORV_Event::user_id).toString(),
+                                             map.value(ORV_Event::file_path).toString());
+        break;
+    case ORV_Event::OPEN_USER:
+        slot_show_wait_page();
+        friends->slot_to_open_user(map.value(ORV_Event::user_id).toString());
+        break;
+    case ORV_Event::DOWNLOAD: {
+        const Row_Data_Ptr record = ORV_Event::row_data_of(map);
+        if (record)
+            QTimer::singleShot(0, this, [this, record] { choose_download_folder(record); });
+        break;
+    }
+    case ORV_Event::UPLOAD: {
+        const Row_Data_Ptr record = ORV_Event::row_data_of(map);
+        if (record)
+            QTimer::singleShot(0, this, [this, record] { choose_upload_file(record); });
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ORV_LAN_Friend_From::choose_download_folder(const Row_Data_Ptr &record)
+{
+    const QString stored = get_settings().value(ORV_Settings_Key::file_down).toString();
+    const QPointer<ORV_LAN_Friend_From> alive(this);
+    const QString folder = prompter().existing_directory(tr("选择下载路径"), stored);
+    if (!alive || folder.isEmpty())
+        return;
+    if (folder != stored)
+        write_setting(ORV_Settings_Key::file_down, folder);
+    record->set_save_path(folder);
+    ORV_LAN_Friend_Interface::instance()->slot_down_file(new ORV_FileExplorer_Table_Row_Data(*record));
+}
+
+void ORV_LAN_Friend_From::choose_upload_file(const Row_Data_Ptr &record)
+{
+    const QString stored = get_settings().value(ORV_Settings_Key::file_up).toString();
+    const QPointer<ORV_LAN_Friend_From> alive(this);
+    const QStringList files = prompter().open_file_names(tr("选择要上传的文件"), stored);
+    if (!alive || files.isEmpty())
+        return;
+    const QString file = files.first();
+    if (file != stored)
+        write_setting(ORV_Settings_Key::file_up, file);
+    record->set_upload_path(file);
+    ORV_LAN_Friend_Interface::instance()->slot_up_file(new ORV_FileExplorer_Table_Row_Data(*record));
+}
+
+void ORV_LAN_Friend_From::slot_share_list_result(int result)
+{
+    // An empty table alone would pass a failure off as an empty folder.
+    if (result == ORV::SHARE_LIST_FAILED)
+        prompter().warning(m_bar->root_text(), tr("共享获取失败"));
+    else if (result == ORV::SHARE_LIST_REFUSED)
+        prompter().warning(m_bar->root_text(), tr("没有权限"));
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "client/ui/explorer/ORV_Explorer_From.h"
+#include "client/ui/explorer/ORV_Event_Map.h"
+
+// Page 3: the users online on the LAN and their shares, with downloads and
+// uploads. A share list that failed or was refused is told to the user.
+class ORV_LAN_Friend_From : public ORV_Explorer_From
+{
+    Q_OBJECT
+public:
+    using ORV_Explorer_From::ORV_Explorer_From;
+    static ORV_LAN_Friend_From *instance();
+
+    void build() override;
+
+public slots:
+    void slot_all_event(QVariantMap map) override;
+    void slot_share_list_result(int result);
+
+private:
+    // Run from a queued call, after the row's handler has unwound: the
+    // dialogs' event loops may rebuild the rows.
+    void choose_download_folder(const Row_Data_Ptr &record);
+    void choose_upload_file(const Row_Data_Ptr &record);
+};

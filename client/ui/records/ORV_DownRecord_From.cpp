@@ -1,0 +1,127 @@
+#include "client/ui/records/ORV_DownRecord_From.h"
+
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/ui/records/ORV_DownRecord_Interface.h"
+#include "client/ui/records/ORV_DownRecord_Observer_Obj.h"
+#include "client/ui/records/ORV_Filedown_Record_Table.h"
+#include "foundation/widgets/ORV_Button_Text.h"
+#include "foundation/widgets/ORV_Label_Obj.h"
+#include "foundation/widgets/ORV_Palette.h"
+#include "foundation/widgets/ORV_QGridLayout.h"
+#include "foundation/widgets/ORV_QHBoxLayout.h"
+#include "foundation/widgets/Public_Style.h"
+
+namespace {
+
+ORV_File_UpDownload_Manage &manager()
+{
+    return ORV_File_UpDownload_Manage::instance();
+}
+
+} // namespace
+
+ORV_DownRecord_From *ORV_DownRecord_From::instance()
+{
+    static ORV_DownRecord_From *page = new ORV_DownRecord_From;
+    return page;
+}
+
+void ORV_DownRecord_From::build()
+{
+    set_background_colour(this, middle_colour, ORV_PALETTE_WINDOW);
+    set_colour_role(MIDDLE_ROLE);
+    m_grid = new ORV_QGridLayout(this);
+    m_grid->setRowMinimumHeight(0, 25);
+    m_grid->setRowMinimumHeight(1, 2);
+    m_grid->setRowStretch(2, 1);
+
+    m_tab_box = new ORV_QHBoxLayout;
+    m_tab_box->setSpacing(1);
+    m_tab_running = make_tab(tr("正在传输"), 1);
+    m_tab_finished = make_tab(tr("传输记录"), 2);
+    m_tab_box->addWidget(m_tab_running, 1);
+    m_tab_box->addWidget(m_tab_finished, 1);
+    m_tab_box->addStretch(1);
+    m_grid->addLayout(m_tab_box, 0, 0);
+
+    m_separator = new QWidget;
+    m_separator->setFixedHeight(2);
+    set_background_colour(m_separator, white_colour, ORV_PALETTE_WINDOW);
+    m_grid->addWidget(m_separator, 1, 0);
+
+    m_running_table = new ORV_Filedown_Record_Table;
+    m_finished_table = new ORV_Filedown_Record_Table;
+    m_finished_table->fill(manager().get_records());
+    m_grid->addWidget(m_running_table, 2, 0);
+    m_grid->addWidget(m_finished_table, 2, 0);
+    slot_select_click(1);
+
+    ORV_DownRecord_Interface *controller = ORV_DownRecord_Interface::instance();
+    controller->attach(this);
+    controller->setup();
+    // The manager emits on its job threads: delivered queued.
+    connect(&manager(), &ORV_File_UpDownload_Manage::signal_to_file_down, controller,
+            &ORV_DownRecord_Interface::slot_to_file_down, Qt::UniqueConnection);
+}
+
+ORV_Button_Text *ORV_DownRecord_From::make_tab(const QString &text, int id)
+{
+    auto *label = new ORV_Label_Obj;
+    label->setText(text);
+    Public_Style::instance().apply_text_style(label);
+    auto *tab = new ORV_Button_Text(label, 2);
+    tab->set_id(id);
+    tab->set_text_colours(white_colour, middle_colour);
+    tab->set_pixmap_file(QStringLiteral(":/ORV_SHARE/image/downrecord_tab_90x25.png"));
+    connect(tab, &ORV_Button::Dclicked, this, &ORV_DownRecord_From::slot_select_click);
+    return tab;
+}
+
+void ORV_DownRecord_From::slot_select_click(int id)
+{
+    if (id != 1 && id != 2)
+        return;
+    ORV_Button_Text *selected = id == 1 ? m_tab_running : m_tab_finished;
+    ORV_Button_Text *other = id == 1 ? m_tab_finished : m_tab_running;
+    selected->set_enabled(false);
+    selected->set_hovered(true);
+    other->set_enabled(true);
+    other->set_hovered(false);
+    m_running_table->setVisible(id == 1);
+    m_finished_table->setVisible(id == 2);
+}
+
+void ORV_DownRecord_From::update(Observer_Obj *subject)
+{
+    auto *records = qobject_cast<ORV_DownRecord_Observer_Obj *>(subject);
+    if (!records)
+        return;
+    for (const ORV_DownRecord_Event &event : records->take_events()) {
+        switch (event.kind) {
+        case ORV_DownRecord_Event::STARTED: {
+            ORV_DownRecord_Data record = event.record;
+            record.prepare_running();
+            m_running_table->add_record(record);
+            break;
+        }
+        case ORV_DownRecord_Event::PROGRESS:
+            m_running_table->set_progress(event.progress_identity, event.speed_text, event.percentage);
+            break;
+        case ORV_DownRecord_Event::ENDED: {
+            ORV_DownRecord_Data record = m_running_table->take_record(event.identity);
+            // An end without a start here would store an empty record.
+            if (record.down_uuid.isEmpty())
+                break;
+            record.mark_finished();
+            m_finished_table->add_record(record);
+            manager().insert_record(record);
+            break;
+        }
+        case ORV_DownRecord_Event::FAILED:
+            m_running_table->take_record(event.identity);
+            break;
+        default:
+            break;
+        }
+    }
+}

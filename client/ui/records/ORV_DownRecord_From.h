@@ -1,0 +1,41 @@
+#pragma once
+
+#include "client/core/observer/Observable_Obj.h"
+#include "foundation/widgets/ORV_QWidget_Obj.h"
+
+class ORV_Button_Text;
+class ORV_Filedown_Record_Table;
+class QGridLayout;
+class QHBoxLayout;
+
+// Page 5: the transfers in progress and the record of those that ended,
+// each in its own tab.
+class ORV_DownRecord_From : public ORV_QWidget_Obj, public Observable_Obj
+{
+    Q_OBJECT
+public:
+    static ORV_DownRecord_From *instance();
+    ORV_DownRecord_From() = default;
+
+    void build();
+    void update(Observer_Obj *subject) override;
+    void update_layout_size() override {}
+
+    ORV_Filedown_Record_Table *running_table() const { return m_running_table; }
+    ORV_Filedown_Record_Table *finished_table() const { return m_finished_table; }
+    ORV_Button_Text *tab_button(int id) const { return id == 1 ? m_tab_running : m_tab_finished; }
+
+public slots:
+    void slot_select_click(int id);
+
+private:
+    ORV_Button_Text *make_tab(const QString &text, int id);
+
+    QGridLayout *m_grid = nullptr;
+    QWidget *m_separator = nullptr;
+    QHBoxLayout *m_tab_box = nullptr;
+    ORV_Button_Text *m_tab_running = nullptr;
+    ORV_Button_Text *m_tab_finished = nullptr;
+    ORV_Filedown_Record_Table *m_running_table = nullptr;
+    ORV_Filedown_Record_Table *m_finished_table = nullptr;
+};

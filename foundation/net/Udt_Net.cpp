@@ -1,0 +1,101 @@
+#include "foundation/net/Udt_Net.h"
+
+#include "foundation/net/Udt_Path.h"
+
+#include <udt.h>
+
+#include <chrono>
+#include <mutex>
+
+namespace Udt_Net {
+
+void startup()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { UDT::startup(); });
+}
+
+void cleanup()
+{
+    UDT::cleanup();
+}
+
+int new_socket(const Socket_Options& options)
+{
+    startup();
+    const UDTSOCKET sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
+    if (sock == UDT::INVALID_SOCK)
+        return -1;
+    const bool reuse = options.reuse_address;
+    const int buffer = static_cast<int>(options.buffer_bytes);
+    bool ok = Udt_Path::prepare(sock)
+              && UDT::setsockopt(sock, 0, UDT_REUSEADDR, &reuse, sizeof reuse) != UDT::ERROR;
+    if (ok && buffer > 0)
+        ok = UDT::setsockopt(sock, 0, UDT_SNDBUF, &buffer, sizeof buffer) != UDT::ERROR
+             && UDT::setsockopt(sock, 0, UDT_RCVBUF, &buffer, sizeof buffer) != UDT::ERROR;
+    if (!ok) {
+        UDT::close(sock);
+        return -1;
+    }
+    return sock;
+}
+
+bool connect_to(int sock, const sockaddr_in& address)
+{
+    Udt_Path::fit_to(sock, address);
+    return UDT::connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) != UDT::ERROR;
+}
+
+bool set_recv_timeout(int sock, int ms)
+{
+    return UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &ms, sizeof ms) != UDT::ERROR;
+}
+
+bool send_all(int sock, const char* data, int length)
+{
+    int sent = 0;
+    while (sent < length) {
+        const int n = UDT::send(sock, data + sent, length - sent, 0);
+        if (n == UDT::ERROR || n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
+}
+
+bool recv_exact(int sock, char* buffer, int length, int* count)
+{
+    int received = 0;
+    bool ok = true;
+    while (received < length) {
+        const int n = UDT::recv(sock, buffer + received, length - received, 0);
+        if (n == UDT::ERROR || n <= 0) {
+            ok = false;
+            break;
+        }
+        received += n;
+    }
+    if (count)
+        *count = received;
+    return ok;
+}
+
+bool recv_exact_within(int sock, char* buffer, int length, int ms)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(ms);
+    int received = 0;
+    while (received < length) {
+        // The time left is set before every receive, not once for all.
+        const int left = static_cast<int>(duration_cast<milliseconds>(deadline - steady_clock::now()).count());
+        if (left <= 0 || !set_recv_timeout(sock, left))
+            return false;
+        const int n = UDT::recv(sock, buffer + received, length - received, 0);
+        if (n == UDT::ERROR || n <= 0)
+            return false;
+        received += n;
+    }
+    return set_recv_timeout(sock, -1);
+}
+
+} // namespace Udt_Net

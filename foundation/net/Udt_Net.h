@@ -1,0 +1,52 @@
+#pragma once
+
+// UDT as every part of the system uses it: one start-up per process, sockets
+// made in one place with the system's options, and the block transfer loops.
+
+#include <netinet/in.h>
+
+#include <cstddef>
+
+namespace Udt_Net {
+
+// The MSS every UDT socket offers; connect_to fits it to the route (UDT
+// takes the smaller of the two sides' at the handshake).
+constexpr int MSS = 8242;
+
+// UDT's one start-up per process; every call after the first does nothing.
+void startup();
+
+// Ends UDT's own threads, for a program that stops all its UDT work first.
+void cleanup();
+
+struct Socket_Options
+{
+    // Whether the port may be shared with another UDT socket (UDT's default).
+    bool reuse_address = true;
+    // UDT send and receive buffer in bytes; 0 keeps UDT's default.
+    std::size_t buffer_bytes = 0;
+};
+
+// A UDT stream socket with the system's options (after startup()): the MSS,
+// the rate control and buffers of Udt_Path::prepare, then `options`; or -1.
+int new_socket(const Socket_Options& options = Socket_Options());
+
+// Fits the packet size to the route (unless `sock` is bound already), then
+// connects `sock` to `address`; UDT gives up after its own 3 s.
+bool connect_to(int sock, const sockaddr_in& address);
+
+// UDT receive time-out for the next receives; -1 blocks without limit.
+bool set_recv_timeout(int sock, int ms);
+
+// Sends `length` bytes, looping on partial sends; true for 0 or less.
+bool send_all(int sock, const char* data, int length);
+
+// Receives exactly `length` bytes, however the stream was cut on its way;
+// `count`, when given, holds what arrived (`length` on success).
+bool recv_exact(int sock, char* buffer, int length, int* count = nullptr);
+
+// recv_exact within `ms` in all, so a peer trickling bytes gets no more time
+// than one that sends nothing; afterwards receives wait without limit.
+bool recv_exact_within(int sock, char* buffer, int length, int ms);
+
+} // namespace Udt_Net

@@ -1,0 +1,329 @@
+#include "Background.h"
+#include "Client_Test_Env.h"
+#include "Fake_Net_Dll.h"
+#include "Scripted_Prompter.h"
+#include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
+#include "client/core/friends/ORV_LAN_Friend_Interface.h"
+#include "client/core/transfer/ORV_Transfer_Start.h"
+#include "client/core/peer/ORV_Peer_Channel.h"
+#include "client/core/peer/ORV_Share_List_Exchange.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/core/store/ORV_Settings.h"
+#include "client/ui/explorer/ORV_Explorer_Box.h"
+#include "client/ui/explorer/ORV_FielBox.h"
+#include "client/ui/explorer/ORV_FileExplorer_Table.h"
+#include "client/ui/explorer/ORV_FileExplorer_Table_Row.h"
+#include "client/ui/explorer/ORV_LAN_Friend_From.h"
+#include "client/ui/widgets/ORV_Trends_Prompt_Obj.h"
+#include "foundation/widgets/ORV_Button.h"
+
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <mutex>
+#include <vector>
+
+using namespace std::chrono_literals;
+using Row_Data = ORV_FileExplorer_Table_Row_Data;
+
+namespace {
+
+const std::string PEER = "b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1";
+
+// The friend at the far end of every connection: this process's own share
+// service, which can be told to refuse or to hold its answers back.
+class Friend
+{
+public:
+    Friend()
+    {
+        set_net_dll(&dll);
+        dll.add_peer(PEER);
+        dll.set_accept([this](int far_end) {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_ends.push_back(far_end);
+            m_services.push_back(in_background([this, far_end] { serve(far_end); }));
+        });
+    }
+
+    ~Friend()
+    {
+        release();
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (int end : m_ends)
+            dll.close(&end);
+        for (std::future<void> &service : m_services)
+            EXPECT_EQ(service.wait_for(10s), std::future_status::ready);
+        set_net_dll(nullptr);
+    }
+
+    // Answers wait until release().
+    void hold()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_gate = std::promise<void>();
+        m_released = m_gate.get_future().share();
+        m_holding = true;
+    }
+    void release()
+    {
+        if (m_holding.exchange(false))
+            m_gate.set_value();
+    }
+
+    Fake_Net_Dll dll;
+    std::atomic<bool> refuse{false};
+    std::atomic<int> answered{0};
+
+private:
+    void serve(int far_end)
+    {
+        ORV_Peer_Channel channel(&dll, far_end);
+        Message_Block block;
+        while (channel.recv_block(block)) {
+            if (m_holding) {
+                std::shared_future<void> released;
+                {
+                    const std::lock_guard<std::mutex> lock(m_mutex);
+                    released = m_released;
+                }
+                released.wait_for(10s);
+            }
+            M_Pack_Share_Request request;
+            unpack_share_request(request, block.data(), ORV::BLOCK_SIZE);
+            if (refuse)
+                channel.send_record(pack_share_reply(new_header(ORV::MSG_SHARE_REPLY), ORV::SHARE_REPLY_REFUSED, 0));
+            else
+                answer_share_list(channel, request);
+            ++answered;
+        }
+    }
+
+    std::mutex m_mutex;
+    std::vector<int> m_ends;
+    std::vector<std::future<void>> m_services;
+    std::promise<void> m_gate;
+    std::shared_future<void> m_released;
+    std::atomic<bool> m_holding{false};
+};
+
+// A shared folder with a file and a sub-folder, shared with grade A+.
+struct Friend_Tree
+{
+    Friend_Tree()
+    {
+        pub = env.make_dir(QStringLiteral("pub"));
+        env.make_dir(QStringLiteral("pub/sub"));
+        env.make_file(QStringLiteral("pub/a.txt"), "abc");
+        EXPECT_TRUE(ORV_Share_Data_Manage::instance().save_share(make_share(pub, 1, 1, 2), 0));
+    }
+    Client_Test_Env env;
+    QString pub;
+};
+
+struct LAN_Page_Fixture : testing::Test
+{
+    LAN_Page_Fixture()
+    {
+        page.resize(805, 527);
+        page.show();
+        page.build();
+        // The link outlives each test's page: start every test from its home.
+        page.bar()->slot_home_page();
+        EXPECT_TRUE(listed([&] { return kinds() == QList<int>{Row_Data::LAN_USER}; }));
+    }
+
+    QList<int> kinds() const
+    {
+        QList<int> out;
+        for (const ORV_FileExplorer_Table_Row *row : page.table()->explorer_rows())
+            out << row->row_data().get_kind();
+        return out;
+    }
+
+    QStringList names() const
+    {
+        QStringList out;
+        for (const ORV_FileExplorer_Table_Row *row : page.table()->explorer_rows())
+            out << row->name_text();
+        return out;
+    }
+
+    ORV_FileExplorer_Table_Row *row(int index) const { return page.table()->explorer_rows().value(index); }
+
+    bool covered() const { return page.wait_prompt()->isVisibleTo(&page); }
+
+    // Waits for the listing a step asked for: the prompt goes and the rows fit.
+    bool listed(const std::function<bool()> &rows_fit)
+    {
+        return process_events_until([&] { return !covered() && rows_fit(); }, 10000);
+    }
+
+    QStringList warnings() const
+    {
+        QStringList out;
+        for (const Scripted_Prompter::Call &call : prompts.calls())
+            if (call.kind == QLatin1String("warning"))
+                out << call.text;
+        return out;
+    }
+
+    Friend_Tree tree;
+    Friend peer;
+    Scripted_Prompter prompts;
+    ORV_LAN_Friend_From page;
+};
+
+} // namespace
+
+TEST_F(LAN_Page_Fixture, ListsUsersAndAFriendsSharesAndItsCrumbsStayWithTheFriend)
+{
+    EXPECT_EQ(row(0)->time_text(), QStringLiteral("10.0.0.2"));
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    EXPECT_TRUE(covered());
+    ASSERT_TRUE(listed([&] { return kinds() == QList<int>{Row_Data::PEER_SHARE_FILE}; }));
+    EXPECT_EQ(names(), QStringList{"pub"});
+    EXPECT_EQ(row(0)->buttons().first()->toolTip(), QStringLiteral("上传"));
+
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    EXPECT_EQ(row(0)->row_data().get_share_data().share_power, 2);
+    EXPECT_EQ(row(1)->buttons().first()->toolTip(), QStringLiteral("下载"));
+
+    // The crumbs' menus offer the friend's folders, never local ones: the
+    // folder on show lists its sub-folder, the one above (a local folder
+    // here too, holding pub/) nothing.
+    const QList<ORV_FielBox *> shown = page.bar()->crumbs();
+    ASSERT_GE(shown.size(), 2);
+    QStringList offered[2];
+    for (int i = 0; i < 2; ++i) {
+        ORV_FielBox *crumb = shown.at(shown.size() - 1 - i);
+        QTest::mouseClick(crumb, Qt::LeftButton);
+        crumb->slot_singleclickout();
+        ASSERT_NE(crumb->menu(), nullptr);
+        for (const QAction *action : crumb->menu()->actions())
+            offered[i] << action->text();
+        crumb->menu()->hide();
+    }
+    EXPECT_EQ(offered[0], QStringList{"sub"});
+    EXPECT_TRUE(offered[1].isEmpty());
+
+    // Into sub/, then back up by the crumb "pub": the friend's folder again,
+    // not the local folder of that name.
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names().isEmpty() && page.bar()->crumbs().last()->text() == "sub"; }));
+    const QList<ORV_FielBox *> crumbs = page.bar()->crumbs();
+    ASSERT_GE(crumbs.size(), 2);
+    ORV_FielBox *pub_crumb = crumbs.at(crumbs.size() - 2);
+    EXPECT_EQ(pub_crumb->path(), tree.pub);
+    QTest::mouseDClick(pub_crumb, Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    EXPECT_EQ(kinds(), (QList<int>{Row_Data::PEER_SHARE_FILE, Row_Data::PEER_SHARE_FILE}));
+    EXPECT_EQ(ORV_Client_To_Server_Observer_Obj::instance().current_location(),
+              std::make_pair(PEER, tree.pub.toStdString()));
+    EXPECT_TRUE(warnings().isEmpty());
+
+    // Home: the users again.
+    page.bar()->slot_home_page();
+    ASSERT_TRUE(listed([&] { return kinds() == QList<int>{Row_Data::LAN_USER}; }));
+}
+
+TEST_F(LAN_Page_Fixture, AFailedOrRefusedShareListIsToldNotShownAsAnEmptyFolder)
+{
+    page.slot_all_event({{"event_type", 3}, {"user_id", "ffffffffffffffffffffffffffffffff"}});
+    ASSERT_TRUE(process_events_until([&] { return !warnings().isEmpty(); }));
+    EXPECT_EQ(warnings(), QStringList{"共享获取失败"});
+    EXPECT_FALSE(covered());
+
+    peer.refuse = true;
+    page.slot_all_event({{"event_type", 3}, {"user_id", QString::fromStdString(PEER)}});
+    ASSERT_TRUE(process_events_until([&] { return warnings().size() == 2; }));
+    EXPECT_EQ(warnings().last(), QStringLiteral("没有权限"));
+}
+
+TEST_F(LAN_Page_Fixture, HomeDropsAShareListStillOnItsWay)
+{
+    peer.hold();
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    page.bar()->slot_home_page();
+    ASSERT_TRUE(listed([&] { return kinds() == QList<int>{Row_Data::LAN_USER}; }));
+    const int before = peer.answered;
+    peer.release();
+    ASSERT_TRUE(process_events_until([&] { return peer.answered > before; }));
+    // The answer came; give its request thread time to finish with it.
+    process_events_until([] { return false; }, 300);
+    EXPECT_EQ(kinds(), QList<int>{Row_Data::LAN_USER});
+    EXPECT_TRUE(ORV_Client_To_Server_Observer_Obj::instance().is_at_home());
+}
+
+TEST_F(LAN_Page_Fixture, TransfersAskThroughThePrompterAndKeepNothingWhenCancelled)
+{
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    QStringList started;
+    set_transfer_starter([&](const Row_Data &transfer, int type) {
+        started << QString::number(type) + ":" + (type == 1 ? transfer.get_save_path() : transfer.get_upload_path());
+    });
+    write_setting(ORV_Settings_Key::file_down, QStringLiteral("/tmp/before"));
+    write_setting(ORV_Settings_Key::file_up, QStringLiteral("/tmp/before.txt"));
+
+    // Cancelled: nothing stored, and the record goes with the queued call,
+    // while a rebuild of the rows runs inside the dialog.
+    std::weak_ptr<Row_Data> record;
+    QObject::connect(page.table(), &ORV_FileExplorer_Table::signal_all_event,
+                     [&](const QVariantMap &map) { record = ORV_Event::row_data_of(map); });
+    prompts.set_while_open([&] {
+        page.table()->set_rows({});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    QTest::mouseClick(row(1)->buttons().first(), Qt::LeftButton);
+    EXPECT_TRUE(prompts.calls().isEmpty());
+    ASSERT_TRUE(process_events_until([&] { return prompts.calls().size() == 1; }));
+    EXPECT_EQ(prompts.calls().last().caption, QStringLiteral("选择下载路径"));
+    EXPECT_EQ(prompts.calls().last().text, QStringLiteral("/tmp/before"));
+    EXPECT_TRUE(record.expired());
+    EXPECT_EQ(get_settings().value(ORV_Settings_Key::file_down).toString(), QStringLiteral("/tmp/before"));
+    prompts.set_while_open(nullptr);
+
+    // Chosen: stored; of several files only the first counts.
+    page.bar()->slot_refresh_page();
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    const QString down = tree.env.make_dir(QStringLiteral("down"));
+    prompts.answer_directory(down);
+    QTest::mouseClick(row(1)->buttons().first(), Qt::LeftButton);
+    ASSERT_TRUE(process_events_until([&] { return prompts.calls().size() == 2; }));
+    EXPECT_EQ(get_settings().value(ORV_Settings_Key::file_down).toString(), down);
+
+    prompts.answer_files({QStringLiteral("/tmp/first.txt"), QStringLiteral("/tmp/second.txt")});
+    QTest::mouseClick(row(0)->buttons().first(), Qt::LeftButton);
+    ASSERT_TRUE(process_events_until([&] { return prompts.calls().size() == 3; }));
+    EXPECT_EQ(prompts.calls().last().caption, QStringLiteral("选择要上传的文件"));
+    EXPECT_EQ(prompts.calls().last().text, QStringLiteral("/tmp/before.txt"));
+    EXPECT_EQ(get_settings().value(ORV_Settings_Key::file_up).toString(), QStringLiteral("/tmp/first.txt"));
+    EXPECT_EQ(started, QStringList({"1:" + down, "3:/tmp/first.txt"}));
+    set_transfer_starter(nullptr);
+}
+
+TEST_F(LAN_Page_Fixture, RowsRebuiltWhileARowsMenuIsOpenTakeTheMenuAlong)
+{
+    QPointer<ORV_FileExplorer_Table_Row> user = row(0);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), user->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(user, &event);
+    QPointer<QMenu> menu = user->context_menu();
+    ASSERT_TRUE(menu && menu->isVisible());
+    // A presence notice re-lists the users while the menu is open.
+    peer.dll.add_peer("c1c1c1c1c1c1c1c1c1c1c1c1c1c1c1c1");
+    ORV_LAN_Friend_Interface::instance()->slot_refresh_friend_list();
+    ASSERT_TRUE(listed([&] { return kinds().size() == 2; }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(user.isNull());
+    EXPECT_TRUE(menu.isNull());
+}

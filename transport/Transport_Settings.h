@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+
+// Periods and bounds of the transport library. The defaults are the
+// production values; tests give shorter periods.
+struct Transport_Timings
+{
+    using ms = std::chrono::milliseconds;
+    ms heartbeat{10000};
+    ms server_recv_timeout{10000};      // one silent period of the server link
+    ms queue_idle{500};                 // how often an empty notice queue is looked at
+    ms handshake_timeout{10000};
+    // Longer than the server's relay sweep (8-13 s), so its own time-out fires first.
+    ms answer_timeout{20000};
+    ms punch_wait{10000};               // whole hole-punching exchange
+    ms punch_connect_delay{100};
+    // Longer than the requester's punch wait plus UDT's fixed 3 s connect.
+    ms punch_accept_deadline{20000};
+    ms error_backoff{1000};
+};
+
+struct Transport_Limits
+{
+    int server_misses = 3;              // a fourth silent period restarts the login
+    int listen_backlog = 30;
+    int max_punch_responders = 8;
+    // Each handshake holds a thread for up to its time-out; a flood of silent
+    // connections must not pile them up.
+    int max_handshakes = 64;
+};
+
+struct Transport_Settings
+{
+    Transport_Timings timings;
+    Transport_Limits limits;
+
+    // The production settings with the periods named in `overrides`
+    // ("name=milliseconds,..."; null for none) shortened.
+    static Transport_Settings with_overrides(const char* overrides);
+};
