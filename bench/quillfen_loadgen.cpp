@@ -1,6 +1,10 @@
 // quillfen_loadgen: N fake users log in to a server from loopback addresses
 // (127.0.x.y, every one of which is local on Linux and stands for an outside
 // address of its own), send heartbeats, and count the introductions they get.
+// The users share K sockets (K users per address): the k-th user behind each
+// address sends from socket k with its address chosen per datagram, so N users
+// need K descriptors, not 2N. A user whose own record has not come back logs
+// in again every 5 s, as a client's login thread does after a silence.
 //
 //   quillfen_loadgen [--users N] [--per-address K] [--heartbeat-ms MS]
 //                    [--settle-s S] [--steady-s S] [--rcvbuf BYTES]
@@ -12,12 +16,15 @@
 // default), so each user expects K - 1 introductions plus its own record.
 
 #include "bench/Bench_Server.h"
+#include "bench/Sourced_Socket.h"
 #include "foundation/net/Ipv4_Address.h"
 #include "foundation/M_Pack_Head.h"
 #include "foundation/ORV_Ports.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -31,6 +38,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -51,7 +59,7 @@ struct Options
     int heartbeat_ms = 10000;
     int settle_s = 60;
     int steady_s = 15;
-    int rcvbuf = 0;  // 0: the system default
+    int rcvbuf = 0;  // of each shared socket; 0: 64 MiB
     std::string server_path;
     pid_t attach = 0;
 };
@@ -64,9 +72,9 @@ struct User
 {
     std::string identity;
     std::string ip;
+    in_addr address{};
     int group = 0;
-    int login_socket = -1;
-    int heartbeat_socket = -1;
+    int slot = 0;  // which shared socket it uses
     std::set<std::string> introduced;  // identities of others received online
     bool has_own = false;
     int heartbeats = 0;
@@ -101,15 +109,13 @@ std::string group_ip(int group)
     return "127.0." + std::to_string(group / 250) + "." + std::to_string(group % 250 + 2);
 }
 
-int bound_socket(const std::string& ip, int rcvbuf)
+// The group of a user address 127.0.a.b (see group_ip), or -1.
+int group_of(const in_addr& address)
 {
-    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = Ipv4_Address::make(ip, 0);
-    if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
-        bench_fail("cannot bind a socket on " + ip + ": " + std::strerror(errno));
-    if (rcvbuf > 0)
-        ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
-    return sock;
+    const std::uint32_t host = ntohl(address.s_addr);
+    const int a = static_cast<int>((host >> 8) & 0xFF);
+    const int b = static_cast<int>(host & 0xFF);
+    return (host >> 16) == 0x7F00 && b >= 2 ? a * 250 + b - 2 : -1;
 }
 
 long udp_receive_buffer_errors()
@@ -145,18 +151,22 @@ public:
     {
         const int groups = (m_options.users + m_options.per_address - 1) / m_options.per_address;
         m_epoll = ::epoll_create1(0);
+        const int rcvbuf = m_options.rcvbuf > 0 ? m_options.rcvbuf : 64 * 1024 * 1024;
+        for (int slot = 0; slot < std::min(m_options.per_address, m_options.users); ++slot) {
+            m_sockets.push_back(std::make_unique<Sourced_Socket>(rcvbuf));
+            epoll_event event{};
+            event.events = EPOLLIN;
+            event.data.u32 = static_cast<std::uint32_t>(slot);
+            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_sockets.back()->fd(), &event);
+        }
         m_users.resize(static_cast<std::size_t>(m_options.users));
         for (int i = 0; i < m_options.users; ++i) {
             User& user = m_users[static_cast<std::size_t>(i)];
             user.group = i / m_options.per_address;
+            user.slot = i % m_options.per_address;
             user.ip = group_ip(user.group);
+            user.address = Ipv4_Address::make(user.ip, 0).sin_addr;
             user.identity = new_guid_string();
-            user.login_socket = bound_socket(user.ip, m_options.rcvbuf);
-            user.heartbeat_socket = bound_socket(user.ip, 0);
-            epoll_event event{};
-            event.events = EPOLLIN;
-            event.data.u32 = static_cast<std::uint32_t>(i);
-            ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, user.login_socket, &event);
             m_index.emplace(user.identity, i);
         }
         m_group_size.assign(static_cast<std::size_t>(groups), 0);
@@ -171,18 +181,16 @@ public:
         m_receiver = std::thread([this] { receive_loop(); });
 
         const auto start = Clock::now();
-        for (User& user : m_users) {
-            const Message_Block block = bench_login_block(user.identity, user.ip);
-            send_block_to_server(user.login_socket, block, ASSIST_PORT);
-            send_block_to_server(user.login_socket, block, LOGIN_PORT);
-            m_sent += 2;
-        }
+        for (const User& user : m_users)
+            log_in(user);
         Process_Sample peak = before;
         auto next_beat = start;
+        auto next_login = start + 5s;
         const auto settle_deadline = start + std::chrono::seconds(m_options.settle_s);
         Clock::time_point settled{};
         while (Clock::now() < settle_deadline && settled == Clock::time_point{}) {
             next_beat = beat_if_due(next_beat);
+            next_login = log_in_again_if_due(next_login);
             std::this_thread::sleep_for(50ms);
             track(peak, sample_process(server));
             if (complete_count() == m_options.users)
@@ -213,13 +221,40 @@ private:
         peak.threads = std::max(peak.threads, now.threads);
     }
 
+    void log_in(const User& user)
+    {
+        const Message_Block block = bench_login_block(user.identity, user.ip);
+        Sourced_Socket& sock = *m_sockets[static_cast<std::size_t>(user.slot)];
+        sock.send(user.address, block, Ipv4_Address::make("127.0.0.1", ASSIST_PORT));
+        sock.send(user.address, block, Ipv4_Address::make("127.0.0.1", LOGIN_PORT));
+        m_sent += 2;
+    }
+
+    Clock::time_point log_in_again_if_due(Clock::time_point due)
+    {
+        if (Clock::now() < due)
+            return due;
+        std::vector<const User*> unanswered;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            for (const User& user : m_users) {
+                if (!user.has_own)
+                    unanswered.push_back(&user);
+            }
+        }
+        for (const User* user : unanswered)
+            log_in(*user);
+        return due + 5s;
+    }
+
     Clock::time_point beat_if_due(Clock::time_point due)
     {
         if (Clock::now() < due)
             return due;
         for (const User& user : m_users) {
             const auto record = pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), user.identity);
-            send_block_to_server(user.heartbeat_socket, to_block(record.value()), HEARTBEAT_PORT);
+            m_sockets[static_cast<std::size_t>(user.slot)]->send(user.address, to_block(record.value()),
+                                                                 Ipv4_Address::make("127.0.0.1", HEARTBEAT_PORT));
             ++m_sent;
         }
         return due + std::chrono::milliseconds(m_options.heartbeat_ms);
@@ -238,19 +273,19 @@ private:
 
     void receive_loop()
     {
-        std::vector<epoll_event> events(256);
+        std::vector<epoll_event> events(16);
         Message_Block block{};
         while (!m_stop) {
             const int ready = ::epoll_wait(m_epoll, events.data(), static_cast<int>(events.size()), 100);
             for (int e = 0; e < ready; ++e) {
-                const int index = static_cast<int>(events[static_cast<std::size_t>(e)].data.u32);
-                User& user = m_users[static_cast<std::size_t>(index)];
-                for (;;) {
-                    const ssize_t got = ::recv(user.login_socket, block.data(), block.size(), 0);
-                    if (got <= 0)
-                        break;
+                const int slot = static_cast<int>(events[static_cast<std::size_t>(e)].data.u32);
+                in_addr to{};
+                for (int got; (got = m_sockets[static_cast<std::size_t>(slot)]->receive(block, to)) > 0;) {
                     ++m_received;
-                    take(user, block, static_cast<int>(got));
+                    const int group = group_of(to);
+                    const long index = static_cast<long>(group) * m_options.per_address + slot;
+                    if (group >= 0 && index < m_options.users)
+                        take(m_users[static_cast<std::size_t>(index)], block, got);
                 }
             }
         }
@@ -330,6 +365,7 @@ private:
     }
 
     const Options m_options;
+    std::vector<std::unique_ptr<Sourced_Socket>> m_sockets;  // one per user slot behind an address
     std::vector<User> m_users;
     std::unordered_map<std::string, int> m_index;
     std::vector<int> m_group_size;
@@ -349,7 +385,7 @@ int main(int argc, char** argv)
     const Options options = parse(argc, argv);
     rlimit files{};
     ::getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = std::min<rlim_t>(files.rlim_max, static_cast<rlim_t>(options.users) * 2 + 256);
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, static_cast<rlim_t>(options.per_address) + 256);
     ::setrlimit(RLIMIT_NOFILE, &files);
 
     try {

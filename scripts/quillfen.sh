@@ -2,7 +2,9 @@
 # Installs what is missing, builds, and then runs the system or its tests.
 #   scripts/quillfen.sh run    build and start the server and a client
 #   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test
-#                              (further arguments go to ctest: `test -L unit` runs the fast ones)
+#                              (further arguments go to ctest: `test -L unit` runs the fast ones),
+#                              then every fuzzer for a short fixed number of runs
+#   scripts/quillfen.sh fuzz [SECONDS]   run every fuzzer for SECONDS each (default 300)
 #   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
 set -euo pipefail
 
@@ -14,6 +16,7 @@ packages=(
     qtbase5-dev libqt5sql5-sqlite
     libudt-dev libgtest-dev
     iproute2 iptables
+    clang-14 libclang-rt-14-dev
 )
 
 install_missing() {
@@ -84,10 +87,30 @@ take_shots() {
         "$dir/bin/quillfen_ui_shots" "$top/docs/screenshots"
 }
 
+# The libFuzzer targets, built by clang in a folder of their own; each runs
+# from the seed corpus (made from real records) plus what earlier runs found.
+fuzzers=(fuzz_server_datagram fuzz_server_link fuzz_share_list_reply fuzz_peer_request fuzz_peer_path fuzz_settings_ini)
+
+run_fuzzers() {
+    local dir="$top/build-fuzz"
+    cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+        -DQF_FUZZ=ON -DQF_BUILD_TESTS=OFF
+    cmake --build "$dir" -j "$jobs" --target "${fuzzers[@]}" fuzz_seeds
+    "$dir/bin/fuzz_seeds" "$dir/seeds"
+    mkdir -p "$dir/run"
+    cd "$dir/run"
+    for f in "${fuzzers[@]}"; do
+        mkdir -p "$dir/corpus/$f"
+        echo "Fuzzing $f ($*)"
+        ASAN_OPTIONS=detect_leaks=0 "$dir/bin/$f" "$@" "$dir/corpus/$f" "$dir/seeds/$f"
+    done
+}
+
 case "${1:-}" in
     run)  install_missing; run_system ;;
-    test) shift; install_missing; run_tests "$@" ;;
+    test) shift; install_missing; run_tests "$@"; run_fuzzers -runs=2000 ;;
+    fuzz) install_missing; run_fuzzers -max_total_time="${2:-300}" ;;
     # Only the screenshots need the X server and the CJK font.
     shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
-    *)    echo "usage: $0 run|test [ctest arguments]|shots" >&2; exit 2 ;;
+    *)    echo "usage: $0 run|test [ctest arguments]|fuzz [SECONDS]|shots" >&2; exit 2 ;;
 esac

@@ -9,6 +9,7 @@
 #include <udt.h>
 
 #include <arpa/inet.h>
+#include <malloc.h>
 
 #include <chrono>
 #include <sstream>
@@ -36,7 +37,9 @@ bool same_parties(const M_Pack_CSC_Request& a, const M_Pack_CSC_Request& b)
 
 ORV_CSC_Server::ORV_CSC_Server(Datagram_Sender& sender, ORV_User_Data_Manage& users,
                                const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)
-    : m_sender(sender), m_users(users), m_settings(settings), m_trace(trace), m_clock(clock)
+    : m_sender(sender), m_users(users), m_settings(settings), m_trace(trace), m_clock(clock),
+      m_requests_per_address(settings.limits.max_relay_requests_per_address),
+      m_connections_per_address(settings.limits.max_relay_connections_per_address)
 {
 }
 
@@ -96,10 +99,10 @@ void ORV_CSC_Server::stop()
         m_timeout_thread.join();
 
     std::unique_lock<std::mutex> guard(m_connections_lock);
-    const std::set<int> open = m_connections;
+    const std::map<int, std::uint32_t> open = m_connections;
     guard.unlock();
-    for (int sock : open)
-        UDT::close(sock);
+    for (const auto& connection : open)
+        UDT::close(connection.first);
     guard.lock();
     m_connections_done.wait_for(guard, std::chrono::seconds(10), [this] { return m_connections.empty(); });
 }
@@ -127,17 +130,13 @@ void ORV_CSC_Server::listen()
                 return;
             continue;
         }
-        {
-            std::lock_guard<std::mutex> guard(m_connections_lock);
-            if (m_connections.size() >= m_settings.limits.max_relay_connections) {
-                UDT::close(sock);
-                m_trace.write("中转连接已满,已关闭新连接");
-                continue;
-            }
-            m_connections.insert(sock);
+        if (!admit_connection(sock, peer)) {
+            UDT::close(sock);
+            m_trace.write("中转连接已满,已关闭新连接");
+            continue;
         }
         try {
-            std::thread([this, sock] { relay_connection(sock); }).detach();
+            std::thread([this, sock, peer] { relay_connection(sock, peer); }).detach();
         } catch (const std::system_error&) {
             UDT::close(sock);
             connection_ended(sock);
@@ -148,11 +147,35 @@ void ORV_CSC_Server::listen()
     }
 }
 
+bool ORV_CSC_Server::admit_connection(int sock, const sockaddr_in& peer)
+{
+    std::lock_guard<std::mutex> guard(m_connections_lock);
+    if (m_connections.size() >= m_settings.limits.max_relay_connections
+        || !m_connections_per_address.take(peer.sin_addr.s_addr))
+        return false;
+    m_connections.emplace(sock, peer.sin_addr.s_addr);
+    return true;
+}
+
 void ORV_CSC_Server::connection_ended(int sock)
 {
     std::lock_guard<std::mutex> guard(m_connections_lock);
-    m_connections.erase(sock);
+    const auto found = m_connections.find(sock);
+    if (found != m_connections.end()) {
+        m_connections_per_address.give_back(found->second);
+        m_connections.erase(found);
+    }
+    m_connection_ended = true;
     m_connections_done.notify_all();
+}
+
+// Each relay connection runs on a thread of its own, whose buffers end up in
+// the allocator's per-thread arenas; without a trim they stay there after a
+// wave of connections has gone.
+void ORV_CSC_Server::return_memory()
+{
+    if (m_connection_ended.exchange(false))
+        ::malloc_trim(0);
 }
 
 bool ORV_CSC_Server::receive_verification(int sock, char* block)
@@ -162,7 +185,7 @@ bool ORV_CSC_Server::receive_verification(int sock, char* block)
                                    milliseconds_of(m_settings.timings.relay_verification_timeout));
 }
 
-void ORV_CSC_Server::relay_connection(int sock)
+void ORV_CSC_Server::relay_connection(int sock, const sockaddr_in& peer)
 {
     m_trace.write("开始接收验证包");
     char block[ORV::BLOCK_SIZE] = {};
@@ -177,7 +200,7 @@ void ORV_CSC_Server::relay_connection(int sock)
     unpack_csc_request(request, block, ORV::BLOCK_SIZE);
     const std::string key = read_text_field(request.head.id);
 
-    if (request.code == ORV::STEP_REQUEST && open_request(key, request, sock)) {
+    if (request.code == ORV::STEP_REQUEST && open_request(key, request, sock, peer)) {
         notify_target(request);
         forward(key, sock);
     } else if (request.code == ORV::STEP_TARGET_ANSWER && join_request(key, request, sock)) {
@@ -192,22 +215,43 @@ void ORV_CSC_Server::relay_connection(int sock)
     connection_ended(sock);
 }
 
-bool ORV_CSC_Server::open_request(const std::string& key, M_Pack_CSC_Request& request, int sock)
+bool ORV_CSC_Server::initiator_speaks(const M_Pack_CSC_Request& request, const sockaddr_in& peer) const
+{
+    ORV_Peer_Data initiator;
+    return m_users.find_user(&initiator, read_text_field(request.requester_id))
+        && initiator.sock_addr.sin_addr.s_addr == peer.sin_addr.s_addr;
+}
+
+bool ORV_CSC_Server::open_request(const std::string& key, M_Pack_CSC_Request& request, int sock,
+                                  const sockaddr_in& peer)
 {
     if (key.empty() || read_text_field(request.requester_id).empty() || read_text_field(request.target_id).empty())
         return false;
+    if (!initiator_speaks(request, peer)) {
+        m_trace.write("中转请求方不在线或地址不符,已拒绝:" + read_text_field(request.requester_id));
+        return false;
+    }
     request.code = ORV::STEP_NOTIFY_TARGET;
     request.requester_handle = sock;
     request.target_handle = 0;
-    return put_relay(key, request);
+    return put_relay(key, request, peer.sin_addr.s_addr);
 }
 
-bool ORV_CSC_Server::put_relay(const std::string& key, const M_Pack_CSC_Request& request)
+bool ORV_CSC_Server::put_relay(const std::string& key, const M_Pack_CSC_Request& request,
+                               std::uint32_t initiator_address)
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    if (m_relays.size() >= m_settings.limits.max_relay_entries)
+    if (m_relays.size() >= m_settings.limits.max_relay_entries || m_relays.count(key) != 0
+        || !m_requests_per_address.take(initiator_address))
         return false;
-    return m_relays.emplace(key, ORV_Relay_Entry_Data{request, m_clock.steady_now()}).second;
+    m_relays.emplace(key, ORV_Relay_Entry_Data{request, m_clock.steady_now(), initiator_address});
+    return true;
+}
+
+void ORV_CSC_Server::release_request_locked(const ORV_Relay_Entry_Data& entry)
+{
+    if (entry.record.target_handle == 0)
+        m_requests_per_address.give_back(entry.initiator_address);
 }
 
 bool ORV_CSC_Server::find_relay(const std::string& key, M_Pack_CSC_Request* record) const
@@ -228,6 +272,7 @@ bool ORV_CSC_Server::remove_relay(const std::string& key, int sock, M_Pack_CSC_R
         || (found->second.record.requester_handle != sock && found->second.record.target_handle != sock))
         return false;
     *removed = found->second.record;
+    release_request_locked(found->second);
     m_relays.erase(found);
     return true;
 }
@@ -249,6 +294,7 @@ bool ORV_CSC_Server::join_request(const std::string& key, M_Pack_CSC_Request& re
             || !same_parties(found->second.record, request))
             return false;
         ORV_Relay_Entry_Data& entry = found->second;
+        release_request_locked(entry);
         entry.record.code = ORV::STEP_TARGET_ANSWER;
         entry.record.target_handle = sock;
         entry.stored_at = m_clock.steady_now();
@@ -343,6 +389,7 @@ void ORV_CSC_Server::check_timeouts()
             if (elapsed > m_settings.timings.relay_timeout) {
                 expired.push_back(it->second.record.requester_handle);
                 lines.push_back("服务器中转超时了");
+                release_request_locked(it->second);
                 it = m_relays.erase(it);
             } else {
                 ++it;
@@ -353,6 +400,7 @@ void ORV_CSC_Server::check_timeouts()
         m_trace.write(line);
     for (int sock : expired)
         m_udt.close_socket(&sock);
+    return_memory();
 }
 
 void ORV_CSC_Server::timeout_check()

@@ -95,6 +95,12 @@ void ORV_P2P_Server::forward_request(M_Pack_P2P_Request request)
         m_trace.write("P2P请求方不在线,已忽略:" + requester);
         return;
     }
+    // Step 1 names its requester; only the address that requester logged in
+    // from may speak for it.
+    if (asking.sock_addr.sin_addr.s_addr != request.requester_addr.sin_addr.s_addr) {
+        m_trace.write("P2P请求不是来自请求方的地址,已忽略:" + requester);
+        return;
+    }
     if (!remember(id, Forwarded_Request{requester, target, request.requester_addr, m_clock.steady_now()})) {
         m_trace.write("P2P请求重复或过多,已忽略:" + id);
         return;

@@ -74,6 +74,30 @@ void ORV_Server_Dispatcher::dispatch(const Datagram_Job& job)
     }
 }
 
+bool ORV_Server_Dispatcher::worth_dispatching(const Datagram_Job& job)
+{
+    M_Pack_Head head;
+    unpack_header(head, job.block, ORV::BLOCK_SIZE);
+    // Every record of these types names an identity right behind the header.
+    const bool named = job.block[sizeof(M_Pack_Head)] != 0;
+    switch (head.type) {
+    case ORV::MSG_UNKNOWN:
+    case ORV::MSG_LOGIN_REPLY:
+        return true;
+    case ORV::MSG_ONLINE:
+    case ORV::MSG_OFFLINE:
+    case ORV::MSG_HEARTBEAT:
+        return named;
+    case ORV::MSG_P2P_REQUEST: {
+        M_Pack_P2P_Request request;
+        unpack_p2p_request(request, job.block, ORV::BLOCK_SIZE);
+        return named && request.target_id[0] != 0 && (request.code == 1 || request.code == 4);
+    }
+    default:
+        return false;
+    }
+}
+
 void ORV_Server_Dispatcher::handle_login(const Datagram_Job& job)
 {
     M_Pack_Login record;
@@ -107,7 +131,7 @@ void ORV_Server_Dispatcher::handle_heartbeat(const Datagram_Job& job)
     const std::string identity = read_text_field(record.identity);
     if (identity.empty())
         return;
-    m_users.refresh_heartbeat(identity);
+    m_users.refresh_heartbeat(identity, job.address);
     m_trace.write("客户端的心跳包");
 }
 

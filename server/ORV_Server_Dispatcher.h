@@ -25,6 +25,11 @@ public:
 
     void dispatch(const Datagram_Job& job);
 
+    // False for a datagram that dispatch would drop unread (a type it does
+    // not act on, no identity, a step code it never takes): the listeners
+    // test it before queueing, so damaged records cannot crowd out real ones.
+    static bool worth_dispatching(const Datagram_Job& job);
+
 private:
     void ServerDispatchLoop();
     void handle_login(const Datagram_Job& job);

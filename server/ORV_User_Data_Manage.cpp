@@ -14,6 +14,9 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 std::string login_time_text(std::int64_t wall_seconds)
@@ -26,6 +29,11 @@ std::string login_time_text(std::int64_t wall_seconds)
 bool same_endpoint(const sockaddr_in& a, const sockaddr_in& b)
 {
     return a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
+}
+
+std::uint32_t public_address(const ORV_Peer_Data& user)
+{
+    return user.sock_addr.sin_addr.s_addr;
 }
 
 } // namespace
@@ -86,13 +94,30 @@ void ORV_User_Data_Manage::notify_refresh()
         emit signal_refresh_friend();
 }
 
-std::vector<ORV_User_Data_Manage::Shared_Peer> ORV_User_Data_Manage::others_locked() const
+// The users a login or departure of `user` concerns: with the same-address
+// rule only those behind its public address, found through the index.
+std::vector<ORV_User_Data_Manage::Shared_Peer> ORV_User_Data_Manage::others_locked(const ORV_Peer_Data& user) const
 {
     std::vector<Shared_Peer> others;
-    others.reserve(m_online.size());
-    for (const auto& entry : m_online)
-        others.push_back(entry.second.peer);
+    if (!m_show_lan_only) {
+        others.reserve(m_online.size());
+        for (const auto& entry : m_online) {
+            if (entry.first != user.identity)
+                others.push_back(entry.second.peer);
+        }
+        return others;
+    }
+    for (const std::string& identity : m_by_address.behind(public_address(user))) {
+        if (identity != user.identity)
+            others.push_back(m_online.at(identity).peer);
+    }
     return others;
+}
+
+void ORV_User_Data_Manage::erase_locked(std::map<std::string, Online_Entry>::iterator found)
+{
+    m_by_address.remove(public_address(*found->second.peer), found->first);
+    m_online.erase(found);
 }
 
 // Counts a login in the statistics (under the table lock); returns the text
@@ -146,20 +171,32 @@ bool ORV_User_Data_Manage::user_login(ORV_Peer_Data user)
     const Shared_Peer newcomer = std::make_shared<const ORV_Peer_Data>(user);
     {
         std::lock_guard<std::mutex> guard(m_table_lock);
-        if (m_online.erase(user.identity) == 0 && m_online.size() >= m_settings.limits.max_online_users) {
+        // A refused login leaves the user's present entry as it is.
+        const auto old = m_online.find(user.identity);
+        const bool here_already = old != m_online.end() && public_address(*old->second.peer) == public_address(user);
+        if (old == m_online.end() && m_online.size() >= m_settings.limits.max_online_users) {
             trace("在线人数已满,拒绝登录:" + user.identity);
             return false;
         }
-        others = others_locked();
+        if (!here_already && m_by_address.count(public_address(user)) >= m_settings.limits.max_users_per_address) {
+            trace("同一外网地址的用户已满,拒绝登录:" + user.identity);
+            return false;
+        }
+        if (old != m_online.end())
+            erase_locked(old);
+        others = others_locked(user);
         m_online[user.identity] = Online_Entry{newcomer, user.last_seen, 0, m_clock.steady_now()};
+        m_by_address.add(public_address(user), user.identity);
         log_text = count_login(user);
     }
     if (!log_text.empty())
         write_login_line(log_text);
     notify_refresh();
 
+    // One line per login, not per user introduced: a storm of logins must
+    // not become a storm of lines.
+    trace("当前用户的外网ＩＰ：" + user.ip);
     for (const Shared_Peer& other : others) {
-        trace("当前用户的外网ＩＰ：" + user.ip);
         if (paired(*other, user)) {
             send_user_notice(newcomer, *other, true);
             send_user_notice(other, user, true);
@@ -181,8 +218,8 @@ bool ORV_User_Data_Manage::user_offline(const std::string& identity, const socka
             return false;
         }
         user = found->second.peer;
-        m_online.erase(found);
-        others = others_locked();
+        erase_locked(found);
+        others = others_locked(*user);
     }
     notify_refresh();
     announce_offline(user, others);
@@ -197,11 +234,11 @@ void ORV_User_Data_Manage::announce_offline(const Shared_Peer& user, const std::
     }
 }
 
-void ORV_User_Data_Manage::refresh_heartbeat(const std::string& identity)
+void ORV_User_Data_Manage::refresh_heartbeat(const std::string& identity, const sockaddr_in& sender)
 {
     std::lock_guard<std::mutex> guard(m_table_lock);
     const auto found = m_online.find(identity);
-    if (found == m_online.end())
+    if (found == m_online.end() || public_address(*found->second.peer) != sender.sin_addr.s_addr)
         return;
     found->second.last_seen = m_clock.wall_seconds();
     found->second.heard = m_clock.steady_now();
@@ -274,25 +311,26 @@ void ORV_User_Data_Manage::check_offline()
     // Expiry is tested and the entry removed in one locked step, so a user
     // who logs in again while the check runs is never dropped.
     std::vector<Shared_Peer> expired;
-    std::vector<Shared_Peer> others;
+    std::vector<std::vector<Shared_Peer>> others;  // one list for all without the same-address rule
     {
         std::lock_guard<std::mutex> guard(m_table_lock);
         const auto now = m_clock.steady_now();
         for (auto it = m_online.begin(); it != m_online.end();) {
+            const auto next = std::next(it);
             if (now - it->second.heard > m_settings.timings.offline_timeout) {
                 expired.push_back(it->second.peer);
-                it = m_online.erase(it);
-            } else {
-                ++it;
+                erase_locked(it);
             }
+            it = next;
         }
         if (expired.empty())
             return;
-        others = others_locked();
+        for (std::size_t i = 0; i < (m_show_lan_only ? expired.size() : 1); ++i)
+            others.push_back(others_locked(*expired[i]));
     }
     notify_refresh();
-    for (const Shared_Peer& user : expired)
-        announce_offline(user, others);
+    for (std::size_t i = 0; i < expired.size(); ++i)
+        announce_offline(expired[i], others[std::min(i, others.size() - 1)]);
 }
 
 void ORV_User_Data_Manage::heartbeat_loop()

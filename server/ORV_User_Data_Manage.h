@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/ORV_Peer_Data.h"
+#include "server/Address_Index.h"
 #include "server/Datagram_Sender.h"
 #include "server/ORV_User_Login_Data.h"
 #include "server/Server_Clock.h"
@@ -39,14 +40,16 @@ public:
     void start();
     void stop();
 
-    // False when the table is full and the identity is not already online.
+    // False when the table, or the user's public address, is full and the
+    // identity is not already online there.
     bool user_login(ORV_Peer_Data user);
 
     // An offline message: honoured only for a user online at exactly that
     // address, and announced with the server's own record of the user.
     bool user_offline(const std::string& identity, const sockaddr_in& sender);
 
-    void refresh_heartbeat(const std::string& identity);
+    // Counts only from the public IP address the user logged in from.
+    void refresh_heartbeat(const std::string& identity, const sockaddr_in& sender);
     void set_nat_type(const std::string& identity, int nat_type);
 
     // True, with the entry copied out, when the identity is online.
@@ -100,7 +103,8 @@ private:
     void write_login_line(const std::string& text) const;
     bool paired(const ORV_Peer_Data& a, const ORV_Peer_Data& b) const;
     void announce_offline(const Shared_Peer& user, const std::vector<Shared_Peer>& others);
-    std::vector<Shared_Peer> others_locked() const;
+    std::vector<Shared_Peer> others_locked(const ORV_Peer_Data& user) const;
+    void erase_locked(std::map<std::string, Online_Entry>::iterator found);
     void trace(const std::string& line) const;
 
     Datagram_Sender& m_sender;
@@ -113,6 +117,7 @@ private:
 
     mutable std::mutex m_table_lock;
     std::map<std::string, Online_Entry> m_online;
+    Address_Index m_by_address;  // the identities of m_online by public address
     std::map<std::string, Statistics_Entry> m_statistics;
     std::map<std::uint64_t, std::string> m_login_order;  // oldest counted login first
     std::uint64_t m_next_order = 0;

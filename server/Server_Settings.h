@@ -38,6 +38,7 @@ struct Server_Limits
 {
     std::size_t max_queued_jobs = 100000;     // further datagrams are dropped until it drains
     std::size_t max_online_users = 50000;     // logins of new identities beyond it are refused
+    std::size_t max_users_per_address = 1000; // K users behind one address cost K² introductions
     std::size_t max_login_statistics = 100000; // the least recently logged-in record is evicted
     std::size_t max_nat_entries = 100000;     // new identities are not compared beyond it
     std::size_t max_pending_p2p = 10000;      // further requests are dropped until it drains
@@ -45,6 +46,10 @@ struct Server_Limits
     std::size_t max_p2p_per_pair = 5;         // unanswered step 1s of one requester to one target
     std::size_t max_relay_entries = 1000;     // further relay requests are refused
     std::size_t max_relay_connections = 2000; // further relay connections are closed at once
+    // One host cannot take every relay slot: per source address, the
+    // connections it holds and the requests still waiting for their target.
+    std::size_t max_relay_connections_per_address = 64;
+    std::size_t max_relay_requests_per_address = 32;
     std::size_t relay_buffer_bytes = 8 * 1024 * 1024; // UDT send and receive buffer of each relay connection
     std::size_t max_queued_notices = 1000000; // further notices are dropped until it drains
     std::int64_t max_login_log_bytes = 10 * 1024 * 1024; // then "login.txt" becomes "login.txt.1"

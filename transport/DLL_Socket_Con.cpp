@@ -17,7 +17,11 @@
 
 DLL_Socket_Con::DLL_Socket_Con(const Transport_Settings& settings, const Local_Identity& identity,
                                const Call_Back_Slot& call_back)
-    : m_settings(settings), m_identity(identity), m_call_back(call_back)
+    : m_settings(settings), m_identity(identity), m_call_back(call_back),
+      m_admission(Handshake_Admission::Limits{settings.limits.max_handshakes,
+                                              settings.limits.max_handshakes_per_source,
+                                              static_cast<int>(settings.timings.listen_handshake_timeout.count())},
+                  [](int sock) { UDT::close(sock); })
 {
 }
 
@@ -57,7 +61,7 @@ void DLL_Socket_Con::listen_loop()
         int length = sizeof(peer);
         const int sock = UDT::accept(m_listener, reinterpret_cast<sockaddr*>(&peer), &length);
         if (sock != UDT::INVALID_SOCK) {
-            start_handshake(sock);
+            start_handshake(sock, peer);
             continue;
         }
         // A broken listener would fail every accept at once: back off, and
@@ -73,22 +77,16 @@ void DLL_Socket_Con::listen_loop()
     }
 }
 
-void DLL_Socket_Con::start_handshake(int sock)
+void DLL_Socket_Con::start_handshake(int sock, const sockaddr_in& peer)
 {
-    if (m_handshakes.load() >= m_settings.limits.max_handshakes) {
-        Net_Log::line("握手过多，连接已关闭");
-        UDT::close(sock);
-        return;
-    }
-    ++m_handshakes;
+    m_admission.admit(sock, peer.sin_addr.s_addr);
     try {
         std::thread([this, sock] {
-            accept_handshake(sock);
-            --m_handshakes;
+            accept_handshake(sock, m_admission.limits().silent_ms, &m_admission);
         }).detach();
     } catch (const std::system_error&) {
-        --m_handshakes;
-        UDT::close(sock);
+        if (m_admission.finish(sock))
+            UDT::close(sock);
     }
 }
 
@@ -97,12 +95,14 @@ void DLL_Socket_Con::accept_handshake(int sock) const
     accept_handshake(sock, static_cast<int>(m_settings.timings.handshake_timeout.count()));
 }
 
-void DLL_Socket_Con::accept_handshake(int sock, int timeout_ms) const
+void DLL_Socket_Con::accept_handshake(int sock, int timeout_ms, Handshake_Admission* admission) const
 {
     M_Pack_Identity block{};
     Udt_Net::set_recv_timeout(sock, timeout_ms);
-    if (!Udt_Net::recv_exact(sock, block.identity, sizeof(block))
-        || !m_identity.matches(block.identity, sizeof(block.identity))) {
+    const bool received = Udt_Net::recv_exact(sock, block.identity, sizeof(block));
+    if (admission && !admission->finish(sock))
+        return;  // evicted for a newcomer, and closed with it
+    if (!received || !m_identity.matches(block.identity, sizeof(block.identity))) {
         UDT::close(sock);
         return;
     }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "transport/Handshake_Admission.h"
 #include "transport/Transport_Settings.h"
+
+#include <netinet/in.h>
 
 #include <atomic>
 #include <mutex>
@@ -24,23 +27,25 @@ public:
     // The listening UDT socket, or -1.
     int listener() const { return m_listener; }
     // Handshakes now waiting for their identity block.
-    int handshakes() const { return m_handshakes; }
+    int handshakes() const { return m_admission.waiting(); }
+    const Handshake_Admission::Limits& admission_limits() const { return m_admission.limits(); }
 
     // Admits one connected socket: it must name this client's identity within
     // the handshake time-out. An admitted socket goes to the callback object,
-    // a refused one (or one nobody takes) is closed.
+    // a refused one (or one nobody takes) is closed. A socket of the
+    // listener's comes with its `admission`, which may have evicted it meanwhile.
     void accept_handshake(int sock) const;
-    void accept_handshake(int sock, int timeout_ms) const;
+    void accept_handshake(int sock, int timeout_ms, Handshake_Admission* admission = nullptr) const;
 
 private:
     int open_listener() const;
     void listen_loop();
-    void start_handshake(int sock);
+    void start_handshake(int sock, const sockaddr_in& peer);
 
     const Transport_Settings& m_settings;
     const Local_Identity& m_identity;
     const Call_Back_Slot& m_call_back;
     std::once_flag m_started;
     std::atomic<int> m_listener{-1};
-    std::atomic<int> m_handshakes{0};
+    Handshake_Admission m_admission;
 };

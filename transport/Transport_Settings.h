@@ -11,6 +11,7 @@ struct Transport_Timings
     ms server_recv_timeout{10000};      // one silent period of the server link
     ms queue_idle{500};                 // how often an empty notice queue is looked at
     ms handshake_timeout{10000};
+    ms listen_handshake_timeout{3000};  // a connection to the listener must name its target by then
     // Longer than the server's relay sweep (8-13 s), so its own time-out fires first.
     ms answer_timeout{20000};
     ms punch_wait{10000};               // whole hole-punching exchange
@@ -26,8 +27,9 @@ struct Transport_Limits
     int listen_backlog = 30;
     int max_punch_responders = 8;
     // Each handshake holds a thread for up to its time-out; a flood of silent
-    // connections must not pile them up.
+    // connections must not pile them up, nor keep a friend out (Handshake_Admission).
     int max_handshakes = 64;
+    int max_handshakes_per_source = 8;
 };
 
 struct Transport_Settings

@@ -149,6 +149,15 @@ std::optional<M_Pack_Login> Fake_Client::next_notice(std::chrono::milliseconds t
     return record;
 }
 
+Two_Users::Two_Users(Test_Server& server, const std::string& requester_id, const std::string& target_id)
+    : requester(requester_id, "127.0.0.5"), target(target_id, "127.0.0.6")
+{
+    requester.login(server);
+    target.login(server);
+    if (!requester.next_notice() || !target.next_notice())
+        throw std::runtime_error("a test user was not logged in");
+}
+
 Message_Block login_block(const std::string& identity, std::int32_t type)
 {
     const auto record = pack_login_record(new_header(type), identity, "PC-" + identity.substr(0, 8),

@@ -106,6 +106,15 @@ private:
     int m_socket = -1;
 };
 
+// Two clients logged in, each holding its own record: the requester on
+// 127.0.0.5, the target on 127.0.0.6.
+struct Two_Users
+{
+    Two_Users(Test_Server& server, const std::string& requester_id, const std::string& target_id);
+    Fake_Client requester;
+    Fake_Client target;
+};
+
 Message_Block login_block(const std::string& identity, std::int32_t type = ORV::MSG_ONLINE);
 Message_Block heartbeat_block(const std::string& identity);
 std::string text_of(const char* field, std::size_t width);

@@ -48,25 +48,12 @@ bool same_endpoint(const sockaddr_in& a, const sockaddr_in& b)
     return a.sin_family == AF_INET && a.sin_addr.s_addr == b.sin_addr.s_addr && a.sin_port == b.sin_port;
 }
 
-struct Two_Users
-{
-    explicit Two_Users(Test_Server& server) : requester(REQUESTER, "127.0.0.5"), target(TARGET, "127.0.0.6")
-    {
-        requester.login(server);
-        target.login(server);
-        EXPECT_TRUE(requester.next_notice());
-        EXPECT_TRUE(target.next_notice());
-    }
-    Fake_Client requester;
-    Fake_Client target;
-};
-
 } // namespace
 
 TEST(ServerP2P, RequestIsBrokeredStepByStep)
 {
     Test_Server server;
-    Two_Users users(server);
+    Two_Users users(server, REQUESTER, TARGET);
     Fake_Client requester_punch(REQUESTER, "127.0.0.5");
     Fake_Client target_punch(TARGET, "127.0.0.6");
     const std::string id = new_guid_string();
@@ -92,7 +79,7 @@ TEST(ServerP2P, RequestIsBrokeredStepByStep)
 TEST(ServerP2P, StepFourGoesOnlyWhereTheServerSawTheRequestComeFrom)
 {
     Test_Server server;
-    Two_Users users(server);
+    Two_Users users(server, REQUESTER, TARGET);
     Fake_Client requester_punch(REQUESTER, "127.0.0.5");
     Fake_Client victim("", "127.0.0.9");
     const std::string id = new_guid_string();
@@ -125,7 +112,7 @@ TEST(ServerP2P, StepFourGoesOnlyWhereTheServerSawTheRequestComeFrom)
 TEST(ServerP2P, AFloodOfRequestsAtOneTargetIsCutOff)
 {
     Test_Server server;
-    Two_Users users(server);
+    Two_Users users(server, REQUESTER, TARGET);
     Fake_Client requester_punch(REQUESTER, "127.0.0.5");
     for (int i = 0; i < 8; ++i)
         requester_punch.send_block(to_block(p2p_request(new_guid_string(), ORV::STEP_REQUEST)), server.ports.login);
@@ -179,7 +166,7 @@ std::vector<char> pattern(int length, int seed)
 TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
 {
     Test_Server server;
-    Two_Users users(server);
+    Two_Users users(server, REQUESTER, TARGET);
     const std::string id = new_guid_string();
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     const auto notice = open_relay(initiator, users.target, id);
@@ -230,6 +217,9 @@ TEST(ServerRelay, JoinsTwoClientsAndCopiesDataBothWays)
 TEST(ServerRelay, UnjoinedRequestIsClosedAfterTheTimeout)
 {
     Test_Server server;
+    Fake_Client requester(REQUESTER, "127.0.0.5");
+    requester.login(server);
+    ASSERT_TRUE(requester.next_notice());
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     ASSERT_TRUE(initiator.send_all(to_block(relay_request(new_guid_string(), ORV::STEP_REQUEST, "0ffline")).data(), ORV::BLOCK_SIZE));
     EXPECT_TRUE(wait_until([&] { return server.services.relay().relay_count() == 1; }));
@@ -241,7 +231,7 @@ TEST(ServerRelay, UnjoinedRequestIsClosedAfterTheTimeout)
 TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
 {
     Test_Server server;
-    Two_Users users(server);
+    Two_Users users(server, REQUESTER, TARGET);
     const std::string id = new_guid_string();
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     const auto notice = open_relay(initiator, users.target, id);
@@ -293,7 +283,7 @@ TEST(ServerRelay, ForgedOrRepeatedJoinsAreRefused)
 TEST(ServerRelay, AnInitiatorThatLeavesBeforeTheJoinTakesItsRequestAlong)
 {
     Test_Server server;
-    Two_Users users(server);
+    Two_Users users(server, REQUESTER, TARGET);
     Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
     const auto notice = open_relay(initiator, users.target, new_guid_string());
     ASSERT_TRUE(notice);

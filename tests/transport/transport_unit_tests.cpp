@@ -3,6 +3,7 @@
 
 #include "transport/Connect_Cascade.h"
 #include "transport/DllClass.h"
+#include "transport/Handshake_Admission.h"
 #include "transport/ORV_Transport.h"
 
 #include "foundation/ORV_Ports.h"
@@ -361,6 +362,7 @@ protected:
             GTEST_SKIP() << "no private network namespace here";
         Transport_Settings settings;
         settings.timings.handshake_timeout = std::chrono::seconds(6);
+        settings.timings.listen_handshake_timeout = std::chrono::seconds(6);
         // Its accept loop runs on, detached, until the process ends.
         transport = new ORV_Transport(settings);
         transport->identity().set_once(id);
@@ -371,6 +373,39 @@ protected:
     ORV_Transport* transport = nullptr;
     const std::string id = OWN_ID;
 };
+
+TEST_F(Listener, ASilentFloodFromOneAddressNeverKeepsAFriendOut)
+{
+    DLL_Socket_Con& con = transport->listener();
+    const Handshake_Admission::Limits& limits = con.admission_limits();
+    sockaddr_in listener{};
+    listener.sin_family = AF_INET;
+    listener.sin_port = htons(ORV_Ports::PEER_LISTEN);
+    listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    // More connections than the whole room, all from one local port (one UDT
+    // multiplexer), that never send their identity.
+    sockaddr_in flood = listener;
+    flood.sin_port = htons(40000);
+    std::vector<int> silent;
+    for (int i = 0; i < limits.max_waiting + 16; ++i) {
+        const int sock = Udt_Net::new_socket();
+        ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&flood), sizeof(flood)), UDT::ERROR);
+        ASSERT_TRUE(Udt_Net::connect_to(sock, listener));
+        silent.push_back(sock);
+    }
+    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == limits.max_per_source; },
+                                          std::chrono::seconds(10), std::chrono::milliseconds(50)));
+    // The flood only displaces itself: a friend is admitted at once, even
+    // from the flood's own address.
+    EXPECT_TRUE(listener_admits(id));
+    EXPECT_LE(con.handshakes(), limits.max_per_source);
+
+    // The silent ones are closed at their deadline.
+    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
+                                          std::chrono::seconds(20), std::chrono::milliseconds(100)));
+    for (int sock : silent)
+        UDT::close(sock);
+}
 
 TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
 {
@@ -395,36 +430,26 @@ TEST_F(Listener, AcceptErrorsBackOffAndTheListenerIsRebuilt)
                                           std::chrono::seconds(40), std::chrono::milliseconds(200)));
 }
 
-TEST_F(Listener, SilentConnectionsHoldNoMoreThanTheHandshakeBound)
+TEST(HandshakeAdmission, ANewcomerDisplacesTheOldestOfTheBusiestSource)
 {
-    DLL_Socket_Con& con = transport->listener();
-    sockaddr_in listener{};
-    listener.sin_family = AF_INET;
-    listener.sin_port = htons(ORV_Ports::PEER_LISTEN);
-    listener.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    // Connections that never send their identity, all from one local port so
-    // that they share one UDT multiplexer.
-    sockaddr_in one_port = listener;
-    one_port.sin_port = htons(40000);
-    std::vector<int> silent;
-    for (int i = 0; i < transport->settings().limits.max_handshakes + 16; ++i) {
-        const int sock = Udt_Net::new_socket();
-        ASSERT_NE(UDT::bind(sock, reinterpret_cast<sockaddr*>(&one_port), sizeof(one_port)),
-                  UDT::ERROR);
-        ASSERT_TRUE(Udt_Net::connect_to(sock, listener));
-        silent.push_back(sock);
-    }
-    const auto full = [&] { return con.handshakes() == transport->settings().limits.max_handshakes; };
-    EXPECT_TRUE(quillfen_test::wait_until(full, std::chrono::seconds(10),
-                                          std::chrono::milliseconds(50)));
-    EXPECT_LE(con.handshakes(), transport->settings().limits.max_handshakes);
-
-    // Once the silent handshakes reach their time-out the listener admits again.
-    EXPECT_TRUE(quillfen_test::wait_until([&] { return con.handshakes() == 0; },
-                                          std::chrono::seconds(30), std::chrono::milliseconds(100)));
-    EXPECT_TRUE(listener_admits(id));
-    for (int sock : silent)
-        UDT::close(sock);
+    std::vector<int> closed;
+    Handshake_Admission gate(Handshake_Admission::Limits{4, 2, 1000}, [&](int sock) { closed.push_back(sock); });
+    const std::uint32_t flood = 1;
+    const std::uint32_t other = 2;
+    const std::uint32_t friend_address = 3;
+    gate.admit(10, flood);
+    gate.admit(11, flood);
+    gate.admit(12, flood);  // the flood's share is full: its own oldest goes
+    EXPECT_EQ(closed, std::vector<int>{10});
+    EXPECT_FALSE(gate.finish(10));
+    gate.admit(20, other);
+    gate.admit(21, other);
+    gate.admit(30, friend_address);  // the room is full: the oldest of a busiest source goes
+    EXPECT_EQ(closed, (std::vector<int>{10, 11}));
+    EXPECT_EQ(gate.waiting(), 4);
+    EXPECT_TRUE(gate.finish(30));
+    EXPECT_FALSE(gate.finish(30));
+    EXPECT_EQ(gate.waiting(), 3);
 }
 
 namespace {
