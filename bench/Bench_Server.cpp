@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -46,11 +47,19 @@ long status_field(pid_t pid, const std::string& name)
     return 0;
 }
 
+// The server a benchmark started, so a benchmark that fails anywhere ends it.
+std::atomic<pid_t> g_owned_server{0};
+
 } // namespace
 
 void bench_fail(const std::string& what)
 {
     std::cerr << program_invocation_short_name << ": " << what << std::endl;
+    const pid_t server = g_owned_server.exchange(0);
+    if (server > 0) {
+        ::kill(server, SIGTERM);
+        ::waitpid(server, nullptr, 0);
+    }
     std::exit(1);
 }
 
@@ -134,7 +143,12 @@ Bench_Server::Bench_Server(const std::string& path, pid_t attach) : m_pid(attach
 {
     if (!m_pid) {
         enter_private_network();
-        const std::string program = path.empty() ? own_folder() + "/Quillfen_NetServer_console" : path;
+        // The server starts in a folder of its own: a relative path would
+        // name nothing there.
+        const std::string program = path.empty() ? own_folder() + "/Quillfen_NetServer_console"
+                                                 : std::filesystem::absolute(path).string();
+        if (::access(program.c_str(), X_OK) != 0)
+            throw std::runtime_error("cannot run the server program " + program + ": " + std::strerror(errno));
         m_folder = (std::filesystem::temp_directory_path() / "quillfen_bench_XXXXXX").string();
         if (!::mkdtemp(m_folder.data()))
             throw std::runtime_error("cannot make a temporary folder");
@@ -150,9 +164,17 @@ Bench_Server::Bench_Server(const std::string& path, pid_t attach) : m_pid(attach
             ::_exit(127);
         }
         m_owned = true;
+        g_owned_server = m_pid;
     }
-    if (!wait_until_serving(std::chrono::seconds(30)))
-        throw std::runtime_error("the server does not answer on 127.0.0.1:10001");
+    if (!wait_until_serving(std::chrono::seconds(30))) {
+        int status = 0;
+        const bool ended = m_owned && ::waitpid(m_pid, &status, WNOHANG) == m_pid;
+        if (ended)
+            m_owned = false;
+        stop();
+        throw std::runtime_error(ended ? "the server ended at once (status " + std::to_string(status) + ")"
+                                       : "the server does not answer on 127.0.0.1:10001");
+    }
 }
 
 Bench_Server::~Bench_Server()
@@ -162,12 +184,14 @@ Bench_Server::~Bench_Server()
 
 void Bench_Server::stop()
 {
+    if (!m_folder.empty())
+        std::filesystem::remove_all(m_folder);
     if (!m_owned)
         return;
     m_owned = false;
+    g_owned_server = 0;
     ::kill(m_pid, SIGTERM);
     ::waitpid(m_pid, nullptr, 0);
-    std::filesystem::remove_all(m_folder);
 }
 
 // Logs a probe user in from an address no benchmark user has, until answered.

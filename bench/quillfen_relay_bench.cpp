@@ -1,12 +1,13 @@
 // quillfen_relay_bench: pairs of UDT connections joined through the server's
 // relay on port 10003, as an initiator and its target would open them.
 //
-//   quillfen_relay_bench [--pairs P] [--megabytes M] [--stall] [--seconds S]
-//                        [--server PATH | --attach PID]
+//   quillfen_relay_bench [--pairs P] [--megabytes M] [--piece BYTES] [--stall]
+//                        [--seconds S] [--server PATH | --attach PID]
 //
-// Without --stall every initiator sends M MiB in 1000-byte pieces and its
-// target reads and checks them: it prints the relay's throughput and the
-// server's CPU and memory. With --stall the targets never read: it prints how
+// The sockets are set up as the clients set up theirs. Without --stall every
+// initiator sends M MiB in pieces of BYTES (by default the clients' 1 MiB)
+// and its target reads and checks them: it prints the relay's throughput, each
+// pair's share, and the server's CPU and memory. With --stall the targets never read: it prints how
 // much memory the server holds for the pairs after S seconds (the senders are
 // held back once the relay's buffers are full).
 
@@ -26,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -35,7 +37,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int RELAY_PORT = ORV_Ports::SERVER_RELAY;
-constexpr int PIECE = 1000;
 
 struct Options
 {
@@ -43,6 +44,7 @@ struct Options
     long megabytes = 256;
     bool stall = false;
     int seconds = 10;
+    int piece = 1 << 20;  // what a client sends at a time
     std::string server_path;
     pid_t attach = 0;
 };
@@ -59,18 +61,20 @@ Options parse(int argc, char** argv)
         else if (arg == "--megabytes") options.megabytes = args.int_value();
         else if (arg == "--stall") options.stall = true;
         else if (arg == "--seconds") options.seconds = args.int_value();
+        else if (arg == "--piece") options.piece = args.int_value();
         else args.unknown();
     }
-    if (options.pairs < 1 || options.megabytes < 1)
-        bench_fail("--pairs and --megabytes must be positive");
+    if (options.pairs < 1 || options.megabytes < 1 || options.piece < 1)
+        bench_fail("--pairs, --megabytes and --piece must be positive");
     return options;
 }
 
 int connect_relay()
 {
+    // Set up as the clients set up theirs: packet size, rate control, buffers.
     const int sock = Udt_Net::new_socket();
     const sockaddr_in server = Ipv4_Address::make("127.0.0.1", RELAY_PORT);
-    if (UDT::connect(sock, reinterpret_cast<const sockaddr*>(&server), sizeof server) == UDT::ERROR)
+    if (!Udt_Net::connect_to(sock, server))
         bench_fail(std::string("cannot connect to the relay: ") + UDT::getlasterror().getErrorMessage());
     return sock;
 }
@@ -99,7 +103,7 @@ Pair join(int index)
     if (!Udt_Net::send_all(pair.target, to_block(request).data(), ORV::BLOCK_SIZE)
         || !Udt_Net::recv_exact(pair.target, answer.data(), ORV::BLOCK_SIZE)
         || !Udt_Net::recv_exact(pair.initiator, answer.data(), ORV::BLOCK_SIZE))
-        bench_fail("the relay did not join a pair");
+        bench_fail(std::string("the relay did not join a pair: ") + UDT::getlasterror().getErrorMessage());
     return pair;
 }
 
@@ -108,11 +112,11 @@ char pattern_byte(long offset)
     return static_cast<char>((offset * 131 + 7) & 0xFF);
 }
 
-void send_stream(int sock, long bytes)
+void send_stream(int sock, long bytes, int piece_bytes)
 {
-    std::vector<char> piece(PIECE);
-    for (long offset = 0; offset < bytes; offset += PIECE) {
-        const int length = static_cast<int>(std::min<long>(PIECE, bytes - offset));
+    std::vector<char> piece(static_cast<std::size_t>(piece_bytes));
+    for (long offset = 0; offset < bytes; offset += piece_bytes) {
+        const int length = static_cast<int>(std::min<long>(piece_bytes, bytes - offset));
         for (int i = 0; i < length; ++i)
             piece[static_cast<std::size_t>(i)] = pattern_byte(offset + i);
         if (!Udt_Net::send_all(sock, piece.data(), length))
@@ -142,23 +146,33 @@ void measure_throughput(const Options& options, pid_t server, const std::vector<
 {
     const long bytes = options.megabytes * 1024 * 1024;
     std::atomic<long> delivered{0};
+    std::vector<double> pair_rates(pairs.size());
     const Process_Sample before = sample_process(server);
     const auto start = Clock::now();
     std::vector<std::thread> threads;
-    for (const Pair& pair : pairs) {
-        threads.emplace_back([&, pair] { send_stream(pair.initiator, bytes); });
-        threads.emplace_back([&, pair] { delivered += receive_stream(pair.target, bytes); });
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const Pair pair = pairs[i];
+        threads.emplace_back([&, pair] { send_stream(pair.initiator, bytes, options.piece); });
+        threads.emplace_back([&, pair, i] {
+            const long got = receive_stream(pair.target, bytes);
+            delivered += got;
+            pair_rates[i] = got / 1048576.0 / std::chrono::duration<double>(Clock::now() - start).count();
+        });
     }
     for (std::thread& thread : threads)
         thread.join();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const auto [slowest, fastest] = std::minmax_element(pair_rates.begin(), pair_rates.end());
+    const double mean = std::accumulate(pair_rates.begin(), pair_rates.end(), 0.0) / static_cast<double>(pairs.size());
     const Process_Sample after = sample_process(server);
-    std::printf("pairs                         %zu, %ld MiB from each initiator to its target\n", pairs.size(),
-                options.megabytes);
+    std::printf("pairs                         %zu, %ld MiB from each initiator to its target in %d-byte pieces\n",
+                pairs.size(), options.megabytes, options.piece);
     std::printf("delivered intact              %ld of %ld bytes\n", delivered.load(),
                 bytes * static_cast<long>(pairs.size()));
     std::printf("relay throughput              %.1f MiB/s in all (%.1f s)\n",
                 delivered.load() / 1048576.0 / seconds, seconds);
+    std::printf("each pair                     %.1f MiB/s on average, slowest %.0f%%, fastest %.0f%% of it\n", mean,
+                100 * *slowest / mean, 100 * *fastest / mean);
     std::printf("server CPU                    %.1f%%\n", 100.0 * (after.cpu_seconds - before.cpu_seconds) / seconds);
     std::printf("server memory                 %.1f MiB, peak %.1f MiB; threads %d\n", after.rss_kb / 1024.0,
                 after.peak_rss_kb / 1024.0, after.threads);
@@ -167,7 +181,7 @@ void measure_throughput(const Options& options, pid_t server, const std::vector<
 void measure_stall(const Options& options, pid_t server, const std::vector<Pair>& pairs, const Process_Sample& idle)
 {
     for (const Pair& pair : pairs) {
-        std::thread([pair] { send_stream(pair.initiator, 1L << 40); }).detach();
+        std::thread([pair, &options] { send_stream(pair.initiator, 1L << 40, options.piece); }).detach();
     }
     std::this_thread::sleep_for(std::chrono::seconds(options.seconds));
     const Process_Sample held = sample_process(server);

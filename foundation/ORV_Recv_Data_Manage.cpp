@@ -4,7 +4,9 @@
 
 ORV_Recv_Data_Manage& ORV_Recv_Data_Manage::instance(Start_Hook start)
 {
-    static ORV_Recv_Data_Manage queue;
+    // Never destroyed: the library's detached receive thread may still push a
+    // datagram while the process runs its exit handlers.
+    static ORV_Recv_Data_Manage& queue = *new ORV_Recv_Data_Manage;
     // Not call_once: a hook that reaches instance() again (the server starts
     // services that use the queue) must get the queue, not a deadlock. A call
     // that meets a starting hook returns at once; jobs it pushes wait queued.

@@ -35,6 +35,12 @@ bool Udt_Block_Obj::recv_msg(int sock, char* buffer, int length, int* count)
     return true;
 }
 
+int Udt_Block_Obj::recv_some(int sock, char* buffer, int length)
+{
+    const int got = UDT::recv(sock, buffer, length, 0);
+    return got == UDT::ERROR ? -1 : got;
+}
+
 bool Udt_Block_Obj::recv_exact_within(int sock, char* buffer, int length, int milliseconds)
 {
     return Udt_Net::recv_exact_within(sock, buffer, length, milliseconds);

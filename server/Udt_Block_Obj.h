@@ -12,6 +12,10 @@ public:
     // `count` gets the number received. False when a receive fails.
     bool recv_msg(int sock, char* buffer, int length, int* count);
 
+    // The relay's stream copy: one UDT receive of up to `length` bytes; the
+    // count, or 0 or less when it fails.
+    int recv_some(int sock, char* buffer, int length);
+
     // Receives exactly `length` bytes, however the stream was cut, within
     // `milliseconds` in all; afterwards receives on `sock` wait without limit.
     bool recv_exact_within(int sock, char* buffer, int length, int milliseconds);

@@ -9,6 +9,7 @@
 #include "foundation/Udp_Obj.h"
 #include "foundation/net/Ipv4_Address.h"
 #include "foundation/net/Udt_Net.h"
+#include "foundation/net/Udt_Path.h"
 
 #include <udt.h>
 
@@ -154,6 +155,7 @@ bool Connect_Cascade::try_punch(int* sock)
         ::close(udp);
         return false;
     }
+    Udt_Path::fit_to(udt, peer);  // binding fixes the packet size
     if (UDT::bind2(udt, udp) == UDT::ERROR) {
         Net_Log::line("dut绑定udp失败");
         UDT::close(udt);

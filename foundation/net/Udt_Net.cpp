@@ -1,5 +1,7 @@
 #include "foundation/net/Udt_Net.h"
 
+#include "foundation/net/Udt_Path.h"
+
 #include <udt.h>
 
 #include <chrono>
@@ -24,10 +26,9 @@ int new_socket(const Socket_Options& options)
     const UDTSOCKET sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
     if (sock == UDT::INVALID_SOCK)
         return -1;
-    const int mss = MSS;
     const bool reuse = options.reuse_address;
     const int buffer = static_cast<int>(options.buffer_bytes);
-    bool ok = UDT::setsockopt(sock, 0, UDT_MSS, &mss, sizeof mss) != UDT::ERROR
+    bool ok = Udt_Path::prepare(sock)
               && UDT::setsockopt(sock, 0, UDT_REUSEADDR, &reuse, sizeof reuse) != UDT::ERROR;
     if (ok && buffer > 0)
         ok = UDT::setsockopt(sock, 0, UDT_SNDBUF, &buffer, sizeof buffer) != UDT::ERROR
@@ -41,6 +42,7 @@ int new_socket(const Socket_Options& options)
 
 bool connect_to(int sock, const sockaddr_in& address)
 {
+    Udt_Path::fit_to(sock, address);
     return UDT::connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) != UDT::ERROR;
 }
 

@@ -9,7 +9,8 @@
 
 namespace Udt_Net {
 
-// The MSS every UDT socket of the system uses.
+// The MSS every UDT socket offers; connect_to fits it to the route (UDT
+// takes the smaller of the two sides' at the handshake).
 constexpr int MSS = 8242;
 
 // UDT's one start-up per process; every call after the first does nothing.
@@ -26,10 +27,12 @@ struct Socket_Options
     std::size_t buffer_bytes = 0;
 };
 
-// A UDT stream socket with the system's options (after startup()), or -1.
+// A UDT stream socket with the system's options (after startup()): the MSS,
+// the rate control and buffers of Udt_Path::prepare, then `options`; or -1.
 int new_socket(const Socket_Options& options = Socket_Options());
 
-// Connects `sock` to `address`; UDT gives up after its own 3 s.
+// Fits the packet size to the route (unless `sock` is bound already), then
+// connects `sock` to `address`; UDT gives up after its own 3 s.
 bool connect_to(int sock, const sockaddr_in& address);
 
 // UDT receive time-out for the next receives; -1 blocks without limit.
