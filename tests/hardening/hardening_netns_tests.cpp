@@ -14,11 +14,14 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace std::chrono_literals;
 using quillfen_test::Netns_Lab;
 using quillfen_test::Netns_Process;
 using quillfen_test::program_path;
+using quillfen_test::Short_Periods;
+using quillfen_test::wait_until;
 
 namespace {
 
@@ -26,6 +29,7 @@ const std::string SERVER_IP = "198.51.100.10";
 const std::string STORM_IP = "198.51.100.20";
 const std::string FRIEND = "a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1";
 const std::string VICTIM = "a2a2a2a2a2a2a2a2a2a2a2a2a2a2a2a2";
+const std::string FAR = "b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1";
 
 class HardeningNetns : public ::testing::Test
 {
@@ -54,13 +58,16 @@ protected:
         // The storm host answers for every address of 10.9.0.0/16.
         lab->run("storm", "ip route add local 10.9.0.0/16 dev lo");
         lab->run("srv", "ip route add 10.9.0.0/16 via " + STORM_IP);
-        server = quillfen_test::start_server(*lab, "srv", "/tmp");
+        server = quillfen_test::start_server(*lab, "srv", "/tmp", server_environment());
     }
+
+    virtual std::vector<std::string> server_environment() const { return {}; }
+    virtual std::vector<std::string> tool_environment() const { return {"ASAN_OPTIONS=detect_leaks=0"}; }
 
     Netns_Process tool(const std::string& host, const std::string& name, std::vector<std::string> args)
     {
         args.insert(args.begin(), program_path(name));
-        return lab->spawn(host, args, {"ASAN_OPTIONS=detect_leaks=0"});
+        return lab->spawn(host, args, tool_environment());
     }
 
     Netns_Process serve(const std::string& host, const std::string& id, const std::string& ip)
@@ -85,6 +92,46 @@ protected:
     std::unique_ptr<Netns_Lab> lab;
     Netns_Process server;
 };
+
+// Periods of seconds, for tests that wait for a relay or an offline sweep.
+// Silent relay connections are held longer than such a test runs.
+class HardeningShortNetns : public HardeningNetns
+{
+protected:
+    std::vector<std::string> server_environment() const override
+    {
+        return {Short_Periods::server_environment() + ",relay_verification_timeout=60000"};
+    }
+
+    std::vector<std::string> tool_environment() const override
+    {
+        return {"ASAN_OPTIONS=detect_leaks=0", Short_Periods::transport_environment()};
+    }
+
+    // b1 behind a second NAT, with no direct path between the two NATs:
+    // a connection between the LAN and b1 has to take the relay.
+    void add_far_lan()
+    {
+        lab->add_host("natb");
+        lab->add_host("b1");
+        lab->add_bridge("lanb");
+        lab->plug("natb", "wan", "inet", "198.51.100.2/24");
+        lab->plug("natb", "lan", "lanb", "10.2.0.1/24");
+        lab->plug("b1", "eth0", "lanb", "10.2.0.11/24");
+        lab->default_route("b1", "10.2.0.1");
+        lab->nat("natb", "wan", Netns_Lab::Nat::port_restricted);
+        lab->run("nat", "iptables -I FORWARD -i wan -s 198.51.100.2 -j DROP");
+        lab->run("natb", "iptables -I FORWARD -i wan -s 198.51.100.1 -j DROP");
+    }
+};
+
+std::size_t occurrences(const std::string& text, const std::string& what)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
 
 } // namespace
 
@@ -139,4 +186,32 @@ TEST_F(HardeningNetns, LoginStormLeavesALegitimateLoginAnswered)
     const Process_Sample sample = sample_process(server.pid());
     std::cout << "[storm] server peak memory " << sample.peak_rss_kb / 1024 << " MiB" << std::endl;
     EXPECT_LT(sample.peak_rss_kb, 1024 * 1024);
+}
+
+TEST_F(HardeningShortNetns, RelayFloodLeavesRoomForAnotherPair)
+{
+    add_far_lan();
+    Netns_Process far = serve("b1", FAR, "10.2.0.11");
+    ASSERT_TRUE(far.wait_for("PEERS " + FAR, 30s)) << far.output();
+
+    // One host holds 100 silent relay connections, more than its share of 64.
+    Netns_Process flood = tool("storm", "quillfen_attack",
+                               {"relay", "--server", SERVER_IP, "--count", "100", "--seconds", "60"});
+    ASSERT_TRUE(flood.wait_for("RELAY 100", 20s)) << flood.output();
+    const std::string refused = "中转连接已满,已关闭新连接";
+    EXPECT_TRUE(wait_until([&] { return occurrences(server.output(), refused) >= 36; }, 10s, 100ms));
+
+    const auto start = std::chrono::steady_clock::now();
+    Netns_Process client = tool("friend", "quillfen_transport_harness",
+                                {"connect", "--id", FRIEND, "--server", SERVER_IP, "--ips", "10.1.0.11",
+                                 "--target", FAR, "--target-ips", "10.2.0.11", "--bytes", "300123"});
+    ASSERT_EQ(client.wait_exit(25s), 0) << client.output();
+    const std::string out = client.output();
+    EXPECT_NE(out.find("UDT成功"), std::string::npos) << out;
+    EXPECT_NE(out.find("ECHO_OK bytes=300123"), std::string::npos) << out;
+    EXPECT_EQ(occurrences(server.output(), refused), 36u) << "the pair's own connections were admitted";
+    EXPECT_TRUE(flood.running()) << "the flood was held throughout";
+    std::cout << "[relay flood] pair relayed in "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
+              << " ms while 64 of 100 flood connections were held" << std::endl;
 }
