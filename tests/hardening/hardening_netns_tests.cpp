@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -30,6 +32,7 @@ const std::string STORM_IP = "198.51.100.20";
 const std::string FRIEND = "a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1a1";
 const std::string VICTIM = "a2a2a2a2a2a2a2a2a2a2a2a2a2a2a2a2";
 const std::string FAR = "b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1b1";
+const std::string STRANGER = "c1c1c1c1c1c1c1c1c1c1c1c1c1c1c1c1";
 
 class HardeningNetns : public ::testing::Test
 {
@@ -214,4 +217,45 @@ TEST_F(HardeningShortNetns, RelayFloodLeavesRoomForAnotherPair)
     std::cout << "[relay flood] pair relayed in "
               << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
               << " ms while 64 of 100 flood connections were held" << std::endl;
+}
+
+TEST_F(HardeningShortNetns, RecordsInAnotherUsersNameAreNotTakenFromElsewhere)
+{
+    Netns_Process friend_user = serve("friend", FRIEND, "10.1.0.11");
+    Netns_Process victim = serve("victim", VICTIM, "10.1.0.12");
+    ASSERT_TRUE(victim.wait_for(FRIEND, 30s)) << victim.output();
+    const auto forge = [&](const std::string& as, std::vector<std::string> extra) {
+        std::vector<std::string> args{"forge", "--server", SERVER_IP, "--from", STORM_IP, "--as", as,
+                                      "--target", VICTIM};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return tool("storm", "quillfen_attack", args);
+    };
+
+    // In the name of the friend, who is online behind the NAT.
+    Netns_Process forger = forge(FRIEND, {"--relay", "1"});
+    ASSERT_EQ(forger.wait_exit(20s), 0) << forger.output();
+    EXPECT_TRUE(wait_until(
+        [&] {
+            const std::string log = server.output();
+            return log.find("P2P请求不是来自请求方的地址,已忽略:" + FRIEND) != std::string::npos
+                   && log.find("中转请求方不在线或地址不符,已拒绝:" + FRIEND) != std::string::npos;
+        },
+        10s, 100ms))
+        << server.output();
+
+    // The friend falls silent; heartbeats in its name from elsewhere do not
+    // keep it online past the 4 s time-out.
+    friend_user.signal(SIGSTOP);
+    Netns_Process beats = forge(FRIEND, {"--heartbeats", "40"});
+    EXPECT_TRUE(victim.wait_for("下线消息哦", 9s)) << victim.output();
+    EXPECT_TRUE(beats.running()) << "the heartbeats went on until the friend was dropped";
+
+    const std::string before = victim.output();
+    EXPECT_EQ(before.find("客户端P2P连接请求"), std::string::npos) << before;
+    EXPECT_EQ(before.find("客户端CSC连接请求"), std::string::npos) << before;
+
+    // The same hole-punching request from its sender's own login address goes through.
+    Netns_Process honest = forge(STRANGER, {"--login", "1"});
+    ASSERT_EQ(honest.wait_exit(20s), 0) << honest.output();
+    EXPECT_TRUE(victim.wait_for("客户端P2P连接请求", 10s)) << victim.output();
 }

