@@ -201,8 +201,9 @@ TEST_F(HardeningShortNetns, RelayFloodLeavesRoomForAnotherPair)
     Netns_Process flood = tool("storm", "quillfen_attack",
                                {"relay", "--server", SERVER_IP, "--count", "100", "--seconds", "60"});
     ASSERT_TRUE(flood.wait_for("RELAY 100", 20s)) << flood.output();
+    // The server closes those beyond the host's share of 64 at once.
     const std::string refused = "中转连接已满,已关闭新连接";
-    EXPECT_TRUE(wait_until([&] { return occurrences(server.output(), refused) >= 36; }, 10s, 100ms));
+    ASSERT_TRUE(wait_until([&] { return occurrences(server.output(), refused) >= 36; }, 10s, 100ms));
 
     const auto start = std::chrono::steady_clock::now();
     Netns_Process client = tool("friend", "quillfen_transport_harness",
@@ -212,7 +213,6 @@ TEST_F(HardeningShortNetns, RelayFloodLeavesRoomForAnotherPair)
     const std::string out = client.output();
     EXPECT_NE(out.find("UDT成功"), std::string::npos) << out;
     EXPECT_NE(out.find("ECHO_OK bytes=300123"), std::string::npos) << out;
-    EXPECT_EQ(occurrences(server.output(), refused), 36u) << "the pair's own connections were admitted";
     EXPECT_TRUE(flood.running()) << "the flood was held throughout";
     std::cout << "[relay flood] pair relayed in "
               << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
