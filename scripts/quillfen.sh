@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and then runs the system or its tests.
 #   scripts/quillfen.sh run    build and start the server and a client
-#   scripts/quillfen.sh test   build with warnings as errors and sanitizers, run every test
-#                              (further arguments go to ctest: `test -L unit` runs the fast ones),
-#                              then every fuzzer for a short fixed number of runs
+#   scripts/quillfen.sh test   run every fuzzer for a short fixed number of runs, then build with
+#                              warnings as errors and sanitizers and run every test (further
+#                              arguments go to ctest: `test -L unit` runs the fast ones)
 #   scripts/quillfen.sh fuzz [SECONDS]   run every fuzzer for SECONDS each (default 300)
 #   scripts/quillfen.sh shots  build and save screenshots of the client's pages into docs/screenshots
 set -euo pipefail
@@ -108,7 +108,7 @@ run_fuzzers() {
 
 case "${1:-}" in
     run)  install_missing; run_system ;;
-    test) shift; install_missing; run_tests "$@"; run_fuzzers -runs=2000 ;;
+    test) shift; install_missing; run_fuzzers -runs=2000; run_tests "$@" ;;
     fuzz) install_missing; run_fuzzers -max_total_time="${2:-300}" ;;
     # Only the screenshots need the X server and the CJK font.
     shots) packages+=(xvfb fonts-wqy-microhei); install_missing; take_shots ;;
