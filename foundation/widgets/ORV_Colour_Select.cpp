@@ -3,6 +3,7 @@
 #include "foundation/widgets/ORV_Palette.h"
 #include "foundation/widgets/ORV_QGridLayout.h"
 
+#include <QFont>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -74,6 +75,12 @@ void ORV_Colour_Select::build()
     m_hex_field = new QLineEdit(this);
     m_hex_field->setReadOnly(true);
     m_hex_field->setFixedWidth(50);
+    // Six hexadecimal digits must fit the narrow field whole: no inner margins
+    // and a font sized for it, or the field scrolls and hides the first digit.
+    m_hex_field->setTextMargins(0, 0, 0, 0);
+    QFont hex_font = m_hex_field->font();
+    hex_font.setPixelSize(11);
+    m_hex_field->setFont(hex_font);
     m_inner_grid->addWidget(m_hex_field, 1, 3, Qt::AlignLeft);
 
     for (QSlider *slider : {m_red_slider, m_green_slider, m_blue_slider})
@@ -118,6 +125,7 @@ void ORV_Colour_Select::slot_change_colour(int)
 void ORV_Colour_Select::show_colour(int colour)
 {
     m_hex_field->setText(QString::number(colour, 16).toUpper());
+    m_hex_field->setCursorPosition(0);
     set_background_colour(m_preview, colour, ORV_PALETTE_WINDOW);
     for (QWidget *strip : {m_frame_left, m_frame_top, m_frame_right, m_frame_bottom})
         set_background_colour(strip, colour ^ 0xFFFFFF, ORV_PALETTE_WINDOW);
