@@ -261,6 +261,17 @@ double stream_rate(Netns_Lab& lab, Stream kind, const std::string& from, const s
     return mb_per_s(static_cast<long long>(parse_field(out, "bytes=")), parse_field(out, "seconds="));
 }
 
+void plug_server_and_lan(Netns_Lab& lab, const std::string& server_ip, const std::string& ip_a)
+{
+    lab.add_bridge("inet");
+    lab.add_bridge("lan");
+    lab.plug("srv", "eth0", "inet", server_ip + "/24");
+    lab.plug("nat", "wan", "inet", "198.51.100.1/24");
+    lab.plug("nat", "lan", "lan", "10.77.0.1/24");
+    lab.plug("ca", "eth0", "lan", ip_a + "/24");
+    lab.nat("nat", "wan", Netns_Lab::Nat::port_restricted);
+}
+
 Netns_Process start_server(Netns_Lab& lab, const std::string& host, const std::filesystem::path& home)
 {
     Netns_Process server = lab.spawn(host, {sibling("Quillfen_NetServer_console")},
@@ -282,12 +293,7 @@ Shaped_Lab::Shaped_Lab(const Link_Path& path, const std::filesystem::path& root)
 {
     for (const char* host : {"srv", "nat", "ca", "cb", "link"})
         m_lab.add_host(host);
-    m_lab.add_bridge("inet");
-    m_lab.add_bridge("lan");
-    m_lab.plug("srv", "eth0", "inet", SERVER_IP + "/24");
-    m_lab.plug("nat", "wan", "inet", "198.51.100.1/24");
-    m_lab.plug("nat", "lan", "lan", "10.77.0.1/24");
-    m_lab.plug("ca", "eth0", "lan", IP_A + "/24");
+    plug_server_and_lan(m_lab, SERVER_IP, IP_A);
     m_lab.run("sw", "ip link add lk0 type veth peer name l0 netns " + m_lab.ns("link")
                         + " && ip link set lk0 master br-lan up");
     m_lab.run("link", "ip link add l1 type veth peer name eth0 netns " + m_lab.ns("cb")
@@ -295,7 +301,6 @@ Shaped_Lab::Shaped_Lab(const Link_Path& path, const std::filesystem::path& root)
     m_lab.run("cb", "ip addr add " + IP_B + "/24 dev eth0 && ip link set eth0 up");
     m_lab.default_route("ca", "10.77.0.1");
     m_lab.default_route("cb", "10.77.0.1");
-    m_lab.nat("nat", "wan", Netns_Lab::Nat::port_restricted);
     for (const char* host : {"sw", "srv", "nat", "ca", "cb", "link"})
         if (m_lab.spawn(host, {sibling("quillfen_link_emulator"), "offloads-off"}).wait_exit(10s) != 0)
             throw std::runtime_error(std::string("cannot switch off offloads in ") + host);

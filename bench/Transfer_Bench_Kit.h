@@ -96,6 +96,12 @@ private:
     int m_sessions = 0;
 };
 
+// What both benchmark labs share: the server at `server_ip` on its own segment,
+// router "nat" (port-restricted NAT) to the bridge "lan", and client "ca" at
+// `ip_a` on that LAN. The caller joins "cb" to the LAN its own way and routes
+// both clients through 10.77.0.1.
+void plug_server_and_lan(quillfen_test::Netns_Lab& lab, const std::string& server_ip, const std::string& ip_a);
+
 // The console server in `host`, once it listens on the relay port.
 quillfen_test::Netns_Process start_server(quillfen_test::Netns_Lab& lab, const std::string& host,
                                           const std::filesystem::path& home);

@@ -40,16 +40,10 @@ public:
     {
         for (const char* host : {"srv", "nat", "ca", "cb"})
             m_lab.add_host(host);
-        m_lab.add_bridge("inet");
-        m_lab.add_bridge("lan");
-        m_lab.plug("srv", "eth0", "inet", SERVER_IP + "/24");
-        m_lab.plug("nat", "wan", "inet", "198.51.100.1/24");
-        m_lab.plug("nat", "lan", "lan", "10.77.0.1/24");
-        m_lab.plug("ca", "eth0", "lan", IP_A + "/24");
+        plug_server_and_lan(m_lab, SERVER_IP, IP_A);
         m_lab.plug("cb", "eth0", "lan", IP_B + "/24");
         m_lab.default_route("ca", "10.77.0.1");
         m_lab.default_route("cb", "10.77.0.1");
-        m_lab.nat("nat", "wan", Netns_Lab::Nat::port_restricted);
         m_server = start_server(m_lab, "srv", root);
     }
 
