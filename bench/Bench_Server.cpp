@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <net/if.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -25,12 +26,12 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr int LOGIN_PORT = ORV_Ports::SERVER_LOGIN;
+constexpr int ASSIST_PORT = ORV_Ports::SERVER_ASSIST;
 
 std::string own_folder()
 {
@@ -139,6 +140,28 @@ Message_Block bench_login_block(const std::string& identity, const std::string& 
     return to_block(record.value());
 }
 
+bool log_in_bench_user(const std::string& identity, const std::string& ip, std::chrono::milliseconds patience)
+{
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const sockaddr_in local = Ipv4_Address::make(ip, 0);
+    if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        if (sock >= 0)
+            ::close(sock);
+        return false;
+    }
+    const Message_Block login = bench_login_block(identity, ip);
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    bool answered = false;
+    while (!answered && std::chrono::steady_clock::now() < deadline) {
+        send_block_to_server(sock, login, ASSIST_PORT);
+        send_block_to_server(sock, login, LOGIN_PORT);
+        pollfd ready{sock, POLLIN, 0};
+        answered = ::poll(&ready, 1, 200) == 1;
+    }
+    ::close(sock);
+    return answered;
+}
+
 Bench_Server::Bench_Server(const std::string& path, pid_t attach) : m_pid(attach)
 {
     if (!m_pid) {
@@ -194,23 +217,8 @@ void Bench_Server::stop()
     ::waitpid(m_pid, nullptr, 0);
 }
 
-// Logs a probe user in from an address no benchmark user has, until answered.
+// Logs a probe user in from an address no benchmark user has.
 bool Bench_Server::wait_until_serving(std::chrono::seconds patience)
 {
-    const std::string ip = "127.0.255.254";
-    const std::string identity = new_guid_string();
-    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-    const sockaddr_in local = Ipv4_Address::make(ip, 0);
-    ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local);
-    const auto deadline = std::chrono::steady_clock::now() + patience;
-    bool served = false;
-    while (!served && std::chrono::steady_clock::now() < deadline) {
-        send_block_to_server(sock, bench_login_block(identity, ip), LOGIN_PORT);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        Message_Block block{};
-        while (::recv(sock, block.data(), block.size(), 0) > 0)
-            served = true;
-    }
-    ::close(sock);
-    return served;
+    return log_in_bench_user(new_guid_string(), "127.0.255.254", patience);
 }

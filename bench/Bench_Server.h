@@ -56,6 +56,11 @@ void send_block_to_server(int sock, const Message_Block& block, int port);
 // A login record for `identity` whose LAN address is `ip`.
 Message_Block bench_login_block(const std::string& identity, const std::string& ip);
 
+// Logs `identity` in from `ip` (a loopback address) as a client does, again
+// every 200 ms until the server answers or `patience` runs out; true once it
+// answered, so the user is online at `ip`.
+bool log_in_bench_user(const std::string& identity, const std::string& ip, std::chrono::milliseconds patience);
+
 // Quillfen_NetServer_console from the benchmark's own folder (or `path`),
 // with its output discarded, on the offscreen platform and in a temporary
 // folder for its "login.txt". It runs on the production ports inside a

@@ -86,12 +86,16 @@ struct Pair
 };
 
 // Both sides' first blocks: step 1 from the initiator, step 3 from the
-// target; each then gets the server's answer (4 and 5).
-Pair join(int index)
+// target; each then gets the server's answer (4 and 5). The server opens a
+// request only for an initiator online at its connection's address, so the
+// initiator logs in from loopback first, as a client has before it asks.
+Pair join()
 {
-    auto request = pack_csc_request(pack_header(new_guid_string(), ORV::MSG_CSC_REQUEST),
-                                    "bench-initiator-" + std::to_string(index),
-                                    "bench-target-" + std::to_string(index), ORV::STEP_REQUEST, 0, 0)
+    const std::string initiator = new_guid_string();
+    if (!log_in_bench_user(initiator, "127.0.0.1", std::chrono::seconds(10)))
+        bench_fail("the server did not answer an initiator's login");
+    auto request = pack_csc_request(pack_header(new_guid_string(), ORV::MSG_CSC_REQUEST), initiator,
+                                    new_guid_string(), ORV::STEP_REQUEST, 0, 0)
                        .value();
     Pair pair;
     pair.initiator = connect_relay();
@@ -202,7 +206,7 @@ int main(int argc, char** argv)
         const Process_Sample idle = sample_process(server.pid());
         std::vector<Pair> pairs;
         for (int i = 0; i < options.pairs; ++i)
-            pairs.push_back(join(i));
+            pairs.push_back(join());
         if (options.stall)
             measure_stall(options, server.pid(), pairs, idle);
         else
