@@ -13,6 +13,7 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,6 +27,7 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -140,26 +142,47 @@ Message_Block bench_login_block(const std::string& identity, const std::string& 
     return to_block(record.value());
 }
 
-bool log_in_bench_user(const std::string& identity, const std::string& ip, std::chrono::milliseconds patience)
+Bench_User::Bench_User(std::string identity, const std::string& ip)
+    : m_identity(std::move(identity)), m_ip(ip), m_sock(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0))
 {
-    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
     const sockaddr_in local = Ipv4_Address::make(ip, 0);
-    if (sock < 0 || ::bind(sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        if (sock >= 0)
-            ::close(sock);
-        return false;
-    }
-    const Message_Block login = bench_login_block(identity, ip);
+    if (m_sock < 0 || ::bind(m_sock, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+        throw std::runtime_error("cannot bind a UDP socket to " + ip + ": " + std::strerror(errno));
+}
+
+Bench_User::~Bench_User()
+{
+    ::close(m_sock);
+}
+
+bool Bench_User::log_in(std::chrono::milliseconds patience)
+{
+    const Message_Block login = bench_login_block(m_identity, m_ip);
     const auto deadline = std::chrono::steady_clock::now() + patience;
     bool answered = false;
     while (!answered && std::chrono::steady_clock::now() < deadline) {
-        send_block_to_server(sock, login, ASSIST_PORT);
-        send_block_to_server(sock, login, LOGIN_PORT);
-        pollfd ready{sock, POLLIN, 0};
+        send_block_to_server(m_sock, login, ASSIST_PORT);
+        send_block_to_server(m_sock, login, LOGIN_PORT);
+        pollfd ready{m_sock, POLLIN, 0};
         answered = ::poll(&ready, 1, 200) == 1;
     }
-    ::close(sock);
     return answered;
+}
+
+bool Bench_User::receive(std::int32_t type, Message_Block* block, std::chrono::milliseconds patience)
+{
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + patience;
+    for (;;) {
+        const auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
+        pollfd ready{m_sock, POLLIN, 0};
+        if (left <= 0 || ::poll(&ready, 1, static_cast<int>(left)) != 1)
+            return false;
+        const ssize_t length = ::recv(m_sock, block->data(), block->size(), 0);
+        M_Pack_Head head{};
+        if (length > 0 && unpack_header(head, block->data(), static_cast<int>(length)).type == type)
+            return true;
+    }
 }
 
 Bench_Server::Bench_Server(const std::string& path, pid_t attach) : m_pid(attach)
@@ -175,8 +198,13 @@ Bench_Server::Bench_Server(const std::string& path, pid_t attach) : m_pid(attach
         m_folder = (std::filesystem::temp_directory_path() / "quillfen_bench_XXXXXX").string();
         if (!::mkdtemp(m_folder.data()))
             throw std::runtime_error("cannot make a temporary folder");
+        const pid_t bench = ::getpid();
         m_pid = ::fork();
         if (m_pid == 0) {
+            // A bench killed from outside (a time-out, Ctrl-C) takes its server along.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != bench)
+                ::_exit(125);
             const int null_device = ::open("/dev/null", O_WRONLY);
             ::dup2(null_device, STDOUT_FILENO);
             if (::chdir(m_folder.c_str()) != 0)
@@ -220,5 +248,5 @@ void Bench_Server::stop()
 // Logs a probe user in from an address no benchmark user has.
 bool Bench_Server::wait_until_serving(std::chrono::seconds patience)
 {
-    return log_in_bench_user(new_guid_string(), "127.0.255.254", patience);
+    return Bench_User(new_guid_string(), "127.0.255.254").log_in(patience);
 }

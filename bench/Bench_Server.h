@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 // Ends a benchmark with its reason on standard error.
@@ -56,10 +57,31 @@ void send_block_to_server(int sock, const Message_Block& block, int port);
 // A login record for `identity` whose LAN address is `ip`.
 Message_Block bench_login_block(const std::string& identity, const std::string& ip);
 
-// Logs `identity` in from `ip` (a loopback address) as a client does, again
-// every 200 ms until the server answers or `patience` runs out; true once it
-// answered, so the user is online at `ip`.
-bool log_in_bench_user(const std::string& identity, const std::string& ip, std::chrono::milliseconds patience);
+// A user with a UDP socket of its own on a loopback address, logged in from
+// it as a client logs in; what the server sends the user arrives there.
+class Bench_User
+{
+public:
+    Bench_User(std::string identity, const std::string& ip);
+    ~Bench_User();
+    Bench_User(const Bench_User&) = delete;
+    Bench_User& operator=(const Bench_User&) = delete;
+
+    const std::string& identity() const { return m_identity; }
+
+    // Sends the login again every 200 ms until the server answers or
+    // `patience` runs out; true once it answered: the user is online.
+    bool log_in(std::chrono::milliseconds patience);
+
+    // The next datagram of message type `type` within `patience`; others
+    // (introductions, heartbeats) are passed over.
+    bool receive(std::int32_t type, Message_Block* block, std::chrono::milliseconds patience);
+
+private:
+    std::string m_identity;
+    std::string m_ip;
+    int m_sock = -1;
+};
 
 // Quillfen_NetServer_console from the benchmark's own folder (or `path`),
 // with its output discarded, on the offscreen platform and in a temporary

@@ -85,28 +85,42 @@ struct Pair
     int target = -1;
 };
 
-// Both sides' first blocks: step 1 from the initiator, step 3 from the
-// target; each then gets the server's answer (4 and 5). The server opens a
-// request only for an initiator online at its connection's address, so the
-// initiator logs in from loopback first, as a client has before it asks.
+// The server opens a request only for an initiator online at its
+// connection's address, and the target joins when the server's notice
+// reaches it: both log in from loopback first, as clients have.
+void log_in(Bench_User& user)
+{
+    if (!user.log_in(std::chrono::seconds(10)))
+        bench_fail("the server did not answer a login");
+}
+
+// Both sides' first blocks: step 1 from the initiator; the notice (step 2)
+// to the target, which returns it as step 3; then each gets the server's
+// answer (4 and 5).
 Pair join()
 {
-    const std::string initiator = new_guid_string();
-    if (!log_in_bench_user(initiator, "127.0.0.1", std::chrono::seconds(10)))
-        bench_fail("the server did not answer an initiator's login");
-    auto request = pack_csc_request(pack_header(new_guid_string(), ORV::MSG_CSC_REQUEST), initiator,
-                                    new_guid_string(), ORV::STEP_REQUEST, 0, 0)
-                       .value();
+    Bench_User initiator(new_guid_string(), "127.0.0.1");
+    Bench_User target(new_guid_string(), "127.0.0.1");
+    log_in(initiator);
+    log_in(target);
+    const auto request = pack_csc_request(new_header(ORV::MSG_CSC_REQUEST), initiator.identity(),
+                                          target.identity(), ORV::STEP_REQUEST, 0, 0)
+                             .value();
     Pair pair;
     pair.initiator = connect_relay();
     if (!Udt_Net::send_all(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
         bench_fail("the relay refused a request");
-    request.code = ORV::STEP_TARGET_ANSWER;
+    Message_Block notice{};
+    if (!target.receive(ORV::MSG_CSC_REQUEST, &notice, std::chrono::seconds(10)))
+        bench_fail("the server did not notify the target of a request");
+    M_Pack_CSC_Request answer{};
+    unpack_csc_request(answer, notice.data(), ORV::BLOCK_SIZE);
+    answer.code = ORV::STEP_TARGET_ANSWER;
     pair.target = connect_relay();
-    Message_Block answer{};
-    if (!Udt_Net::send_all(pair.target, to_block(request).data(), ORV::BLOCK_SIZE)
-        || !Udt_Net::recv_exact(pair.target, answer.data(), ORV::BLOCK_SIZE)
-        || !Udt_Net::recv_exact(pair.initiator, answer.data(), ORV::BLOCK_SIZE))
+    Message_Block joined{};
+    if (!Udt_Net::send_all(pair.target, to_block(answer).data(), ORV::BLOCK_SIZE)
+        || !Udt_Net::recv_exact(pair.target, joined.data(), ORV::BLOCK_SIZE)
+        || !Udt_Net::recv_exact(pair.initiator, joined.data(), ORV::BLOCK_SIZE))
         bench_fail(std::string("the relay did not join a pair: ") + UDT::getlasterror().getErrorMessage());
     return pair;
 }
