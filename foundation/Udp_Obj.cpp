@@ -87,6 +87,12 @@ bool Udp_Obj::set_receive_timeout(int sock, int milliseconds) const
     return ::setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }
 
+bool Udp_Obj::set_receive_buffer(int sock, int bytes) const
+{
+    return ::setsockopt(sock, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) == 0
+        || ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0;
+}
+
 void Udp_Obj::close_socket(int& sock) const
 {
     if (sock >= 0)

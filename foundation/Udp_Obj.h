@@ -28,6 +28,10 @@ public:
     // so a listener can notice it should stop.
     bool set_receive_timeout(int sock, int milliseconds) const;
 
+    // Asks for `bytes` of kernel receive buffer: past net.core.rmem_max where
+    // the process may (CAP_NET_ADMIN), otherwise as much as that allows.
+    bool set_receive_buffer(int sock, int bytes) const;
+
     // Closes the socket and sets it to -1.
     void close_socket(int& sock) const;
 };

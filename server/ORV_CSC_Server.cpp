@@ -11,7 +11,9 @@
 #include <arpa/inet.h>
 #include <malloc.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -20,6 +22,8 @@ namespace {
 
 constexpr int RELAY_BACKLOG = 1000;
 constexpr int RELAY_PIECE = 64 * 1024;
+// Ten pairs arriving at a few hundred MB/s overflow 8 MiB within startup bursts.
+constexpr int RELAY_RECEIVE_BUFFER_BYTES = 32 * 1024 * 1024;
 const char* const DISCONNECTED = "***************************断开了";
 
 int milliseconds_of(std::chrono::milliseconds period)
@@ -67,22 +71,43 @@ bool ORV_CSC_Server::start(std::string* error)
         *error = "UDT端口" + std::to_string(port) + "无法创建: " + UDT::getlasterror().getErrorMessage();
         return false;
     }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = htons(static_cast<std::uint16_t>(port));
-    int length = sizeof local;
-    if (UDT::bind(m_listener, reinterpret_cast<sockaddr*>(&local), sizeof local) == UDT::ERROR
-        || UDT::getsockname(m_listener, reinterpret_cast<sockaddr*>(&local), &length) == UDT::ERROR
-        || UDT::listen(m_listener, RELAY_BACKLOG) == UDT::ERROR) {
-        *error = "UDT端口" + std::to_string(port) + "绑定失败: " + UDT::getlasterror().getErrorMessage();
+    if (!bind_listener(port, error)) {
         UDT::close(m_listener);
         m_listener = -1;
         return false;
     }
-    m_bound_port = ntohs(local.sin_port);
     m_listen_thread = std::thread([this] { listen(); });
     m_timeout_thread = std::thread([this] { timeout_check(); });
+    return true;
+}
+
+// The relay's UDP socket is the server's own so that it can be given room:
+// every leg of every pair arrives on it, drained by one UDT thread, and a
+// burst that overflows it costs a leg a resend that UDT makes only at its
+// slow time-out.
+bool ORV_CSC_Server::bind_listener(int port, std::string* error)
+{
+    const std::string failed = "UDT端口" + std::to_string(port) + "绑定失败: ";
+    int udp = -1;
+    if (!m_udp_ops.bind_port(port, udp)) {
+        *error = failed + std::strerror(errno);
+        return false;
+    }
+    if (UDT::bind2(m_listener, udp) == UDT::ERROR) {
+        *error = failed + UDT::getlasterror().getErrorMessage();
+        m_udp_ops.close_socket(udp);
+        return false;
+    }
+    // Only now: UDT sizes the buffer as it takes the socket.
+    m_udp_ops.set_receive_buffer(udp, RELAY_RECEIVE_BUFFER_BYTES);
+    sockaddr_in local{};
+    int length = sizeof local;
+    if (UDT::getsockname(m_listener, reinterpret_cast<sockaddr*>(&local), &length) == UDT::ERROR
+        || UDT::listen(m_listener, RELAY_BACKLOG) == UDT::ERROR) {
+        *error = failed + UDT::getlasterror().getErrorMessage();
+        return false;
+    }
+    m_bound_port = ntohs(local.sin_port);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "server/Server_Clock.h"
 #include "server/Server_Settings.h"
 #include "server/Stop_Signal.h"
+#include "foundation/Udp_Obj.h"
 #include "server/Udt_Block_Obj.h"
 
 #include <netinet/in.h>
@@ -57,6 +58,7 @@ private:
         std::uint32_t initiator_address;  // counted against its quota until the target joins
     };
 
+    bool bind_listener(int port, std::string* error);
     void listen();
     void relay_connection(int sock, const sockaddr_in& peer);
     void timeout_check();
@@ -87,6 +89,7 @@ private:
     Trace_Sink& m_trace;
     Server_Clock& m_clock;
     Udt_Block_Obj m_udt;
+    Udp_Obj m_udp_ops;
 
     mutable std::mutex m_lock;
     std::map<std::string, ORV_Relay_Entry_Data> m_relays;

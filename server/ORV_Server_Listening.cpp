@@ -44,9 +44,7 @@ bool ORV_Server_Listening::bind_one(int port, int& sock, int& bound_port, std::s
     socklen_t length = sizeof local;
     ::getsockname(sock, reinterpret_cast<sockaddr*>(&local), &length);
     bound_port = ntohs(local.sin_port);
-    const int buffer = RECEIVE_BUFFER_BYTES;
-    if (::setsockopt(sock, SOL_SOCKET, SO_RCVBUFFORCE, &buffer, sizeof buffer) != 0)
-        ::setsockopt(sock, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
+    m_udp.set_receive_buffer(sock, RECEIVE_BUFFER_BYTES);
     m_udp.set_receive_timeout(sock, static_cast<int>(m_settings.timings.receive_poll.count()));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "tests/server/Server_Test_Support.h"
 
 #include "foundation/M_Pack_Head.h"
+#include "foundation/Udp_Obj.h"
 #include "foundation/platform/Guid.h"
 #include "server/ORV_CSC_Server.h"
 #include "server/ORV_P2P_Server.h"
@@ -317,4 +318,26 @@ TEST(ServerRelay, SilentConnectionIsClosedAfterTheVerificationTimeout)
         std::this_thread::sleep_for(300ms);
     }
     EXPECT_TRUE(wait_until([&] { return server.trace.count("开始接收验证包失败") >= 3; }));
+}
+
+TEST(ServerRelay, ARelayPortInUseStopsTheStartAndIsNamed)
+{
+    const Udp_Obj udp;
+    int holder = -1;
+    ASSERT_TRUE(udp.bind_port(0, holder));
+    sockaddr_in local{};
+    socklen_t length = sizeof local;
+    ASSERT_EQ(::getsockname(holder, reinterpret_cast<sockaddr*>(&local), &length), 0);
+    Server_Settings settings = test_settings();
+    settings.ports.relay = ntohs(local.sin_port);
+    {
+        Capture_Trace_Sink trace;
+        ORV_Server_Services services(settings, trace, Server_Clock::system());
+        EXPECT_FALSE(services.start());
+        EXPECT_NE(services.error().find("UDT端口" + std::to_string(settings.ports.relay)), std::string::npos)
+            << services.error();
+    }
+    udp.close_socket(holder);
+    Test_Server server(settings);
+    EXPECT_EQ(server.ports.relay, settings.ports.relay);
 }
