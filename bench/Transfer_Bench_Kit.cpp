@@ -519,33 +519,44 @@ bool Download_Flow::poll()
 {
     if (m_done)
         return true;
-    const std::string out = m_client.output();
     const auto now = Trail::Clock::now();
-    const double size = static_cast<double>(std::filesystem::file_size(m_file));
+    const std::string out = m_client.output();
     for (std::size_t end = out.find('\n', m_read); end != std::string::npos; end = out.find('\n', m_read)) {
         const std::string line = out.substr(m_read, end - m_read);
         m_read = end + 1;
-        std::istringstream words(line);
-        std::string driver, word, id;
-        words >> driver >> word >> id;
-        if (driver != "DRIVER")
+        if (line.rfind("DRIVER TRANSFER ", 0) != 0)
             continue;
-        if (word == "PROGRESS") {
-            // A whole percent stands for anything up to the next one.
-            double percent = 0;
-            words >> percent;
-            m_trail.points.emplace_back(now, std::min(size, (percent + 0.5) / 100 * size));
-        } else if (word == "TRANSFER") {
-            if (line.find(" done ") == std::string::npos)
-                throw std::runtime_error("a download failed: " + line + "\n" + out);
-            if (!same_content(m_file, m_into / m_file.filename()))
-                throw std::runtime_error("the downloaded file differs");
-            std::filesystem::remove_all(m_into);
-            m_trail.points.emplace_back(now, size);
-            m_done = true;
-        }
+        if (line.find(" done ") == std::string::npos)
+            throw std::runtime_error("a download failed: " + line + "\n" + out);
+        if (!same_content(m_file, m_into / m_file.filename()))
+            throw std::runtime_error("the downloaded file differs");
+        m_trail.points.emplace_back(now, static_cast<double>(std::filesystem::file_size(m_file)));
+        std::filesystem::remove_all(m_into);
+        m_done = true;
+        return true;
     }
-    return m_done;
+    const double written = filled();
+    if (written > 0)
+        m_trail.points.emplace_back(now, written);
+    return false;
+}
+
+double Download_Flow::filled()
+{
+    const std::string into = m_into.string() + "/";
+    std::error_code gone;
+    const auto size = [&gone](const std::filesystem::path& fd) {
+        const std::uintmax_t bytes = std::filesystem::file_size(fd, gone);
+        return gone ? 0.0 : static_cast<double>(bytes);
+    };
+    if (!m_filling.empty() && std::filesystem::read_symlink(m_filling, gone).string().rfind(into, 0) == 0)
+        return size(m_filling);
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(m_client.pid()) + "/fd", gone))
+        if (std::filesystem::read_symlink(fd.path(), gone).string().rfind(into, 0) == 0) {
+            m_filling = fd.path();
+            return size(m_filling);
+        }
+    return 0;
 }
 
 Netns_Process Client_Pair::driver(const std::string& host, const std::string& name, int piece,

@@ -133,8 +133,8 @@ private:
 
 // One download by a driven client that waits for its command: made once the
 // client sees the holder online, start() gives it the download, and poll(),
-// called often, stamps each progress report (every 500 ms, in whole percent)
-// with the moment it was seen.
+// called often, notes the bytes the client has written so far (it writes each
+// piece as it comes, 1 MiB by default).
 class Download_Flow
 {
 public:
@@ -142,17 +142,23 @@ public:
                   std::filesystem::path file, std::filesystem::path into);
 
     void start();
-    // True once the download has ended; throws when it failed or the file differs.
+    // True once the download has ended; throws when it failed or the file
+    // differs. The trail starts with the first bytes written.
     bool poll();
     const Trail& trail() const { return m_trail; }
 
 private:
+    // The file being filled has no name until it is complete, so it is read
+    // through the client's open descriptor of it.
+    double filled();
+
     quillfen_test::Netns_Process m_client;
     std::filesystem::path m_commands;
     std::string m_download;
     std::filesystem::path m_file;
     std::filesystem::path m_into;
     Trail m_trail;
+    std::filesystem::path m_filling;
     std::size_t m_read = 0;
     bool m_done = false;
 };

@@ -137,28 +137,26 @@ void print_shared(const char* first, const char* second, const Shared_Span& span
     std::fflush(stdout);
 }
 
-// Two flows from B on the link at once, one to A and one to C, started
-// together; each is measured over the span both moved data, so neither's time
-// alone counts. The downloads are of one file, so they end close together;
-// the TCP stream is stopped when the download beside it ends. A flow starved
-// so that it would outlast four times --seconds is cut there.
-void sharing(Shaped_Lab& shaped, Client_Pair& clients, double tcp, const Options& options,
-             const std::filesystem::path& root)
+// Two downloads of one file held by B, to A and to C; of one file, so they
+// end close together.
+void two_downloads(Client_Pair& clients, const std::filesystem::path& file, std::chrono::duration<double> limit,
+                   double tcp)
 {
-    const std::filesystem::path file = root / "wide" / "wide.bin";
-    std::filesystem::create_directories(file.parent_path());
-    write_random_file(file, std::max(options.mib << 20, static_cast<long long>(tcp * 1e6 / 2 * options.seconds)));
-    const std::chrono::duration<double> limit(4 * options.seconds);
-    {
-        const Client_Pair::Holder holder = clients.holder("cb", file, 0);
-        Download_Flow to_a = clients.fetcher("ca", holder, file, 0);
-        Download_Flow to_c = clients.fetcher("cc", holder, file, 0);
-        to_a.start();
-        to_c.start();
-        follow({&to_a, &to_c}, limit);
-        print_shared("two downloads at once, to A", "two downloads at once, to C",
-                     shared_span({to_a.trail(), to_c.trail()}), tcp);
-    }
+    const Client_Pair::Holder holder = clients.holder("cb", file, 0);
+    Download_Flow to_a = clients.fetcher("ca", holder, file, 0);
+    Download_Flow to_c = clients.fetcher("cc", holder, file, 0);
+    to_a.start();
+    to_c.start();
+    follow({&to_a, &to_c}, limit);
+    print_shared("two downloads at once, to A", "two downloads at once, to C",
+                 shared_span({to_a.trail(), to_c.trail()}), tcp);
+}
+
+// A TCP stream from B to C beside a download from B to A, stopped when the
+// download ends.
+void tcp_beside_a_download(Shaped_Lab& shaped, Client_Pair& clients, const std::filesystem::path& file,
+                           std::chrono::duration<double> limit, double tcp)
+{
     const Client_Pair::Holder holder = clients.holder("cb", file, 0);
     Download_Flow to_a = clients.fetcher("ca", holder, file, 0);
     Stream_Flow stream(shaped.lab(), Stream::tcp, "cc", Shaped_Lab::IP_C, 1LL << 40, 1 << 20, limit.count() + 30);
@@ -169,6 +167,21 @@ void sharing(Shaped_Lab& shaped, Client_Pair& clients, double tcp, const Options
     stream.wait();
     print_shared("TCP beside a download, TCP", "TCP beside a download, download",
                  shared_span({stream.trail(), to_a.trail()}), tcp);
+}
+
+// Two flows from B on the link at once, one to A and one to C, started
+// together; each is measured over the span both moved data, so neither's time
+// alone counts. A flow starved so that it would outlast four times --seconds
+// is cut there.
+void sharing(Shaped_Lab& shaped, Client_Pair& clients, double tcp, const Options& options,
+             const std::filesystem::path& root)
+{
+    const std::filesystem::path file = root / "wide" / "wide.bin";
+    std::filesystem::create_directories(file.parent_path());
+    write_random_file(file, std::max(options.mib << 20, static_cast<long long>(tcp * 1e6 / 2 * options.seconds)));
+    const std::chrono::duration<double> limit(4 * options.seconds);
+    two_downloads(clients, file, limit, tcp);
+    tcp_beside_a_download(shaped, clients, file, limit, tcp);
     std::filesystem::remove(file);
 }
 
