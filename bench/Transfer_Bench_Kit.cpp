@@ -172,15 +172,27 @@ int run_sink(Stream kind, int port)
     long long total = 0;
     Clock::time_point first;
     Clock::time_point last;
+    std::ostringstream trail;
+    Clock::time_point marked;
+    const auto mark = [&] {
+        trail << (marked == Clock::time_point() ? "" : ",")
+              << std::chrono::duration_cast<std::chrono::microseconds>(last.time_since_epoch()).count() << ':' << total;
+        marked = last;
+    };
     for (;;) {
         const int n = end.recv(buffer.data(), static_cast<int>(buffer.size()));
         if (n <= 0)
             break;
-        if (total == 0)
-            first = Clock::now();
         last = Clock::now();
+        if (total == 0)
+            first = last;
         total += n;
+        if (last - marked >= 50ms)
+            mark();
     }
+    if (marked != last)
+        mark();
+    std::cout << "SINK trail=" << trail.str() << std::endl;
     std::cout << "SINK bytes=" << total << " seconds=" << std::chrono::duration<double>(last - first).count()
               << std::endl;
     return 0;
@@ -243,22 +255,110 @@ int run_subcommand(const std::vector<std::string>& args)
     return -1;
 }
 
+double Trail::bytes_at(Clock::time_point when) const
+{
+    const auto after = std::find_if(points.begin(), points.end(), [when](const auto& point) { return point.first >= when; });
+    if (after == points.begin())
+        return points.empty() ? 0 : after->second;
+    if (after == points.end())
+        return points.back().second;
+    const auto before = std::prev(after);
+    const double part = std::chrono::duration<double>(when - before->first).count()
+                      / std::chrono::duration<double>(after->first - before->first).count();
+    return before->second + part * (after->second - before->second);
+}
+
+Shared_Span shared_span(const std::vector<Trail>& flows)
+{
+    Trail::Clock::time_point from = Trail::Clock::time_point::min();
+    Trail::Clock::time_point to = Trail::Clock::time_point::max();
+    for (const Trail& flow : flows) {
+        if (flow.points.size() < 2)
+            throw std::runtime_error("a flow left too few points to measure");
+        from = std::max(from, flow.points.front().first);
+        to = std::min(to, flow.points.back().first);
+    }
+    if (to <= from)
+        throw std::runtime_error("the flows did not run at the same time");
+    Shared_Span span;
+    span.seconds = std::chrono::duration<double>(to - from).count();
+    for (const Trail& flow : flows) {
+        span.rates.push_back((flow.bytes_at(to) - flow.bytes_at(from)) / span.seconds / 1e6);
+        span.covered.push_back(span.seconds
+                               / std::chrono::duration<double>(flow.points.back().first - flow.points.front().first).count());
+    }
+    return span;
+}
+
+Stream_Flow::Stream_Flow(Netns_Lab& lab, Stream kind, const std::string& to, const std::string& to_ip,
+                         long long bytes, int piece, double seconds)
+    : m_lab(lab), m_kind(kind), m_to_ip(to_ip), m_bytes(bytes), m_piece(piece), m_seconds(seconds)
+{
+    m_sink = lab.spawn(to, {self_path(), "stream-sink", stream_name(kind), std::to_string(STREAM_PORT)});
+    if (!m_sink.wait_for("SINK ready", 10s))
+        throw std::runtime_error("sink did not start: " + m_sink.output());
+}
+
+void Stream_Flow::start(const std::string& from)
+{
+    m_source = m_lab.spawn(from, {self_path(), "stream-source", stream_name(m_kind), m_to_ip,
+                                  std::to_string(STREAM_PORT), std::to_string(m_bytes), std::to_string(m_piece),
+                                  std::to_string(m_seconds)});
+}
+
+void Stream_Flow::stop()
+{
+    m_stopped = true;
+    m_source.signal(SIGTERM);
+}
+
+void Stream_Flow::wait()
+{
+    const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(m_seconds + 90));
+    const int status = m_source.wait_exit(m_stopped ? 10s : limit);
+    if (status != 0 && !(m_stopped && status == 128 + SIGTERM))
+        throw std::runtime_error(stream_name(m_kind) + " stream failed: " + m_source.output() + m_sink.output());
+}
+
+std::string Stream_Flow::sink_report()
+{
+    if (!m_sink.wait_for("SINK bytes=", 30s))
+        throw std::runtime_error(stream_name(m_kind) + " sink did not report: " + m_source.output() + m_sink.output());
+    const std::string out = m_sink.output();
+    if (std::getenv("QUILLFEN_BENCH_VERBOSE"))
+        std::cerr << stream_name(m_kind) << ": " << m_source.output() << out;
+    return out;
+}
+
+double Stream_Flow::rate()
+{
+    const std::string out = sink_report();
+    return mb_per_s(static_cast<long long>(parse_field(out, "bytes=")), parse_field(out, "seconds="));
+}
+
+Trail Stream_Flow::trail()
+{
+    const std::string out = sink_report();
+    const std::size_t at = out.find("SINK trail=");
+    std::istringstream points(out.substr(at + 11, out.find('\n', at) - at - 11));
+    Trail trail;
+    long long us = 0;
+    double bytes = 0;
+    char colon = 0;
+    while (points >> us >> colon >> bytes) {
+        trail.points.emplace_back(Trail::Clock::time_point(std::chrono::microseconds(us)), bytes);
+        points.ignore(1, ',');
+    }
+    return trail;
+}
+
 double stream_rate(Netns_Lab& lab, Stream kind, const std::string& from, const std::string& to,
                    const std::string& to_ip, long long bytes, int piece, double seconds)
 {
-    Netns_Process sink = lab.spawn(to, {self_path(), "stream-sink", stream_name(kind), std::to_string(STREAM_PORT)});
-    if (!sink.wait_for("SINK ready", 10s))
-        throw std::runtime_error("sink did not start: " + sink.output());
-    Netns_Process source = lab.spawn(from, {self_path(), "stream-source", stream_name(kind), to_ip,
-                                            std::to_string(STREAM_PORT), std::to_string(bytes),
-                                            std::to_string(piece), std::to_string(seconds)});
-    const auto limit = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(seconds + 90));
-    if (source.wait_exit(limit) != 0 || !sink.wait_for("SINK bytes=", 30s))
-        throw std::runtime_error(stream_name(kind) + " stream failed: " + source.output() + sink.output());
-    const std::string out = sink.output();
-    if (std::getenv("QUILLFEN_BENCH_VERBOSE"))
-        std::cerr << stream_name(kind) << ": " << source.output() << out;
-    return mb_per_s(static_cast<long long>(parse_field(out, "bytes=")), parse_field(out, "seconds="));
+    Stream_Flow flow(lab, kind, to, to_ip, bytes, piece, seconds);
+    flow.start(from);
+    flow.wait();
+    return flow.rate();
 }
 
 void plug_server_and_lan(Netns_Lab& lab, const std::string& server_ip, const std::string& ip_a)
@@ -288,12 +388,14 @@ Netns_Process start_server(Netns_Lab& lab, const std::string& host, const std::f
 const std::string Shaped_Lab::SERVER_IP = "198.51.100.10";
 const std::string Shaped_Lab::IP_A = "10.77.0.11";
 const std::string Shaped_Lab::IP_B = "10.77.0.12";
+const std::string Shaped_Lab::IP_C = "10.77.0.13";
 
 Shaped_Lab::Shaped_Lab(const Link_Path& path, const std::filesystem::path& root) : m_lab("lk")
 {
-    for (const char* host : {"srv", "nat", "ca", "cb", "link"})
+    for (const char* host : {"srv", "nat", "ca", "cb", "cc", "link"})
         m_lab.add_host(host);
     plug_server_and_lan(m_lab, SERVER_IP, IP_A);
+    m_lab.plug("cc", "eth0", "lan", IP_C + "/24");
     m_lab.run("sw", "ip link add lk0 type veth peer name l0 netns " + m_lab.ns("link")
                         + " && ip link set lk0 master br-lan up");
     m_lab.run("link", "ip link add l1 type veth peer name eth0 netns " + m_lab.ns("cb")
@@ -301,7 +403,8 @@ Shaped_Lab::Shaped_Lab(const Link_Path& path, const std::filesystem::path& root)
     m_lab.run("cb", "ip addr add " + IP_B + "/24 dev eth0 && ip link set eth0 up");
     m_lab.default_route("ca", "10.77.0.1");
     m_lab.default_route("cb", "10.77.0.1");
-    for (const char* host : {"sw", "srv", "nat", "ca", "cb", "link"})
+    m_lab.default_route("cc", "10.77.0.1");
+    for (const char* host : {"sw", "srv", "nat", "ca", "cb", "cc", "link"})
         if (m_lab.spawn(host, {sibling("quillfen_link_emulator"), "offloads-off"}).wait_exit(10s) != 0)
             throw std::runtime_error(std::string("cannot switch off offloads in ") + host);
     shape(path);
@@ -334,23 +437,46 @@ Client_Pair::Client_Pair(Netns_Lab& lab, std::filesystem::path root, std::string
 {
 }
 
-std::vector<double> Client_Pair::downloads(const std::string& fetcher, const std::string& holder,
-                                           const std::filesystem::path& file, int runs, int piece)
+Client_Pair::Holder Client_Pair::holder(const std::string& host, const std::filesystem::path& file, int piece)
 {
-    const std::string tag = "s" + std::to_string(m_sessions++);
+    Netns_Process process = driver(host, next_tag() + "-b", piece, {"--share", file.parent_path().string() + ":1"});
+    if (!process.wait_for("DRIVER READY id=", 30s))
+        throw std::runtime_error("the holding client did not start: " + process.output());
+    const std::string out = process.output();
+    const std::string id = out.substr(out.find("DRIVER READY id=") + 16, 32);
+    return {std::move(process), id};
+}
+
+Download_Flow Client_Pair::fetcher(const std::string& host, const Holder& holder, const std::filesystem::path& file,
+                                   int piece)
+{
+    const std::string tag = next_tag();
     const std::filesystem::path into = m_root / (tag + "-in");
     std::filesystem::create_directories(into);
-    Netns_Process b = driver(holder, tag + "-b", piece, {"--share", file.parent_path().string() + ":1"});
-    if (!b.wait_for("DRIVER READY id=", 30s))
-        throw std::runtime_error("the holding client did not start: " + b.output());
-    const std::string out_b = b.output();
-    const std::string id_b = out_b.substr(out_b.find("DRIVER READY id=") + 16, 32);
+    const std::filesystem::path commands = m_root / (tag + "-a-commands");
+    std::ofstream(commands) << "wait-peer " << holder.id << " 60\n";
+    Netns_Process client = driver(host, tag + "-a", piece, {"--commands", commands.string()});
+    if (!client.wait_for("DRIVER PEER_ONLINE", 90s))
+        throw std::runtime_error("the fetching client does not see the holder: " + client.output());
+    std::ostringstream download;
+    download << "download " << holder.id << " " << file.string() << " " << into.string() << " "
+             << std::filesystem::file_size(file) << "\nquit\n";
+    return Download_Flow(std::move(client), commands, download.str(), file, into);
+}
+
+std::vector<double> Client_Pair::downloads(const std::string& fetcher, const std::string& holder_host,
+                                           const std::filesystem::path& file, int runs, int piece)
+{
+    const Holder b = holder(holder_host, file, piece);
+    const std::string tag = next_tag();
+    const std::filesystem::path into = m_root / (tag + "-in");
+    std::filesystem::create_directories(into);
     const std::filesystem::path commands = m_root / (tag + "-a-commands");
     {
         std::ofstream out(commands);
-        out << "wait-peer " << id_b << " 60\n";
+        out << "wait-peer " << b.id << " 60\n";
         for (int run = 0; run < runs; ++run)
-            out << "download " << id_b << " " << file.string() << " " << into.string() << " "
+            out << "download " << b.id << " " << file.string() << " " << into.string() << " "
                 << std::filesystem::file_size(file) << "\n";
         out << "quit\n";
     }
@@ -363,7 +489,8 @@ std::vector<double> Client_Pair::downloads(const std::string& fetcher, const std
         if (line.rfind("DRIVER TRANSFER ", 0) != 0)
             continue;
         if (line.find(" done ") == std::string::npos)
-            throw std::runtime_error("a download failed: " + line + "\nfetcher:\n" + a.output() + "\nholder:\n" + b.output());
+            throw std::runtime_error("a download failed: " + line + "\nfetcher:\n" + a.output() + "\nholder:\n"
+                                     + b.process.output());
         const double ms = parse_field(line, "ms=");
         rates.push_back(mb_per_s(static_cast<long long>(std::filesystem::file_size(file)), ms / 1000));
     }
@@ -371,6 +498,65 @@ std::vector<double> Client_Pair::downloads(const std::string& fetcher, const std
         throw std::runtime_error("the downloaded file differs");
     std::filesystem::remove_all(into);
     return rates;
+}
+
+Download_Flow::Download_Flow(Netns_Process client, std::filesystem::path commands, std::string download,
+                             std::filesystem::path file, std::filesystem::path into)
+    : m_client(std::move(client))
+    , m_commands(std::move(commands))
+    , m_download(std::move(download))
+    , m_file(std::move(file))
+    , m_into(std::move(into))
+{
+}
+
+void Download_Flow::start()
+{
+    std::ofstream(m_commands, std::ios::app) << m_download;
+}
+
+bool Download_Flow::poll()
+{
+    if (m_done)
+        return true;
+    const auto now = Trail::Clock::now();
+    const std::string out = m_client.output();
+    for (std::size_t end = out.find('\n', m_read); end != std::string::npos; end = out.find('\n', m_read)) {
+        const std::string line = out.substr(m_read, end - m_read);
+        m_read = end + 1;
+        if (line.rfind("DRIVER TRANSFER ", 0) != 0)
+            continue;
+        if (line.find(" done ") == std::string::npos)
+            throw std::runtime_error("a download failed: " + line + "\n" + out);
+        if (!same_content(m_file, m_into / m_file.filename()))
+            throw std::runtime_error("the downloaded file differs");
+        m_trail.points.emplace_back(now, static_cast<double>(std::filesystem::file_size(m_file)));
+        std::filesystem::remove_all(m_into);
+        m_done = true;
+        return true;
+    }
+    const double written = filled();
+    if (written > 0)
+        m_trail.points.emplace_back(now, written);
+    return false;
+}
+
+double Download_Flow::filled()
+{
+    const std::string into = m_into.string() + "/";
+    std::error_code gone;
+    const auto size = [&gone](const std::filesystem::path& fd) {
+        const std::uintmax_t bytes = std::filesystem::file_size(fd, gone);
+        return gone ? 0.0 : static_cast<double>(bytes);
+    };
+    if (!m_filling.empty() && std::filesystem::read_symlink(m_filling, gone).string().rfind(into, 0) == 0)
+        return size(m_filling);
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(m_client.pid()) + "/fd", gone))
+        if (std::filesystem::read_symlink(fd.path(), gone).string().rfind(into, 0) == 0) {
+            m_filling = fd.path();
+            return size(m_filling);
+        }
+    return 0;
 }
 
 Netns_Process Client_Pair::driver(const std::string& host, const std::string& name, int piece,

@@ -5,11 +5,19 @@
 //  - raw UDT with UDT's own congestion control and the old MSS of 8242,
 //  - raw UDT set up as the library sets up its sockets,
 //  - the download between two driven clients,
-// and prints each as MB/s and as a share of TCP's.
+// and prints each as MB/s and as a share of TCP's. On the first path it then
+// puts two flows on the link at once, from B to A and to a third client C:
+//  - two downloads of the same file,
+//  - a TCP stream beside a download,
+// and prints each flow's MB/s over the span both moved data, and its share
+// of TCP's alone.
 //
-// Run as root: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1]
+// Run as root: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1] [--sharing 1]
 // The figures are the median of R runs; streams stop after S seconds or N MiB.
+// The flows at once are measured once, with a file that half the link moves
+// in S seconds (N MiB at least), for at most 4 S seconds.
 // --mss-8242 1 adds raw UDT as the library sets it up but with the old MSS.
+// --sharing 1 measures only TCP and the flows at once, on the first path.
 // Build it without sanitizers for figures worth reading.
 
 #include "bench/Transfer_Bench_Kit.h"
@@ -17,11 +25,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -38,6 +48,9 @@ const std::vector<Link_Path> PATHS = {
     {"100 Mbit/s, 20 ms RTT, 0.1% loss", 100, 20, 0.001},
 };
 
+const char* const USAGE =
+    "usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1] [--sharing 1]";
+
 struct Options
 {
     long long mib = 64;
@@ -45,6 +58,7 @@ struct Options
     double seconds = 5;
     int path = -1;  // all
     bool mss = false;  // also the library's set-up with the old MSS
+    bool sharing_only = false;
 };
 
 Options parse(const std::vector<std::string>& args)
@@ -52,7 +66,7 @@ Options parse(const std::vector<std::string>& args)
     Options options;
     for (std::size_t i = 0; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
-            throw std::invalid_argument("usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1]");
+            throw std::invalid_argument(USAGE);
         const std::string& value = args[i + 1];
         if (args[i] == "--mib")
             options.mib = std::stoll(value);
@@ -64,12 +78,15 @@ Options parse(const std::vector<std::string>& args)
             options.path = std::stoi(value);
         else if (args[i] == "--mss-8242")
             options.mss = value == "1";
+        else if (args[i] == "--sharing")
+            options.sharing_only = value == "1";
         else
-            throw std::invalid_argument("unknown option " + args[i]
-                                        + "; usage: quillfen_link_bench [--mib N] [--runs R] [--seconds S] [--path I] [--mss-8242 1]");
+            throw std::invalid_argument("unknown option " + args[i] + "; " + USAGE);
     }
     if (options.mib < 1 || options.runs < 1 || options.seconds <= 0)
         throw std::invalid_argument("--mib, --runs and --seconds must be positive");
+    if (options.sharing_only && options.path > 0)
+        throw std::invalid_argument("--sharing 1 measures the first path only");
     return options;
 }
 
@@ -95,11 +112,90 @@ void after_the_loss(Shaped_Lab& shaped, Client_Pair& clients, const Link_Path& p
     std::fflush(stdout);
 }
 
+// Polls the downloads until each has ended or `limit` has passed.
+void follow(std::vector<Download_Flow*> downloads, std::chrono::duration<double> limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        bool all = true;
+        for (Download_Flow* download : downloads)
+            all = download->poll() && all;
+        if (all || std::chrono::steady_clock::now() > deadline)
+            return;
+        // Progress comes every 500 ms: a few ms late is a small error in the span.
+        std::this_thread::sleep_for(5ms);
+    }
+}
+
+void print_shared(const char* first, const char* second, const Shared_Span& span, double tcp)
+{
+    for (int flow = 0; flow < 2; ++flow)
+        std::printf("|   %-32s | %7.1f |                |                | %7.1f (%3.0f%%) |\n", flow == 0 ? first : second,
+                    tcp, span.rates[flow], 100 * span.rates[flow] / tcp);
+    std::printf("    (both moved data for %.1f s: %.0f%% and %.0f%% of each one's own time)\n", span.seconds,
+                100 * span.covered[0], 100 * span.covered[1]);
+    std::fflush(stdout);
+}
+
+// Two downloads of one file held by B, to A and to C; of one file, so they
+// end close together.
+void two_downloads(Client_Pair& clients, const std::filesystem::path& file, std::chrono::duration<double> limit,
+                   double tcp)
+{
+    const Client_Pair::Holder holder = clients.holder("cb", file, 0);
+    Download_Flow to_a = clients.fetcher("ca", holder, file, 0);
+    Download_Flow to_c = clients.fetcher("cc", holder, file, 0);
+    to_a.start();
+    to_c.start();
+    follow({&to_a, &to_c}, limit);
+    print_shared("two downloads at once, to A", "two downloads at once, to C",
+                 shared_span({to_a.trail(), to_c.trail()}), tcp);
+}
+
+// A TCP stream from B to C beside a download from B to A, stopped when the
+// download ends.
+void tcp_beside_a_download(Shaped_Lab& shaped, Client_Pair& clients, const std::filesystem::path& file,
+                           std::chrono::duration<double> limit, double tcp)
+{
+    const Client_Pair::Holder holder = clients.holder("cb", file, 0);
+    Download_Flow to_a = clients.fetcher("ca", holder, file, 0);
+    Stream_Flow stream(shaped.lab(), Stream::tcp, "cc", Shaped_Lab::IP_C, 1LL << 40, 1 << 20, limit.count() + 30);
+    to_a.start();
+    stream.start("cb");
+    follow({&to_a}, limit);
+    stream.stop();
+    stream.wait();
+    print_shared("TCP beside a download, TCP", "TCP beside a download, download",
+                 shared_span({stream.trail(), to_a.trail()}), tcp);
+}
+
+// Two flows from B on the link at once, one to A and one to C, started
+// together; each is measured over the span both moved data, so neither's time
+// alone counts. A flow starved so that it would outlast four times --seconds
+// is cut there.
+void sharing(Shaped_Lab& shaped, Client_Pair& clients, double tcp, const Options& options,
+             const std::filesystem::path& root)
+{
+    const std::filesystem::path file = root / "wide" / "wide.bin";
+    std::filesystem::create_directories(file.parent_path());
+    write_random_file(file, std::max(options.mib << 20, static_cast<long long>(tcp * 1e6 / 2 * options.seconds)));
+    const std::chrono::duration<double> limit(4 * options.seconds);
+    two_downloads(clients, file, limit, tcp);
+    tcp_beside_a_download(shaped, clients, file, limit, tcp);
+    std::filesystem::remove(file);
+}
+
 void measure(const Link_Path& path, const Options& options, const std::filesystem::path& root,
              const std::filesystem::path& file)
 {
     Shaped_Lab shaped(path, root);
     const double tcp = median_stream(shaped, Stream::tcp, options);
+    if (options.sharing_only) {
+        Client_Pair clients(shaped.lab(), root, Shaped_Lab::SERVER_IP);
+        std::printf("| %-34s | %7.1f |                |                |                |\n", path.name, tcp);
+        sharing(shaped, clients, tcp, options, root);
+        return;
+    }
     const double stock = median_stream(shaped, Stream::udt_stock, options);
     const double library = median_stream(shaped, Stream::udt_library, options);
     Client_Pair clients(shaped.lab(), root, Shaped_Lab::SERVER_IP);
@@ -114,6 +210,8 @@ void measure(const Link_Path& path, const Options& options, const std::filesyste
                     "", large, 100 * large / tcp);
     }
     std::fflush(stdout);
+    if (&path == &PATHS.front())
+        sharing(shaped, clients, tcp, options, root);
     if (path.loss >= 0.01)
         after_the_loss(shaped, clients, path, file);
 }
@@ -151,7 +249,8 @@ int main(int argc, char** argv)
                     "download");
         for (std::size_t i = 0; i < PATHS.size(); ++i)
             if (options.path < 0 || options.path == static_cast<int>(i))
-                measure(PATHS[i], options, root, file);
+                if (!options.sharing_only || i == 0)
+                    measure(PATHS[i], options, root, file);
     } catch (const std::exception& failure) {
         std::cerr << failure.what() << std::endl;
         status = 1;
