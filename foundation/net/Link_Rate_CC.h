@@ -17,6 +17,7 @@ public:
     void onACK(int32_t ack_seq) override;
     void onLoss(const int32_t* list, int size) override;
     void onTimeout() override;
+    void onPktSent(const CPacket* packet) override;
 
 private:
     void apply();
