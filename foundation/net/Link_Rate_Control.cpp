@@ -48,7 +48,7 @@ std::int32_t entry(const std::int32_t* list, int index)
 } // namespace
 
 Link_Rate_Control::Link_Rate_Control(const Settings& settings)
-    : m_settings(settings), m_target_rate(settings.initial_rate * settings.startup_gain), m_window(settings.ack_batch), m_release_limit(settings.ack_batch)
+    : m_settings(settings), m_window(settings.ack_batch), m_release_limit(settings.ack_batch)
 {
     set_rates();
 }
@@ -357,8 +357,8 @@ void Link_Rate_Control::set_rates()
         break;
     }
     const double base = m_phase == Phase::startup ? std::max(m_bottleneck, m_settings.initial_rate) : m_bottleneck;
-    m_target_rate = std::max(m_settings.min_rate, gain * base);
-    // Until a round trip is timed, one acknowledgement's worth.
+    const double target_rate = std::max(m_settings.min_rate, gain * base);
+    // Until a round trip is timed, two acknowledgement batches.
     if (m_min_rtt_us == 0) {
         m_window = m_settings.ack_batch;
         return;
@@ -366,11 +366,11 @@ void Link_Rate_Control::set_rates()
     // The path's worth, what the threads at both ends add to it, and what the
     // peer acknowledges in one batch, so the window slides without waiting.
     const double round_trip_us = m_settings.window_gain * m_min_rtt_us + static_cast<double>(m_settings.host_slack_us);
-    double in_flight = m_target_rate * round_trip_us / 1e6;
+    double in_flight = target_rate * round_trip_us / 1e6;
     // While a lost packet is resent, what the peer takes after it waits in its
     // buffer, yet counts against the window: a round trip's more keeps the
     // path busy through the repair.
     if (repairing())
-        in_flight += m_settings.repair_gain * m_target_rate * static_cast<double>(m_min_rtt_us) / 1e6;
+        in_flight += m_settings.repair_gain * target_rate * static_cast<double>(m_min_rtt_us) / 1e6;
     m_window = std::clamp(std::min(in_flight + m_settings.ack_batch, m_release_limit), MIN_WINDOW, m_settings.max_window);
 }

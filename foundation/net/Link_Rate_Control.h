@@ -111,7 +111,6 @@ private:
 
     const Settings m_settings;
     Phase m_phase = Phase::startup;
-    double m_target_rate;
     double m_window;
     double m_release_limit;
     double m_bottleneck = 0;
