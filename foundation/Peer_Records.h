@@ -86,7 +86,8 @@ struct M_Pack_File_Request
     char addressee_id[40];
     std::int32_t code;
     std::uint8_t is_dir;
-    std::uint8_t pad[3];
+    std::uint8_t reports_outcome;            // 1: its sender exchanges outcome blocks after the data
+    std::uint8_t pad[2];
     std::int64_t size;
 };
 static_assert(sizeof(M_Pack_File_Request) == 656, "M_Pack_File_Request is 656 bytes");
@@ -96,6 +97,7 @@ static_assert(offsetof(M_Pack_File_Request, sender_id) == 560, "sender at 560");
 static_assert(offsetof(M_Pack_File_Request, addressee_id) == 600, "addressee at 600");
 static_assert(offsetof(M_Pack_File_Request, code) == 640, "code at 640");
 static_assert(offsetof(M_Pack_File_Request, is_dir) == 644, "directory flag at 644");
+static_assert(offsetof(M_Pack_File_Request, reports_outcome) == 645, "outcome flag at 645");
 static_assert(offsetof(M_Pack_File_Request, size) == 648, "size at 648");
 
 // Builders refuse the record (nullopt) when a text does not fit its field;

@@ -4,12 +4,15 @@
 
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
+#include "Small_File_System.h"
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/transfer/ORV_File_Exchange.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/service/ShareRequestHandler.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -100,17 +103,24 @@ protected:
         return made;
     }
 
+    // Each sets m_failure to what the exchange said of its failure.
     Outcome download(const QString& remote, const QString& folder, qint64 listed_size = 0)
     {
-        return requester().receive_file(m_near, job(1, remote, folder, listed_size));
+        ORV_File_Exchange exchange = requester();
+        const Outcome outcome = exchange.receive_file(m_near, job(1, remote, folder, listed_size));
+        m_failure = exchange.failure();
+        return outcome;
     }
 
     Outcome upload(const QString& local, const QString& remote_folder)
     {
         ORV_File_Exchange exchange = requester();
         const ORV_UpDown_Data made = job(3, local, remote_folder);
-        const Outcome opened = exchange.open_upload(m_near, made);
-        return opened == Outcome::Done ? exchange.send_file(m_near, made) : opened;
+        Outcome outcome = exchange.open_upload(m_near, made);
+        if (outcome == Outcome::Done)
+            outcome = exchange.send_file(m_near, made);
+        m_failure = exchange.failure();
+        return outcome;
     }
 
     // The service reads a request only once the last one has ended, so an
@@ -118,6 +128,18 @@ protected:
     void sync_with_holder()
     {
         EXPECT_EQ(download(QStringLiteral("/nothing/here"), m_env.tree()), Outcome::Failed);
+    }
+
+    // Once the holder has announced the size, `bytes` go into its file.
+    void write_after_answer(const QString& path, QIODevice::OpenMode mode, const QByteArray& bytes)
+    {
+        m_dll->set_after_send([this, path, mode, bytes](int sock, std::int64_t total) {
+            if (sock != m_far || total != ORV::BLOCK_SIZE)
+                return;
+            QFile file(path);
+            ASSERT_TRUE(file.open(mode));
+            file.write(bytes);
+        });
     }
 
     void share(const QString& path, int grade)
@@ -133,6 +155,7 @@ protected:
     std::thread m_holder;
     std::mutex m_mutex;
     std::vector<int> m_percents;
+    int m_failure = TRANSFER_OK;
 };
 
 TEST_F(Exchange_Test, DownloadsEverySizeByteForByteAndStaysInStep)
@@ -278,16 +301,11 @@ TEST_F(Exchange_Test, AFileThatGrowsAfterTheAnswerSendsOnlyTheAnnouncedBytes)
     const QString grows = m_env.make_file(QStringLiteral("shared/grows.bin"), content);
     m_env.make_file(QStringLiteral("shared/next.txt"), "next");
     start_holder(1000);
-    // Once the holder has announced the size, the file gets longer.
-    m_dll->set_after_send([this, grows](int sock, std::int64_t total) {
-        if (sock != m_far || total != ORV::BLOCK_SIZE)
-            return;
-        QFile file(grows);
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write(random_bytes(70000));
-    });
-    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("grows.bin")), local), Outcome::Done);
-    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("grows.bin"))), content);
+    write_after_answer(grows, QIODevice::Append, random_bytes(70000));   // it gets longer
+    // A source that changed while it was sent is not stored.
+    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("grows.bin")), local), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_SOURCE_CHANGED);
+    EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("grows.bin"))));
     // Nothing of the surplus waits on the connection for the next exchange.
     ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("next.txt")), local), Outcome::Done);
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("next.txt"))), QByteArray("next"));
@@ -315,6 +333,45 @@ TEST_F(Exchange_Test, AFileThatShrinksAfterTheAnswerEndsTheConnection)
     EXPECT_TRUE(m_dll->is_closed(m_far));
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("shrinks.bin"))), QByteArray("previous"));
     EXPECT_TRUE(temporary_files(local).isEmpty());
+}
+
+TEST_F(Exchange_Test, ASourceRewrittenWhileSentIsNotStored)
+{
+    const QString shared = m_env.make_dir(QStringLiteral("shared"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(shared, ORV::SHARE_GRADE_A);
+    const QString source = m_env.make_file(QStringLiteral("shared/doc.bin"), QByteArray(200000, 'a'));
+    {
+        // Written a minute ago, so the rewrite shows whatever the clock's grain.
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    }
+    start_holder(1000);
+    write_after_answer(source, QIODevice::ReadWrite, QByteArray(200000, 'b'));   // in place, same size
+    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("doc.bin")), local), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_SOURCE_CHANGED);
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    // Still in step; the file as it now stands arrives whole.
+    m_dll->set_after_send({});
+    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("doc.bin")), local), Outcome::Done);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("doc.bin"))), QByteArray(200000, 'b'));
+}
+
+TEST_F(Exchange_Test, AnUploadIntoAFullFileSystemIsNotDone)
+{
+    const QString small = m_env.make_dir(QStringLiteral("small"));
+    const Small_File_System tmpfs(small, "8m");
+    if (!tmpfs.mounted())
+        GTEST_SKIP() << "needs root";
+    share(small, ORV::SHARE_GRADE_A_PLUS);
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString big = m_env.make_file(QStringLiteral("mine/big.bin"), QByteArray(24 << 20, 'z'));
+    start_holder(1 << 20);
+    EXPECT_EQ(upload(big, small), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
+    sync_with_holder();
+    EXPECT_TRUE(QDir(small).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // A holder scripted block by block, for answers no sound holder gives.
@@ -390,8 +447,43 @@ TEST_F(Scripted_Holder_Test, AWriteThatFailsFailsTheTransfer)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const Outcome outcome = download(QStringLiteral("/remote/w.bin"), local);
     setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(outcome, Outcome::Broken);
+    // The rest is read away: the connection stays in step.
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
     EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(Scripted_Holder_Test, OlderPeersThatSendNoOutcomeStillComplete)
+{
+    // An older holder: no outcome flag in its answer, nothing after the data.
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    start_script([](ORV_Peer_Channel& channel) {
+        channel.send_block(answer(ORV::FILE_CODE_ANSWER, 5));
+        channel.send_bytes("hello", 5);
+    });
+    EXPECT_EQ(download(QStringLiteral("/remote/old.txt"), local), Outcome::Done);
+    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("old.txt"))), QByteArray("hello"));
+    m_holder.join();
+
+    // An older receiver of an upload: no outcome flag in its request.
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString mine = m_env.make_file(QStringLiteral("mine/up.txt"), "upload");
+    QByteArray received(6, '\0');
+    start_script([&received](ORV_Peer_Channel& channel) {
+        Message_Block allowed{};
+        allowed[0] = 1;
+        Message_Block confirmation;
+        Message_Block their_answer;
+        M_Pack_File_Request request{};
+        request.head = new_header(ORV::MSG_FILE_REQUEST);
+        request.code = ORV::FILE_CODE_UPLOAD;
+        if (channel.send_block(allowed) && channel.recv_block(confirmation) && channel.send_record(request)
+            && channel.recv_block(their_answer))
+            channel.recv_bytes(received.data(), received.size());
+    });
+    EXPECT_EQ(upload(mine, QStringLiteral("/their/folder")), Outcome::Done);
+    m_holder.join();
+    EXPECT_EQ(received, QByteArray("upload"));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "client/core/transfer/ORV_Received_File.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/records/ORV_Share_File_Data.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/core/transfer/ORV_Transfer_Meter.h"
 
 #include <QDir>
@@ -14,17 +15,69 @@
 #include <algorithm>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Outcome = ORV_File_Exchange::Outcome;
 
-// Any code but 4 tells a requester that no data follows.
+// Any code but 4 tells a requester that no data follows: 2 when the path is
+// not offered to it, 5 when the file is there but cannot be read.
 constexpr std::int32_t FILE_CODE_REFUSED = 2;
+constexpr std::int32_t FILE_CODE_UNREADABLE = 5;
 
 // Upload answer: byte 0 says the upload may go ahead, byte 1 that a file of
-// that name is already there.
+// that name is already there, byte 2 why it may not (an ORV_Transfer_Error;
+// an older peer leaves it 0).
 constexpr int UPLOAD_ALLOWED = 0;
 constexpr int UPLOAD_TARGET_EXISTS = 1;
+constexpr int UPLOAD_REFUSAL = 2;
+
+// Outcome block: byte 0 is 1 when all is well, else byte 1 names the
+// trouble (an ORV_Transfer_Error).
+Message_Block outcome_block(int error)
+{
+    Message_Block block{};
+    block[0] = error == TRANSFER_OK ? 1 : 0;
+    block[1] = static_cast<char>(error);
+    return block;
+}
+
+int outcome_error(const Message_Block& block)
+{
+    if (block[0] == 1)
+        return TRANSFER_OK;
+    return block[1] != 0 ? static_cast<int>(static_cast<unsigned char>(block[1])) : int{TRANSFER_FAILED};
+}
+
+// Size and modification time of an open file: a file rewritten, grown or
+// cut while it is sent no longer matches the stamp taken when it was opened.
+struct Source_Stamp
+{
+    std::int64_t size = -1;
+    std::int64_t mtime_ns = -1;
+
+    bool operator==(const Source_Stamp& other) const { return size == other.size && mtime_ns == other.mtime_ns; }
+};
+
+Source_Stamp stamp_of(QFile& file)
+{
+    struct stat st{};
+    if (::fstat(file.handle(), &st) != 0)
+        return {};
+    return {st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
+// Why an upload was refused: the receiver says so, an older one leaves it
+// to what its answer and the listing tell.
+int upload_refusal(const Message_Block& answer, const ORV_UpDown_Data& job)
+{
+    if (answer[UPLOAD_REFUSAL] != 0)
+        return static_cast<unsigned char>(answer[UPLOAD_REFUSAL]);
+    if (job.file.share_power < ORV::SHARE_GRADE_A_PLUS)
+        return TRANSFER_DOWNLOAD_ONLY;
+    return answer[UPLOAD_TARGET_EXISTS] == 1 ? TRANSFER_NO_OVERWRITE : TRANSFER_REFUSED;
+}
 
 // The key every share-list request of this system carries, so a peer may
 // fetch exactly what its listing showed it.
@@ -97,6 +150,12 @@ ORV_File_Exchange::ORV_File_Exchange(IDllClass* dll, Settings settings, Progress
     m_settings.piece_bytes = std::max(m_settings.piece_bytes, 1);
 }
 
+Outcome ORV_File_Exchange::fail(Outcome outcome, int error)
+{
+    m_failure = error;
+    return outcome;
+}
+
 Outcome ORV_File_Exchange::send_file(int sock, const ORV_UpDown_Data& job)
 {
     ORV_Peer_Channel channel(m_dll, sock);
@@ -108,36 +167,68 @@ Outcome ORV_File_Exchange::send_file(int sock, const ORV_UpDown_Data& job)
 
     QFile file(path);
     const bool readable = info.isFile() && file.open(QIODevice::ReadOnly);
+    const Source_Stamp opened = readable ? stamp_of(file) : Source_Stamp{};
     const std::int64_t size = readable ? file.size() : 0;
-    const bool answered =
-        logged(channel.send_block(answer_block(job, readable ? ORV::FILE_CODE_ANSWER : FILE_CODE_REFUSED, size)),
-               "8:文件下载请求发送--成功", "8:文件下载请求发送--失败");
-    if (!answered)
-        return Outcome::Broken;
+    const std::int32_t code =
+        readable ? ORV::FILE_CODE_ANSWER : (path.isEmpty() ? FILE_CODE_REFUSED : FILE_CODE_UNREADABLE);
+    if (!logged(channel.send_block(answer_block(job, code, size)), "8:文件下载请求发送--成功",
+                "8:文件下载请求发送--失败"))
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
     if (!readable)
-        return Outcome::Failed;
+        return fail(Outcome::Failed, TRANSFER_SOURCE_UNREADABLE);
 
     log_line("开始文件传输");
     const QString id = QString::fromStdString(job.down_uuid);
     Data_Phase phase(m_progress, job.down_uuid, size, m_settings.piece_bytes);
+    bool changed = false;
     while (phase.to_go > 0) {
         // Exactly the announced size goes out: a file that shrank or cannot
         // be read any more breaks the connection rather than its step.
         const qint64 read = file.read(phase.piece(), phase.next_piece());
         if (read <= 0) {
             log_line("读取文件失败");
-            return Outcome::Broken;
+            return fail(Outcome::Broken, TRANSFER_SOURCE_CHANGED);
+        }
+        // Before the last piece leaves, the file must still be the one the
+        // size was announced for. A peer without outcome blocks would store
+        // whatever it got, so it does not get the last piece.
+        if (read == phase.to_go) {
+            changed = !(stamp_of(file) == opened);
+            if (changed && !m_receiver_reports) {
+                log_line("文件在发送中被修改");
+                return fail(Outcome::Broken, TRANSFER_SOURCE_CHANGED);
+            }
         }
         if (!channel.send_bytes(phase.piece(), static_cast<int>(read))) {
             log_line("发送失败");
             m_progress(id, QStringLiteral("0"), 100);
-            return Outcome::Broken;
+            return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
         }
         phase.to_go -= read;
         phase.meter.moved(read, phase.to_go);
     }
     m_progress(id, QStringLiteral("0"), 100);
     log_line("文件发送结束");
+    return m_receiver_reports ? settle_sent(channel, changed) : Outcome::Done;
+}
+
+Outcome ORV_File_Exchange::settle_sent(ORV_Peer_Channel& channel, bool changed)
+{
+    if (changed)
+        log_line("文件在发送中被修改");
+    Message_Block stored;
+    if (!channel.send_block(outcome_block(changed ? TRANSFER_SOURCE_CHANGED : TRANSFER_OK))
+        || !channel.recv_block(stored)) {
+        log_line("接收方结果未收到");
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+    }
+    if (changed)
+        return fail(Outcome::Failed, TRANSFER_SOURCE_CHANGED);
+    const int error = outcome_error(stored);
+    if (error != TRANSFER_OK) {
+        log_line("接收方未能保存文件");
+        return fail(Outcome::Failed, error);
+    }
     return Outcome::Done;
 }
 
@@ -152,11 +243,11 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
         return Outcome::Unsent;
     }
     if (!logged(channel.send_block(to_block(*request)), "6:文件下载请求发送--成功", "6:文件下载请求发送--失败"))
-        return Outcome::Unsent;
+        return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
 
     Message_Block block;
     if (!logged(channel.recv_block(block), "9:文件下载反馈--成功", "9:文件下载反馈--失败"))
-        return Outcome::Broken;
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
     M_Pack_File_Request answer;
     unpack_download_request(answer, block.data(), ORV::BLOCK_SIZE);
     log_line("到这一步了哦" + read_text_field(answer.holder_path));
@@ -164,44 +255,54 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
     log_line("到这一步了哦" + read_text_field(answer.sender_id));
     log_line("到这一步了哦" + read_text_field(answer.addressee_id));
     if (answer.code != ORV::FILE_CODE_ANSWER)
-        return Outcome::Failed;
+        return fail(Outcome::Failed,
+                    answer.code == FILE_CODE_UNREADABLE ? TRANSFER_SOURCE_UNREADABLE : TRANSFER_REFUSED);
     log_line("反馈成功");
     const std::int64_t size = answer.size;
     if (size < 0)
-        return Outcome::Broken;
+        return fail(Outcome::Broken, TRANSFER_FAILED);
     // An older holder answers a missing file as an empty one; a file the
     // listing showed with content is not replaced by nothing.
     if (size == 0 && job.file.size > 0)
-        return Outcome::Failed;
+        return fail(Outcome::Failed, TRANSFER_SOURCE_UNREADABLE);
 
     const QString folder = QString::fromStdString(job.to_path);
     ORV_Received_File received;
-    if (!received.create(folder)) {
-        log_line("文件创建失败");
-        return Outcome::Broken;
-    }
-    log_line("文件创建成功");
-
+    // What cannot be stored is still read to its end: the connection stays
+    // in step and the holder hears why.
+    bool storing = logged(received.create(folder), "文件创建成功", "文件创建失败");
     Data_Phase phase(m_progress, job.down_uuid, size, m_settings.piece_bytes);
     while (phase.to_go > 0) {
         const int want = phase.next_piece();
         if (!channel.recv_bytes(phase.piece(), want)) {
             log_line("文件传输中断");
-            return Outcome::Broken;
+            return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
         }
         phase.meter.moved(want, phase.to_go);
-        if (!received.write(phase.piece(), want)) {
+        if (storing && !received.write(phase.piece(), want)) {
             log_line("文件写入失败");
-            return Outcome::Broken;
+            storing = false;
         }
         phase.to_go -= want;
     }
     phase.meter.finish();
-    if (!received.commit(QDir(folder).filePath(name), replace)) {
-        log_line("文件保存失败");
-        return Outcome::Failed;
+    const bool outcome_blocks = answer.reports_outcome != 0;
+    int error = storing ? TRANSFER_OK : TRANSFER_NOT_STORED;
+    Message_Block source;
+    if (outcome_blocks) {
+        if (!channel.recv_block(source))
+            return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+        if (outcome_error(source) != TRANSFER_OK)
+            error = outcome_error(source);
     }
-    return Outcome::Done;
+    const QString final_path = QDir(folder).filePath(name);
+    if (error == TRANSFER_OK && !received.commit(final_path, replace)) {
+        log_line("文件保存失败");
+        error = !replace && QFileInfo::exists(final_path) ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
+    }
+    if (outcome_blocks && !channel.send_block(outcome_block(error)))
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+    return error == TRANSFER_OK ? Outcome::Done : fail(Outcome::Failed, error);
 }
 
 Outcome ORV_File_Exchange::serve_download_request(int sock, const ORV_UpDown_Data& job)
@@ -212,6 +313,7 @@ Outcome ORV_File_Exchange::serve_download_request(int sock, const ORV_UpDown_Dat
     // Only the checked path is ever opened; anything else is refused by
     // naming nothing, which send_file answers as unreadable.
     served.from_path = check.grade >= ORV::SHARE_GRADE_A ? check.path : std::string();
+    m_receiver_reports = job.peer_reports_outcome;
     return send_file(sock, served);
 }
 
@@ -227,12 +329,21 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
     const bool exists = !name.isEmpty() && (target.exists() || target.isSymLink());
     const bool may_replace = check.grade >= ORV::SHARE_GRADE_A_PLUS_PLUS && target.isFile()
                              && !target.isSymLink();
-    const bool allowed = check.grade >= ORV::SHARE_GRADE_A_PLUS && QFileInfo(folder).isDir()
-                         && !name.isEmpty() && (!exists || may_replace);
+    int refusal = TRANSFER_OK;
+    if (check.grade < ORV::SHARE_GRADE_A || name.isEmpty())
+        refusal = TRANSFER_REFUSED;
+    else if (check.grade < ORV::SHARE_GRADE_A_PLUS)
+        refusal = TRANSFER_DOWNLOAD_ONLY;
+    else if (!QFileInfo(folder).isDir())
+        refusal = TRANSFER_NOT_STORED;
+    else if (exists && !may_replace)
+        refusal = TRANSFER_NO_OVERWRITE;
+    const bool allowed = refusal == TRANSFER_OK;
 
     Message_Block answer{};
     answer[UPLOAD_ALLOWED] = allowed ? 1 : 0;
     answer[UPLOAD_TARGET_EXISTS] = exists ? 1 : 0;
+    answer[UPLOAD_REFUSAL] = static_cast<char>(refusal);
     if (!logged(channel.send_block(answer), "2:文件文件是否可以上传反馈--成功", "2:文件文件是否可以上传反馈--失败"))
         return Outcome::Broken;
     // A refused requester sends no confirmation: back to reading requests.
@@ -256,20 +367,25 @@ Outcome ORV_File_Exchange::open_upload(int sock, const ORV_UpDown_Data& job)
     const auto request = job.to_file_request();
     if (!logged(request && channel.send_block(to_block(*request)), "1: 文件上传请求发送——成功",
                 "1: 文件上传请求发送——失败"))
-        return Outcome::Unsent;
+        return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
     Message_Block answer;
     if (!logged(channel.recv_block(answer), "3: 文件下载反馈--成功：等待处理结果",
                 "3: 文件下载反馈--失败：等待处理结果"))
-        return Outcome::Broken;
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
     if (answer[UPLOAD_ALLOWED] != 1) {
         for (int i = 0; i < 4; ++i)
             log_line("结束了哦！");
-        return Outcome::Failed;
+        return fail(Outcome::Failed, upload_refusal(answer, job));
     }
     if (!logged(channel.send_block(answer), "4: send处理完成--成功", "4: send处理完成--失败"))
-        return Outcome::Broken;
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
     Message_Block their_request;
     if (!logged(channel.recv_block(their_request), "7:随便收一次--成功", "7:随便收一次--失败"))
-        return Outcome::Broken;
+        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+    // The receiver's own request says whether it settles the upload with
+    // outcome blocks.
+    M_Pack_File_Request record;
+    unpack_download_request(record, their_request.data(), ORV::BLOCK_SIZE);
+    m_receiver_reports = record.reports_outcome != 0;
     return Outcome::Done;
 }

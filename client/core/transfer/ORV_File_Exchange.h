@@ -17,6 +17,13 @@
 // counts bytes and never sees piece boundaries. The receiver never reads
 // past the announced size, so the connection stays in step for the next
 // request.
+//
+// When both sides said so in their type-8 records, one outcome block goes
+// each way after the data: the holder's says whether the file stayed as it
+// was while it was sent, the receiver's whether the file is stored under its
+// final name. Only then does the holder count the transfer as done. An older
+// peer sends and expects neither; the holder then withholds the last piece
+// of a file that changed, so that such a peer stores nothing.
 class ORV_File_Exchange
 {
 public:
@@ -59,8 +66,19 @@ public:
     // The requester's opening of an upload, up to where send_file takes over.
     Outcome open_upload(int sock, const ORV_UpDown_Data& job);
 
+    // Why the last exchange that did not end Done failed (ORV_Transfer_Error);
+    // TRANSFER_OK when it did not say.
+    int failure() const { return m_failure; }
+
 private:
+    Outcome fail(Outcome outcome, int error);
+    // The outcome blocks after the data, the holder's side.
+    Outcome settle_sent(ORV_Peer_Channel& channel, bool changed);
+
     IDllClass* m_dll;
     Settings m_settings;
     Progress m_progress;
+    int m_failure = 0;
+    // The receiving peer announced outcome blocks in its request.
+    bool m_receiver_reports = false;
 };

@@ -9,8 +9,11 @@ ORV_UpDown_Data::ORV_UpDown_Data()
 
 std::optional<M_Pack_File_Request> ORV_UpDown_Data::to_file_request() const
 {
-    return pack_download_request(new_header(ORV::MSG_FILE_REQUEST), from_path, to_path, my_uuid,
-                                 peer_uuid, type, file.is_dir, 0);
+    auto request = pack_download_request(new_header(ORV::MSG_FILE_REQUEST), from_path, to_path, my_uuid,
+                                         peer_uuid, type, file.is_dir, 0);
+    if (request)
+        request->reports_outcome = 1;
+    return request;
 }
 
 bool ORV_UpDown_Data::from_file_request(const M_Pack_File_Request& request)
@@ -22,5 +25,6 @@ bool ORV_UpDown_Data::from_file_request(const M_Pack_File_Request& request)
     file.user_uuid = my_uuid;
     type = request.code;
     file.is_dir = request.is_dir != 0;
+    peer_reports_outcome = request.reports_outcome != 0;
     return true;
 }

@@ -19,14 +19,15 @@ struct ORV_UpDown_Data
 {
     ORV_UpDown_Data();
 
-    // The transfer request this job sends (type 8, size 0). Refused when a
+    // The transfer request this job sends (type 8, size 0), announcing that
+    // this side exchanges outcome blocks after the data. Refused when a
     // path or identity does not fit its field: a request with an empty
     // path would name something else than the job.
     std::optional<M_Pack_File_Request> to_file_request() const;
 
     // Takes the paths, the code, the directory flag and the two identities
-    // (crosswise) from a received request; keeps its own down_uuid and the
-    // size of `file`. Always true.
+    // (crosswise) and the peer's outcome flag from a received request; keeps
+    // its own down_uuid and the size of `file`. Always true.
     bool from_file_request(const M_Pack_File_Request& request);
 
     std::string my_uuid;
@@ -37,4 +38,7 @@ struct ORV_UpDown_Data
     std::string from_path;
     std::string down_uuid;
     QString task_key;        // set by the transfer thread
+    // The peer said in its request that it exchanges outcome blocks; an
+    // older peer does not.
+    bool peer_reports_outcome = false;
 };
