@@ -7,6 +7,7 @@
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/service/ShareRequestHandler.h"
 
@@ -142,10 +143,10 @@ TEST_F(Manager_Test, ADuplicateIsRefusedWhileTheFirstGoesOnAndConnectionsAreReus
     EXPECT_TRUE(done(outcome(next)));
     EXPECT_EQ(m_connects.load(), 1);   // the idle connection served the second job
 
-    // A refusal ends the job with error 2 and the connection is closed, not kept.
+    // A refusal ends the job and the connection is closed, not kept.
     const ORV_UpDown_Data refused = download_job(QStringLiteral("../secret"));
     Manage::instance().start_job(refused);
-    EXPECT_EQ(error(outcome(refused)), 2);
+    EXPECT_EQ(error(outcome(refused)), TRANSFER_REFUSED);
     EXPECT_TRUE(m_dll.is_closed(m_near));
 
     ORV_UpDown_Data other_type = download_job(QStringLiteral("a.txt"));
@@ -159,7 +160,7 @@ TEST_F(Manager_Test, AnOfflinePeerFailsAtOnceAndLeavesNothingActive)
     m_online = false;
     const ORV_UpDown_Data offline = download_job(QStringLiteral("a.txt"));
     Manage::instance().start_job(offline);
-    EXPECT_EQ(error(outcome(offline)), 1);
+    EXPECT_EQ(error(outcome(offline)), TRANSFER_NOT_REACHED);
     m_online = true;
     start_holder();
     const ORV_UpDown_Data again = download_job(QStringLiteral("a.txt"));
@@ -204,6 +205,44 @@ TEST_F(Manager_Test, ARequestThatCannotBeWrittenSpendsNoConnection)
     Manage::instance().start_job(next);
     EXPECT_TRUE(done(outcome(next)));
     EXPECT_EQ(m_connects.load(), 0);
+}
+
+TEST_F(Manager_Test, AnUploadWhoseReceiverVanishesFailsAndCanStartAgainAtOnce)
+{
+    const QString drop = m_env.make_dir(QStringLiteral("drop"));
+    ASSERT_TRUE(ORV_Share_Data_Manage::instance().add_share(
+        make_share(drop, ORV::SHARE_KIND_DIR, ORV::SHARE_TYPE_ALL_LAN, ORV::SHARE_GRADE_A_PLUS)));
+    const QByteArray content(300000, 'u');
+    const QString local = m_env.make_file(QStringLiteral("local/up.bin"), content);
+    ORV_UpDown_Data upload;
+    upload.type = ORV::FILE_CODE_UPLOAD;
+    upload.my_uuid = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
+    upload.peer_uuid = upload.file.user_uuid = m_peer;
+    upload.file.filepath = upload.to_path = drop.toStdString();
+    upload.file.is_dir = true;
+    upload.file.share_power = ORV::SHARE_GRADE_A_PLUS;
+    upload.from_path = local.toStdString();
+
+    // The uploader's sends fail part-way through the data, as when the
+    // receiver has gone silent and the send times out.
+    start_holder();
+    m_dll.cut_after(m_near, 3 * ORV::BLOCK_SIZE + 100000);
+    Manage::instance().start_job(upload);
+    const QVariantMap lost = outcome(upload);
+    EXPECT_EQ(error(lost), TRANSFER_CONNECTION_LOST);
+    EXPECT_EQ(lost.value(QStringLiteral("up_down")).toInt(), ORV::FILE_CODE_UPLOAD);
+
+    // The friend is back: the same upload starts at once and is stored whole.
+    m_holder.join();
+    std::tie(m_near, m_far) = m_dll.make_pair();
+    start_holder();
+    ORV_UpDown_Data again = upload;
+    again.down_uuid = "again";
+    Manage::instance().start_job(again);
+    EXPECT_TRUE(done(outcome(again)));
+    QFile stored(QDir(drop).filePath(QStringLiteral("up.bin")));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), content);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "Scripted_Prompter.h"
 
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/ui/records/ORV_DownRecord_From.h"
 #include "client/ui/records/ORV_DownRecord_Interface.h"
 #include "client/ui/records/ORV_Filedown_Record_Table.h"
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <iterator>
 
 namespace {
 
@@ -114,6 +117,38 @@ TEST_F(Record_Page, FailureDropsTheRowAndWarnsOnlyForKnownCodes)
     unknown.insert(QStringLiteral("msg_type"), 9);
     deliver(unknown);
     EXPECT_TRUE(page.running_table()->rows().isEmpty());
+}
+
+TEST_F(Record_Page, EachFailureSaysWhatHappenedAndWhichWay)
+{
+    struct Seen
+    {
+        int code;
+        int type;
+        const char *caption;
+        const char *text;
+    };
+    const Seen cases[] = {
+        {TRANSFER_BUSY, ORV::FILE_CODE_UPLOAD, "上传出错", "该文件正在上传中。"},
+        {TRANSFER_NOT_REACHED, ORV::FILE_CODE_DOWNLOAD, "下载出错", "无法连接到对方,下载失败。"},
+        {TRANSFER_CONNECTION_LOST, ORV::FILE_CODE_UPLOAD, "上传出错", "连接中断,上传失败。"},
+        {TRANSFER_DOWNLOAD_ONLY, ORV::FILE_CODE_UPLOAD, "上传出错", "该共享只允许下载,不能上传。"},
+        {TRANSFER_NO_OVERWRITE, ORV::FILE_CODE_UPLOAD, "上传出错", "对方已有同名文件,不允许覆盖。"},
+        {TRANSFER_NOT_STORED, ORV::FILE_CODE_UPLOAD, "上传出错", "对方无法保存文件,上传失败。"},
+        {TRANSFER_SOURCE_UNREADABLE, ORV::FILE_CODE_DOWNLOAD, "下载出错", "对方的文件无法读取,下载失败。"},
+        {TRANSFER_SOURCE_CHANGED, ORV::FILE_CODE_DOWNLOAD, "下载出错", "对方的文件在传输中被修改,下载失败。"},
+        {TRANSFER_REFUSED, ORV::FILE_CODE_DOWNLOAD, "下载出错", "对方拒绝了下载请求。"},
+    };
+    for (const Seen &seen : cases) {
+        const QString id = QStringLiteral("e%1").arg(seen.code);
+        deliver(start_map(id, env.tree()));
+        deliver(Manage::make_error_map(seen.code, id, seen.type));
+        EXPECT_EQ(page.running_table()->row_of(id), nullptr);
+        ASSERT_FALSE(script.calls().isEmpty());
+        EXPECT_EQ(script.calls().last().caption, QString::fromUtf8(seen.caption));
+        EXPECT_EQ(script.calls().last().text, QString::fromUtf8(seen.text));
+    }
+    EXPECT_EQ(script.calls().size(), int(std::size(cases)));
 }
 
 TEST_F(Record_Page, TabsSwapTheTables)

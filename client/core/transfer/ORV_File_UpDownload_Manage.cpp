@@ -4,6 +4,7 @@
 #include "client/core/store/ORV_DataBase_Manage.h"
 #include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
 #include "client/core/ORV_Log.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/core/transfer/ORV_Transfer_Meter.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,14 @@ namespace {
 using Outcome = ORV_File_Exchange::Outcome;
 
 enum Map_Type { MAP_START = 1, MAP_PROGRESS = 2, MAP_DONE = 3, MAP_ERROR = 4 };
-enum Error_Code { ERROR_BUSY = 1, ERROR_FAILED = 2 };
+
+// What a failed exchange says, or what its kind of failure means.
+int failure_of(const ORV_File_Exchange& exchange, Outcome outcome)
+{
+    if (exchange.failure() != TRANSFER_OK)
+        return exchange.failure();
+    return outcome == Outcome::Failed ? TRANSFER_FAILED : TRANSFER_CONNECTION_LOST;
+}
 
 QVariant start_map(const ORV_UpDown_Data& job, const QString& folder)
 {
@@ -97,18 +105,21 @@ void ORV_File_UpDownload_Manage::upload_thread(ORV_UpDown_Data job)
 void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step)
 {
     const QString id = QString::fromStdString(job.down_uuid);
+    const auto failed = [this, &job, &id](int error) {
+        remove_active_transfer(job.task_key);
+        emit signal_to_file_down(make_error_map(error, id, job.type));
+    };
     job.task_key = task_key(job);
     if (!claim_active(job.task_key, job.peer_uuid)) {
         log_line(busy_text);
-        emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
+        emit signal_to_file_down(make_error_map(TRANSFER_BUSY, id, job.type));
         return;
     }
     // A request that cannot be written (a path too long for its field) would
     // fail on any connection: no connection is spent or made for it.
     if (!job.to_file_request()) {
         log_line("文件请求无法生成");
-        remove_active_transfer(job.task_key);
-        emit signal_to_file_down(make_error_map(ERROR_FAILED, id));
+        failed(TRANSFER_FAILED);
         return;
     }
     ORV_File_Exchange transfer = exchange();
@@ -125,8 +136,7 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
     }
     if (sock == 0) {
         log_line("正在上传中…………");
-        remove_active_transfer(job.task_key);
-        emit signal_to_file_down(make_error_map(ERROR_BUSY, id));
+        failed(TRANSFER_NOT_REACHED);
         return;
     }
     if (outcome == Outcome::Done) {
@@ -138,8 +148,7 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
     // Whatever the other side still sends or waits for would meet the next
     // job on this connection.
     pool().drop(sock);
-    remove_active_transfer(job.task_key);
-    emit signal_to_file_down(make_error_map(ERROR_FAILED, id));
+    failed(failure_of(transfer, outcome));
 }
 
 bool ORV_File_UpDownload_Manage::claim_active(const QString& key, const std::string& peer_uuid)
@@ -277,12 +286,13 @@ QVariant ORV_File_UpDownload_Manage::make_done_map(const QString& down_uuid)
     return map;
 }
 
-QVariant ORV_File_UpDownload_Manage::make_error_map(int code, const QString& down_uuid)
+QVariant ORV_File_UpDownload_Manage::make_error_map(int code, const QString& down_uuid, int type)
 {
     QVariantMap map;
     map.insert(QStringLiteral("msg_type"), MAP_ERROR);
     map.insert(QStringLiteral("error_msg"), code);
     map.insert(QStringLiteral("str_uuid"), down_uuid);
+    map.insert(QStringLiteral("up_down"), type);
     return map;
 }
 

@@ -23,7 +23,8 @@ class ORV_FileExplorer_Table_Row_Data;
 //   msg_type 1 start:    "down_file", "down_uuid", "down_topath", "file_name"
 //   msg_type 2 progress: "str_uuid", "str_speed", "int_schedule"
 //   msg_type 3 done:     "str_uuid"
-//   msg_type 4 error:    "error_msg" (1 busy or no connection, 2 failed), "str_uuid"
+//   msg_type 4 error:    "error_msg" (why, an ORV_Transfer_Error), "str_uuid",
+//                        "up_down" (1 download, 3 upload)
 // It also serves the transfer requests of peers (on the request service's
 // threads) and keeps the transfer records.
 //
@@ -77,7 +78,7 @@ public:
     static QVariant make_upload_start_map(const ORV_UpDown_Data& job);
     static QVariant make_progress_map(const QString& down_uuid, const QString& speed, int percent);
     static QVariant make_done_map(const QString& down_uuid);
-    static QVariant make_error_map(int code, const QString& down_uuid);
+    static QVariant make_error_map(int code, const QString& down_uuid, int type = ORV::FILE_CODE_DOWNLOAD);
 
     // Seams for tests and the benchmark; production uses the process's pool
     // and the default exchange settings.

@@ -1,5 +1,7 @@
 #include "client/ui/records/ORV_DownRecord_Interface.h"
 
+#include "client/core/transfer/ORV_Transfer_Error.h"
+#include "foundation/Peer_Records.h"
 #include "client/ui/prompt/ORV_Prompter.h"
 #include "client/ui/records/ORV_DownRecord_Observer_Obj.h"
 
@@ -58,17 +60,33 @@ ORV_DownRecord_Observer_Obj *ORV_DownRecord_Interface::record_subject() const
     return static_cast<ORV_DownRecord_Observer_Obj *>(subject());
 }
 
-QString ORV_DownRecord_Interface::error_text(int error_msg)
+QString ORV_DownRecord_Interface::error_text(int error_msg, bool upload)
 {
-    switch (error_msg) {
-    case 0: return QStringLiteral("异常错误,请重试。");
-    case 1: return QStringLiteral("该文件正在下载中。");
-    case 2:
-    case 3: return QStringLiteral("下载请求失败,请重试。");
-    case 4: return QStringLiteral("文件创建失败,请重试。");
-    case 5: return QStringLiteral("文件传输中断,请重试。");
-    default: return QString();
+    struct Words
+    {
+        int code;
+        const char *download;
+        const char *upload;
+    };
+    static const Words words[] = {
+        {0, "异常错误,请重试。", "异常错误,请重试。"},
+        {TRANSFER_BUSY, "该文件正在下载中。", "该文件正在上传中。"},
+        {TRANSFER_FAILED, "下载请求失败,请重试。", "上传请求失败,请重试。"},
+        {3, "下载请求失败,请重试。", "上传请求失败,请重试。"},
+        {TRANSFER_NOT_STORED, "文件无法保存到本地,下载失败。", "对方无法保存文件,上传失败。"},
+        {TRANSFER_CONNECTION_LOST, "连接中断,下载失败。", "连接中断,上传失败。"},
+        {TRANSFER_NOT_REACHED, "无法连接到对方,下载失败。", "无法连接到对方,上传失败。"},
+        {TRANSFER_DOWNLOAD_ONLY, "该共享只允许下载。", "该共享只允许下载,不能上传。"},
+        {TRANSFER_NO_OVERWRITE, "本地已有同名文件,不能覆盖。", "对方已有同名文件,不允许覆盖。"},
+        {TRANSFER_SOURCE_UNREADABLE, "对方的文件无法读取,下载失败。", "本地文件无法读取,上传失败。"},
+        {TRANSFER_SOURCE_CHANGED, "对方的文件在传输中被修改,下载失败。", "本地文件在传输中被修改,上传失败。"},
+        {TRANSFER_REFUSED, "对方拒绝了下载请求。", "对方拒绝了上传请求。"},
+    };
+    for (const Words &entry : words) {
+        if (entry.code == error_msg)
+            return QString::fromUtf8(upload ? entry.upload : entry.download);
     }
+    return QString();
 }
 
 void ORV_DownRecord_Interface::slot_to_file_down(QVariant value)
@@ -89,9 +107,10 @@ void ORV_DownRecord_Interface::slot_to_file_down(QVariant value)
     case MAP_ERROR: {
         // The page has already dropped the row when the box opens.
         record_subject()->end_transfer(identity, true);
-        const QString text = error_text(map.value(QStringLiteral("error_msg")).toInt());
+        const bool upload = map.value(QStringLiteral("up_down")).toInt() == ORV::FILE_CODE_UPLOAD;
+        const QString text = error_text(map.value(QStringLiteral("error_msg")).toInt(), upload);
         if (!text.isEmpty())
-            prompter().warning(QStringLiteral("下载出错"), text);
+            prompter().warning(upload ? QStringLiteral("上传出错") : QStringLiteral("下载出错"), text);
         break;
     }
     default:

@@ -17,9 +17,9 @@ public:
     void setup() override;
     ORV_DownRecord_Observer_Obj *record_subject() const;
 
-    // The warning text of a failed transfer's error code; empty for a code
-    // that shows no box.
-    static QString error_text(int error_msg);
+    // The warning text of a failed download's or upload's error code (an
+    // ORV_Transfer_Error); empty for a code that shows no box.
+    static QString error_text(int error_msg, bool upload = false);
 
 public slots:
     void slot_to_file_down(QVariant value);

@@ -144,7 +144,7 @@ TEST_F(WindowE2E, FriendSharesTransfersAndTheRecordThroughTheWindow)
     EXPECT_EQ(read_bytes(mine / "in" / "big.bin"), big);
     std::vector<std::string> finished = said(output, "FINISHED");
     ASSERT_EQ(finished.size(), 2u) << output;
-    EXPECT_EQ(said(output, "BOX"), std::vector<std::string>{"下载出错|下载请求失败,请重试。"}) << output;
+    EXPECT_EQ(said(output, "BOX"), std::vector<std::string>{"下载出错|对方拒绝了下载请求。"}) << output;
     EXPECT_FALSE(fs::exists(mine / "in" / "secret.txt"));
     for (const auto& entry : fs::directory_iterator(mine / "in"))
         EXPECT_EQ(entry.path().filename(), "big.bin");
