@@ -240,7 +240,7 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
     const auto request = job.to_file_request();
     if (name.isEmpty() || !request) {
         log_line("6:文件下载请求发送--失败");
-        return Outcome::Unsent;
+        return fail(Outcome::Unsent, TRANSFER_FAILED);
     }
     if (!logged(channel.send_block(to_block(*request)), "6:文件下载请求发送--成功", "6:文件下载请求发送--失败"))
         return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
@@ -288,8 +288,10 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
     phase.meter.finish();
     const bool outcome_blocks = answer.reports_outcome != 0;
     int error = storing ? TRANSFER_OK : TRANSFER_NOT_STORED;
-    Message_Block source;
     if (outcome_blocks) {
+        // The holder's word on its file comes first: a changed source is
+        // never stored.
+        Message_Block source;
         if (!channel.recv_block(source))
             return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
         if (outcome_error(source) != TRANSFER_OK)
