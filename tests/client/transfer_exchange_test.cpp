@@ -4,7 +4,7 @@
 
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
-#include "Small_File_System.h"
+#include "tests/support/Small_File_System.h"
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/transfer/ORV_File_Exchange.h"
@@ -361,7 +361,7 @@ TEST_F(Exchange_Test, ASourceRewrittenWhileSentIsNotStored)
 TEST_F(Exchange_Test, AnUploadIntoAFullFileSystemIsNotDone)
 {
     const QString small = m_env.make_dir(QStringLiteral("small"));
-    const Small_File_System tmpfs(small, "8m");
+    const quillfen_test::Small_File_System tmpfs(small.toStdString(), "8m");
     if (!tmpfs.mounted())
         GTEST_SKIP() << "needs root";
     share(small, ORV::SHARE_GRADE_A_PLUS);

@@ -6,6 +6,7 @@
 #include "tests/support/File_Bytes.h"
 #include "tests/support/Netns_Lab.h"
 #include "tests/support/Quillfen_Programs.h"
+#include "tests/support/Small_File_System.h"
 
 #include <gtest/gtest.h>
 
@@ -362,6 +363,30 @@ TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
     EXPECT_TRUE(record_ids(output).empty()) << output;
     EXPECT_EQ(read_bytes(in / "slow.bin"), "older");
     EXPECT_FALSE(has_temporary_file(in));
+}
+
+TEST_F(ClientE2E, AnUploadIntoAFullFileSystemIsNotReportedDone)
+{
+    const fs::path drop = root / "b-files" / "small";
+    fs::create_directories(drop);
+    const quillfen_test::Small_File_System small(drop.string(), "8m");
+    if (!small.mounted())
+        GTEST_SKIP() << "needs root";
+    const fs::path mine = root / "a-files";
+    fs::create_directories(mine);
+    write_bytes(mine / "big.bin", random_content(24 * 1024 * 1024));
+
+    Netns_Process& b = start_client("b", {drop.string() + ":2"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "upload " << id_b << " " << (mine / "big.bin").string() << " " << drop.string() << "\n"
+                            << "quit\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"error=4"}) << a.output();
+    EXPECT_TRUE(fs::is_empty(drop));
 }
 
 TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
