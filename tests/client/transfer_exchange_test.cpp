@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <sys/resource.h>
@@ -112,9 +113,9 @@ protected:
         return outcome;
     }
 
-    Outcome upload(const QString& local, const QString& remote_folder)
+    Outcome upload(const QString& local, const QString& remote_folder, int timeout_ms = 10000)
     {
-        ORV_File_Exchange exchange = requester();
+        ORV_File_Exchange exchange = requester(timeout_ms);
         const ORV_UpDown_Data made = job(3, local, remote_folder);
         Outcome outcome = exchange.open_upload(m_near, made);
         if (outcome == Outcome::Done)
@@ -484,6 +485,61 @@ TEST_F(Scripted_Holder_Test, OlderPeersThatSendNoOutcomeStillComplete)
     EXPECT_EQ(upload(mine, QStringLiteral("/their/folder")), Outcome::Done);
     m_holder.join();
     EXPECT_EQ(received, QByteArray("upload"));
+}
+
+TEST_F(Scripted_Holder_Test, AReceiverStillTakingInDataSaysSoAndIsWaitedFor)
+{
+    // As receiver: a holder whose bytes come slowly hears that this side is
+    // still at work.
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    int words = 0;
+    start_script([&words](ORV_Peer_Channel& channel) {
+        M_Pack_File_Request reply{};
+        reply.head = new_header(ORV::MSG_FILE_REQUEST);
+        reply.code = ORV::FILE_CODE_ANSWER;
+        reply.size = 2;
+        reply.reports_outcome = 1;
+        Message_Block done{};
+        done[0] = 1;
+        channel.send_record(reply);
+        channel.send_bytes("a", 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        channel.send_bytes("b", 1);
+        channel.send_block(done);
+        Message_Block word;
+        while (channel.recv_block(word) && word[0] == 2)
+            ++words;
+    });
+    EXPECT_EQ(requester(600).receive_file(m_near, job(1, QStringLiteral("/remote/ab.txt"), local)), Outcome::Done);
+    m_holder.join();
+    EXPECT_GE(words, 1);
+
+    // As holder: such words keep the wait for the outcome going past the
+    // time-out of any one receive.
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString mine = m_env.make_file(QStringLiteral("mine/up.txt"), "up");
+    start_script([](ORV_Peer_Channel& channel) {
+        Message_Block allowed{};
+        allowed[0] = 1;
+        M_Pack_File_Request request{};
+        request.head = new_header(ORV::MSG_FILE_REQUEST);
+        request.code = ORV::FILE_CODE_UPLOAD;
+        request.reports_outcome = 1;
+        Message_Block block;
+        char data[2];
+        if (!channel.send_block(allowed) || !channel.recv_block(block) || !channel.send_record(request)
+            || !channel.recv_block(block) || !channel.recv_bytes(data, 2) || !channel.recv_block(block))
+            return;
+        Message_Block word{};
+        word[0] = 2;
+        for (int i = 0; i < 2; ++i) {
+            channel.send_block(word);
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        }
+        word[0] = 1;
+        channel.send_block(word);
+    });
+    EXPECT_EQ(upload(mine, QStringLiteral("/their/folder"), 1000), Outcome::Done);
 }
 
 } // namespace

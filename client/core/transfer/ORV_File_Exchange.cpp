@@ -34,7 +34,10 @@ constexpr int UPLOAD_TARGET_EXISTS = 1;
 constexpr int UPLOAD_REFUSAL = 2;
 
 // Outcome block: byte 0 is 1 when all is well, else byte 1 names the
-// trouble (an ORV_Transfer_Error).
+// trouble (an ORV_Transfer_Error). A receiver's outcome may be preceded by
+// blocks whose byte 0 is 2: it is still taking in data.
+constexpr char OUTCOME_PENDING = 2;
+
 Message_Block outcome_block(int error)
 {
     Message_Block block{};
@@ -42,6 +45,40 @@ Message_Block outcome_block(int error)
     block[1] = static_cast<char>(error);
     return block;
 }
+
+// A holder has handed its last bytes to the library long before a slow link
+// has carried them (the library buffers megabytes), and then waits for the
+// receiver's outcome with the exchange time-out. So a receiver that takes
+// part says every third of that time-out that it is still at work.
+class Pending_Words
+{
+public:
+    Pending_Words(ORV_Peer_Channel& channel, bool on, int timeout_ms)
+        : m_channel(channel)
+        , m_on(on)
+        , m_period((timeout_ms > 0 ? timeout_ms : ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS) / 3)
+        , m_last(ORV_Transfer_Meter::steady_clock_ms())
+    {
+    }
+
+    // False when a word was due and could not be sent.
+    bool tick()
+    {
+        const std::int64_t now = ORV_Transfer_Meter::steady_clock_ms();
+        if (!m_on || now - m_last < m_period)
+            return true;
+        m_last = now;
+        Message_Block pending{};
+        pending[0] = OUTCOME_PENDING;
+        return m_channel.send_block(pending);
+    }
+
+private:
+    ORV_Peer_Channel& m_channel;
+    const bool m_on;
+    const std::int64_t m_period;
+    std::int64_t m_last;
+};
 
 int outcome_error(const Message_Block& block)
 {
@@ -217,8 +254,11 @@ Outcome ORV_File_Exchange::settle_sent(ORV_Peer_Channel& channel, bool changed)
     if (changed)
         log_line("文件在发送中被修改");
     Message_Block stored;
-    if (!channel.send_block(outcome_block(changed ? TRANSFER_SOURCE_CHANGED : TRANSFER_OK))
-        || !channel.recv_block(stored)) {
+    bool heard = channel.send_block(outcome_block(changed ? TRANSFER_SOURCE_CHANGED : TRANSFER_OK))
+                 && channel.recv_block(stored);
+    while (heard && stored[0] == OUTCOME_PENDING)
+        heard = channel.recv_block(stored);
+    if (!heard) {
         log_line("接收方结果未收到");
         return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
     }
@@ -271,10 +311,12 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
     // What cannot be stored is still read to its end: the connection stays
     // in step and the holder hears why.
     bool storing = logged(received.create(folder), "文件创建成功", "文件创建失败");
+    const bool outcome_blocks = answer.reports_outcome != 0;
+    Pending_Words pending(channel, outcome_blocks, m_settings.timeout_ms);
     Data_Phase phase(m_progress, job.down_uuid, size, m_settings.piece_bytes);
     while (phase.to_go > 0) {
         const int want = phase.next_piece();
-        if (!channel.recv_bytes(phase.piece(), want)) {
+        if (!channel.recv_bytes(phase.piece(), want) || !pending.tick()) {
             log_line("文件传输中断");
             return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
         }
@@ -286,7 +328,6 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
         phase.to_go -= want;
     }
     phase.meter.finish();
-    const bool outcome_blocks = answer.reports_outcome != 0;
     int error = storing ? TRANSFER_OK : TRANSFER_NOT_STORED;
     if (outcome_blocks) {
         // The holder's word on its file comes first: a changed source is
