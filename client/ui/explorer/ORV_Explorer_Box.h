@@ -23,9 +23,18 @@ class ORV_Explorer_Box : public ORV_QWidget_Obj
 public:
     explicit ORV_Explorer_Box(QWidget *parent = nullptr);
 
+    // One crumb to be: its text and the path it opens ("" the root).
+    struct Crumb_Place
+    {
+        QString text;
+        QString path;
+    };
+
     // Rebuilds the crumbs for the bar's present width; the deepest folders
     // win when they do not all fit. Run again whenever the width changes.
     void set_path(const QString &path);
+    // The crumbs of a path, root first: the root, the drive, the folders.
+    virtual QList<Crumb_Place> crumb_places(const QString &path) const;
     void set_root_entries(const QList<QFileInfo> &entries);
     QList<QFileInfo> root_entries() const;
     // What a crumb's menu offers for its folder: the root entries for the
@@ -69,9 +78,11 @@ private:
     ORV_Button *make_button(const QString &strip, const QString &tooltip);
     ORV_FielBox *make_crumb(const QString &text, const QString &path, int *width);
     void clear_crumbs();
+    void fit_crumbs(const QList<Crumb_Place> &places, int available);
     void refit_crumbs();
 
     QGridLayout *m_grid = nullptr;
+    QWidget *m_crumb_strip = nullptr;
     QHBoxLayout *m_crumb_box = nullptr;
     ORV_Button *m_back = nullptr;
     ORV_Button *m_refresh = nullptr;

@@ -48,7 +48,7 @@ int ORV_FielBox::set_text(const QString &text)
 {
     m_label->setText(text);
     m_label->adjustSize();
-    const int width = m_label->width() + 20;
+    const int width = m_label->width() + text_padding;
     setFixedWidth(width);
     return width;
 }
