@@ -268,19 +268,42 @@ void ORV_LAN_Friend_Explorer_Box::build()
     build_bar(ORV_LAN_Friend_Interface::instance());
 }
 
+QList<ORV_Explorer_Box::Crumb_Place> ORV_LAN_Friend_Explorer_Box::crumb_places(const QString &path) const
+{
+    QList<Crumb_Place> places{{root_text(), QString()}};
+    const ORV_Client_To_Server_Observer_Obj &link = ORV_Client_To_Server_Observer_Obj::instance();
+    const ORV_Friend_Folders &seen = link.friend_folders();
+    if (link.is_at_home() || seen.peer().isEmpty())
+        return places;
+    places.append({seen.name(), seen.peer()});
+    if (path.isEmpty())
+        return places;
+    // The share's own crumb, then one per folder below it; without the
+    // friend's share list, the folder on show alone.
+    QString share = seen.share_holding(path);
+    if (share.isEmpty())
+        share = path;
+    places.append({QString::fromStdString(file_name_of_path(share.toStdString())), share});
+    QString folder = share;
+    for (const QString &name : path.mid(share.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        folder += name;
+        places.append({name, folder});
+    }
+    return places;
+}
+
 QList<ORV_FileExplorer_Table_Row_Data> ORV_LAN_Friend_Explorer_Box::folder_entries(const QString &path) const
 {
-    QList<ORV_FileExplorer_Table_Row_Data> entries;
-    if (path.isEmpty())
-        return entries;
-    // Only the folder on show is known: its listing holds the sub-folders.
-    for (const ORV_FileExplorer_Table_Row_Data &row : ORV_Client_To_Server_Observer_Obj::instance().take_rows()) {
-        const ORV_Share_File_Data &file = row.get_share_data();
-        if (row.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE &&
-            QFileInfo(QString::fromStdString(file.filepath)).path() == path)
-            entries.append(row);
-    }
-    return entries;
+    const ORV_Client_To_Server_Observer_Obj &link = ORV_Client_To_Server_Observer_Obj::instance();
+    const ORV_Friend_Folders &seen = link.friend_folders();
+    if (!path.isEmpty())
+        return seen.folders(path == seen.peer() ? QString() : path);
+    QList<ORV_FileExplorer_Table_Row_Data> friends;
+    for (const ORV_Peer_Data &peer : link.peer_list())
+        friends.append(ORV_FileExplorer_Table_Row_Data(peer));
+    return friends;
 }
 
 QString ORV_Share_Explorer_Box::root_text() const

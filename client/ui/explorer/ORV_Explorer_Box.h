@@ -108,9 +108,10 @@ public:
     void build() override;
 };
 
-// The bar of the LAN friends page. Its crumbs are folders on the friend's
-// computer: a crumb's menu offers the friend's sub-folders the page has
-// listed, never a local folder of the same name.
+// The bar of the LAN friends page. Its crumbs run from the friends to the
+// friend on show (its identity the crumb's path), the share and the folders
+// inside it; a crumb's menu offers the friends, or the friend's folders the
+// page has listed, never a local folder of the same name.
 class ORV_LAN_Friend_Explorer_Box : public ORV_Explorer_Box
 {
     Q_OBJECT
@@ -118,6 +119,7 @@ public:
     using ORV_Explorer_Box::ORV_Explorer_Box;
     QString root_text() const override;
     void build() override;
+    QList<Crumb_Place> crumb_places(const QString &path) const override;
     QList<ORV_FileExplorer_Table_Row_Data> folder_entries(const QString &path) const override;
 };
 
