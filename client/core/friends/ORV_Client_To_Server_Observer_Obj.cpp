@@ -125,6 +125,7 @@ void ORV_Client_To_Server_Observer_Obj::go_home()
     }
     // A share list still on its way must not replace the home view.
     ++m_generation;
+    m_friend_folders.clear();
     open_home();
 }
 
@@ -242,7 +243,8 @@ int ORV_Client_To_Server_Observer_Obj::run_request(const std::string& peer, cons
     if (generation == m_generation) {
         ORV_Peer_Data online;
         const QString name = find_peer(peer, &online) ? QString::fromStdString(online.computer_name) : QString();
-        m_friend_folders.record(QString::fromStdString(peer), name, QString::fromStdString(path), rows);
+        m_friend_folders.record(QString::fromStdString(peer), name, QString::fromStdString(path), rows,
+                                [&] { return generation == m_generation; });
         replace_rows(rows, false, QString::fromStdString(path));
     }
     return result;

@@ -40,8 +40,9 @@ public:
     // a local one, or a friend's identity, which opens its shares; the empty
     // path goes home and drops any answer on its way.
     void open_path(const QString& path) override;
-    // What the page has been shown of the friend it shows or showed last.
+    // What the page has been shown of the friend on show; nothing at home.
     const ORV_Friend_Folders& friend_folders() const { return m_friend_folders; }
+    ORV_Friend_Folders& friend_folders() { return m_friend_folders; }
 
     // The server in use (see ORV_Server_Address).
     std::string server_address() const;

@@ -13,7 +13,7 @@ bool holds(const QString& share, const QString& path)
 } // namespace
 
 void ORV_Friend_Folders::record(const QString& peer, const QString& name, const QString& path,
-                                const QList<Row>& rows)
+                                const QList<Row>& rows, const std::function<bool()>& current)
 {
     QList<Row> folders;
     for (const Row& row : rows) {
@@ -21,6 +21,8 @@ void ORV_Friend_Folders::record(const QString& peer, const QString& name, const 
             folders.append(row);
     }
     const std::lock_guard<std::mutex> lock(m_mutex);
+    if (current && !current())
+        return;
     if (peer != m_peer) {
         m_folders.clear();
         m_name.clear();
@@ -31,6 +33,14 @@ void ORV_Friend_Folders::record(const QString& peer, const QString& name, const 
     else if (m_name.isEmpty())
         m_name = peer;
     m_folders.insert(path, folders);
+}
+
+void ORV_Friend_Folders::clear()
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_peer.clear();
+    m_name.clear();
+    m_folders.clear();
 }
 
 QString ORV_Friend_Folders::peer() const

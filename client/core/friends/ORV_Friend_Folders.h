@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
 #include <mutex>
 
 // What the LAN page has been shown of one friend: the friend's name and the
@@ -17,8 +18,12 @@ public:
     using Row = ORV_FileExplorer_Table_Row_Data;
 
     // The listing of `path` ("" the friend's shares) as shown; another
-    // friend starts afresh.
-    void record(const QString& peer, const QString& name, const QString& path, const QList<Row>& rows);
+    // friend starts afresh. `current`, asked under the lock, can still turn
+    // it away, so that a clear() after it was asked always wins.
+    void record(const QString& peer, const QString& name, const QString& path, const QList<Row>& rows,
+                const std::function<bool()>& current = nullptr);
+    // Back at the users: no friend is on show.
+    void clear();
 
     QString peer() const;
     // The friend's computer name, its identity when it has none.

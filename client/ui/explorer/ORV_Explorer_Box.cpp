@@ -271,9 +271,8 @@ void ORV_LAN_Friend_Explorer_Box::build()
 QList<ORV_Explorer_Box::Crumb_Place> ORV_LAN_Friend_Explorer_Box::crumb_places(const QString &path) const
 {
     QList<Crumb_Place> places{{root_text(), QString()}};
-    const ORV_Client_To_Server_Observer_Obj &link = ORV_Client_To_Server_Observer_Obj::instance();
-    const ORV_Friend_Folders &seen = link.friend_folders();
-    if (link.is_at_home() || seen.peer().isEmpty())
+    const ORV_Friend_Folders &seen = ORV_Client_To_Server_Observer_Obj::instance().friend_folders();
+    if (seen.peer().isEmpty())
         return places;
     places.append({seen.name(), seen.peer()});
     if (path.isEmpty())
