@@ -53,12 +53,12 @@ void ORV_Explorer_Box::build_bar(ORV_Browse_Interface *controller)
     set_background_colour(m_underline, white_colour, ORV_PALETTE_WINDOW);
     // The crumbs are laid out for whatever width the bar gets, so their
     // fixed widths must never set the window's minimum width.
-    m_crumb_strip = new QWidget;
-    m_crumb_strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_crumb_box = new ORV_QHBoxLayout(m_crumb_strip);
+    auto *crumb_strip = new QWidget;
+    crumb_strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_crumb_box = new ORV_QHBoxLayout(crumb_strip);
     m_grid->addWidget(m_back, 1, 0, Qt::AlignRight);
     m_grid->addWidget(m_home, 1, 1, Qt::AlignRight);
-    m_grid->addWidget(m_crumb_strip, 1, 2);
+    m_grid->addWidget(crumb_strip, 1, 2);
     m_grid->addWidget(m_refresh, 1, 3, Qt::AlignLeft);
     m_grid->addWidget(m_search_edit, 1, 4, Qt::AlignLeft);
     m_grid->addWidget(m_search, 1, 5, Qt::AlignLeft);
@@ -104,7 +104,7 @@ QList<ORV_Explorer_Box::Crumb_Place> ORV_Explorer_Box::crumb_places(const QStrin
     bool on_a_drive = true;
     while (!info.fileName().isEmpty()) {
         folders.prepend({info.fileName(), info.absoluteFilePath()});
-        // A path without a root of its own (a peer's "C:/x") has no drive.
+        // A path without a root of its own has no drive crumb.
         const QFileInfo parent(info.path());
         if (parent.filePath() == info.filePath() || info.path() == QLatin1String(".")) {
             on_a_drive = false;

@@ -82,7 +82,6 @@ private:
     void refit_crumbs();
 
     QGridLayout *m_grid = nullptr;
-    QWidget *m_crumb_strip = nullptr;
     QHBoxLayout *m_crumb_box = nullptr;
     ORV_Button *m_back = nullptr;
     ORV_Button *m_refresh = nullptr;
