@@ -71,6 +71,16 @@ TEST(Crumbs, FollowThePathAndTheBarsRealWidth)
     EXPECT_EQ(whole.first(), QStringLiteral("计算机"));
     EXPECT_EQ(whole.at(1), QStringLiteral("本地磁盘(/)"));
     EXPECT_EQ(whole.last(), QStringLiteral("notes_for_reviewers"));
+
+    // Narrower than the folder's own name: the name is cut, the crumb stays.
+    bar.resize(ORV_Explorer_Box::reserve_width + 90, 30);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(bar.crumbs().size(), 1);
+    const QString cut_name = bar.crumbs().last()->text();
+    EXPECT_TRUE(cut_name.endsWith(QChar(0x2026))) << cut_name.toStdString();
+    EXPECT_TRUE(QStringLiteral("notes_for_reviewers").startsWith(cut_name.chopped(1))) << cut_name.toStdString();
+    EXPECT_LT(used_width(bar), 90);
+    EXPECT_EQ(bar.crumbs().last()->path(), deep);
 }
 
 TEST(Crumbs, OneClickOpensTheFolderMenuLaterADoubleClickOpensTheFolder)

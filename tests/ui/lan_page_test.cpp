@@ -158,6 +158,31 @@ struct LAN_Page_Fixture : testing::Test
 
     ORV_FileExplorer_Table_Row *row(int index) const { return page.table()->explorer_rows().value(index); }
 
+    QStringList crumb_texts() const
+    {
+        QStringList out;
+        for (const ORV_FielBox *crumb : page.bar()->crumbs())
+            out << crumb->text();
+        return out;
+    }
+
+    // What the sub-folder menu of the crumb at `index` offers.
+    QStringList menu_of(int index) const
+    {
+        ORV_FielBox *crumb = page.bar()->crumbs().value(index);
+        QStringList out;
+        if (!crumb)
+            return out;
+        QTest::mouseClick(crumb, Qt::LeftButton);
+        crumb->slot_singleclickout();
+        if (!crumb->menu())
+            return out;
+        for (const QAction *action : crumb->menu()->actions())
+            out << action->text();
+        crumb->menu()->hide();
+        return out;
+    }
+
     bool covered() const { return page.wait_prompt()->isVisibleTo(&page); }
 
     // Waits for the listing a step asked for: the prompt goes and the rows fit.
@@ -197,23 +222,14 @@ TEST_F(LAN_Page_Fixture, ListsUsersAndAFriendsSharesAndItsCrumbsStayWithTheFrien
     EXPECT_EQ(row(0)->row_data().get_share_data().share_power, 2);
     EXPECT_EQ(row(1)->buttons().first()->toolTip(), QStringLiteral("下载"));
 
-    // The crumbs' menus offer the friend's folders, never local ones: the
-    // folder on show lists its sub-folder, the one above (a local folder
-    // here too, holding pub/) nothing.
-    const QList<ORV_FielBox *> shown = page.bar()->crumbs();
-    ASSERT_GE(shown.size(), 2);
-    QStringList offered[2];
-    for (int i = 0; i < 2; ++i) {
-        ORV_FielBox *crumb = shown.at(shown.size() - 1 - i);
-        QTest::mouseClick(crumb, Qt::LeftButton);
-        crumb->slot_singleclickout();
-        ASSERT_NE(crumb->menu(), nullptr);
-        for (const QAction *action : crumb->menu()->actions())
-            offered[i] << action->text();
-        crumb->menu()->hide();
-    }
-    EXPECT_EQ(offered[0], QStringList{"sub"});
-    EXPECT_TRUE(offered[1].isEmpty());
+    // The crumbs run from the friends to the friend (its name, its identity
+    // here where it has none) and its share, never the share's local path;
+    // each menu offers what lies below its crumb on the friend's side.
+    const QString friend_name = QString::fromStdString(PEER);
+    EXPECT_EQ(crumb_texts(), (QStringList{"局域网好友", friend_name, "pub"}));
+    EXPECT_EQ(menu_of(0), QStringList{friend_name});
+    EXPECT_EQ(menu_of(1), QStringList{"pub"});
+    EXPECT_EQ(menu_of(2), QStringList{"sub"});
 
     // Into sub/, then back up by the crumb "pub": the friend's folder again,
     // not the local folder of that name.
@@ -228,6 +244,11 @@ TEST_F(LAN_Page_Fixture, ListsUsersAndAFriendsSharesAndItsCrumbsStayWithTheFrien
     EXPECT_EQ(kinds(), (QList<int>{Row_Data::PEER_SHARE_FILE, Row_Data::PEER_SHARE_FILE}));
     EXPECT_EQ(ORV_Client_To_Server_Observer_Obj::instance().current_location(),
               std::make_pair(PEER, tree.pub.toStdString()));
+
+    // The friend's crumb opens its shares.
+    QTest::mouseDClick(page.bar()->crumbs().at(1), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
+    EXPECT_EQ(crumb_texts(), (QStringList{"局域网好友", friend_name}));
     EXPECT_TRUE(warnings().isEmpty());
 
     // Home: the users again.

@@ -2,8 +2,12 @@
 #include "Fake_Net_Dll.h"
 
 #include "client/core/binding/Net_Dll_Access.h"
+#include "client/core/browse/ORV_File_Browse_Interface.h"
 #include "client/core/store/ORV_Settings.h"
 #include "client/ui/app/ORV_Client_Start.h"
+#include "client/ui/explorer/ORV_Explorer_Box.h"
+#include "client/ui/explorer/ORV_FielBox.h"
+#include "client/ui/explorer/ORV_File_Explorer_From.h"
 #include "client/ui/main/ORV_MainFrom.h"
 #include "client/ui/main/ORV_MainLeftMenu.h"
 #include "client/ui/settings/ORV_Setting_From.h"
@@ -96,6 +100,32 @@ TEST_F(Main_Window, StoredBlackMenuColourIsTheMenuBackground)
     menu.build();
     EXPECT_EQ(menu.palette().color(QPalette::Window), QColor(Qt::black));
     left_colour = default_left_colour;
+}
+
+TEST_F(Main_Window, WideThenBackInADeepFolderGivesTheGeometryBack)
+{
+    const QString deep = env->make_dir(QStringLiteral("quillfen_documents/chapter_one/installation/"
+                                                      "notes_for_reviewers/drafts_of_winter/final_version"));
+    click_menu(1);
+    window->setGeometry(100, 100, 870, 580);
+    ORV_File_Browse_Interface::instance()->slot_to_open_file(deep);
+    ORV_Explorer_Box *bar = ORV_File_Explorer_From::instance()->bar();
+    ASSERT_TRUE(process_events_until([&] { return !bar->crumbs().isEmpty() && bar->crumbs().last()->path() == deep; }));
+
+    // As the title bar's maximise and restore do: the whole path fits the
+    // wide bar, and none of it may hold the window wide afterwards.
+    window->setGeometry(0, 0, 1900, 1000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->crumbs().first()->text(), QStringLiteral("计算机"));
+    window->setGeometry(100, 100, 870, 580);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->geometry(), QRect(100, 100, 870, 580));
+    EXPECT_LE(window->minimumSizeHint().width(), 870);
+    EXPECT_EQ(bar->crumbs().last()->text(), QStringLiteral("final_version"));
+    int used = 0;
+    for (const ORV_FielBox *crumb : bar->crumbs())
+        used += crumb->width();
+    EXPECT_LT(used, bar->width() - ORV_Explorer_Box::reserve_width);
 }
 
 TEST(Client_Program, FirstStartWritesItsKeysAndEndsCleanlyOnTermination)

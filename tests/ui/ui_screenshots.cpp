@@ -8,6 +8,7 @@
 #include "Window_Screenshots.h"
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
+#include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/icons/ORV_File_Icon_Provider.h"
 #include "client/core/observer/ORV_Share_Interface.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
@@ -232,10 +233,22 @@ void shoot_lan_page()
     settle();
     save(page.grab(), QStringLiteral("lan_users.png"));
 
-    page.bar()->set_path(QStringLiteral("/home/wangfang/共享"));
+    // Inside the friend's share 共享, as its listing would leave the page.
+    const QString share = QStringLiteral("/home/wangfang/共享");
+    ORV_Share_File_Data top;
+    top.filepath = share.toStdString();
+    top.user_uuid = "a3f0c2d4e5b6a7c8d9e0f1a2b3c4d5e6";
+    top.share_power = 2;
+    top.is_dir = true;
+    ORV_Friend_Folders &seen = ORV_Client_To_Server_Observer_Obj::instance().friend_folders();
+    seen.record(QString::fromStdString(top.user_uuid), QStringLiteral("WANGFANG-PC"), QString(),
+                {ORV_FileExplorer_Table_Row_Data(top)});
+    seen.record(QString::fromStdString(top.user_uuid), QStringLiteral("WANGFANG-PC"), share, friend_shares());
+    page.bar()->set_path(share);
     page.table()->set_rows(friend_shares());
     settle();
     save(page.grab(), QStringLiteral("lan_friend_shares.png"));
+    seen.clear();
 }
 
 } // namespace

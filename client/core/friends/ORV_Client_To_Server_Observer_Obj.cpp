@@ -125,6 +125,7 @@ void ORV_Client_To_Server_Observer_Obj::go_home()
     }
     // A share list still on its way must not replace the home view.
     ++m_generation;
+    m_friend_folders.clear();
     open_home();
 }
 
@@ -151,11 +152,13 @@ void ORV_Client_To_Server_Observer_Obj::open_share_path(const QString& peer, con
 void ORV_Client_To_Server_Observer_Obj::open_path(const QString& path)
 {
     const std::string peer = current_location().first;
-    if (path.isEmpty() || peer.empty()) {
+    ORV_Peer_Data online;
+    if (!path.isEmpty() && (path == m_friend_folders.peer() || find_peer(path.toStdString(), &online)))
+        open_user(path);
+    else if (path.isEmpty() || peer.empty())
         go_home();
-        return;
-    }
-    open_share_path(QString::fromStdString(peer), path);
+    else
+        open_share_path(QString::fromStdString(peer), path);
 }
 
 void ORV_Client_To_Server_Observer_Obj::refresh()
@@ -237,8 +240,13 @@ int ORV_Client_To_Server_Observer_Obj::run_request(const std::string& peer, cons
         rows.append(share_row(entry, peer));
     // Quick clicks run several requests at once: the last one asked for is
     // what the page shows, whichever finishes last.
-    if (generation == m_generation)
+    if (generation == m_generation) {
+        ORV_Peer_Data online;
+        const QString name = find_peer(peer, &online) ? QString::fromStdString(online.computer_name) : QString();
+        m_friend_folders.record(QString::fromStdString(peer), name, QString::fromStdString(path), rows,
+                                [&] { return generation == m_generation; });
         replace_rows(rows, false, QString::fromStdString(path));
+    }
     return result;
 }
 

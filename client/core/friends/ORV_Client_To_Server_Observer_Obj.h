@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
+#include "client/core/friends/ORV_Friend_Folders.h"
 #include "client/core/peer/ORV_Peer_Channel.h"
 #include "foundation/ORV_Peer_Data.h"
 #include "foundation/Peer_Records.h"
@@ -36,8 +37,12 @@ public:
     void refresh() override;
     void reload() override;
     // A path of the friend whose shares are shown (the page's crumbs), never
-    // a local one; the empty path goes home and drops any answer on its way.
+    // a local one, or a friend's identity, which opens its shares; the empty
+    // path goes home and drops any answer on its way.
     void open_path(const QString& path) override;
+    // What the page has been shown of the friend on show; nothing at home.
+    const ORV_Friend_Folders& friend_folders() const { return m_friend_folders; }
+    ORV_Friend_Folders& friend_folders() { return m_friend_folders; }
 
     // The server in use (see ORV_Server_Address).
     std::string server_address() const;
@@ -88,6 +93,7 @@ private:
 
     mutable std::mutex m_location_mutex;
     std::list<Location> m_locations;
+    ORV_Friend_Folders m_friend_folders;
 
     std::atomic<unsigned> m_generation{0};
     std::atomic<int> m_exchange_timeout_ms{ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS};

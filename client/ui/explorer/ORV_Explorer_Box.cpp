@@ -51,10 +51,14 @@ void ORV_Explorer_Box::build_bar(ORV_Browse_Interface *controller)
     m_underline = new QWidget;
     m_underline->setFixedHeight(2);
     set_background_colour(m_underline, white_colour, ORV_PALETTE_WINDOW);
-    m_crumb_box = new ORV_QHBoxLayout;
+    // The crumbs are laid out for whatever width the bar gets, so their
+    // fixed widths must never set the window's minimum width.
+    auto *crumb_strip = new QWidget;
+    crumb_strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_crumb_box = new ORV_QHBoxLayout(crumb_strip);
     m_grid->addWidget(m_back, 1, 0, Qt::AlignRight);
     m_grid->addWidget(m_home, 1, 1, Qt::AlignRight);
-    m_grid->addLayout(m_crumb_box, 1, 2);
+    m_grid->addWidget(crumb_strip, 1, 2);
     m_grid->addWidget(m_refresh, 1, 3, Qt::AlignLeft);
     m_grid->addWidget(m_search_edit, 1, 4, Qt::AlignLeft);
     m_grid->addWidget(m_search, 1, 5, Qt::AlignLeft);
@@ -82,66 +86,70 @@ void ORV_Explorer_Box::clear_crumbs()
     // its own handler.
     for (ORV_FielBox *crumb : qAsConst(m_crumbs)) {
         crumb->set_closing();
-        m_crumb_box->removeWidget(crumb);
         crumb->hide();
         crumb->deleteLater();
     }
     m_crumbs.clear();
-    delete m_crumb_box;
-    m_crumb_box = new ORV_QHBoxLayout;
-    m_grid->addLayout(m_crumb_box, 1, 2);
+    while (QLayoutItem *item = m_crumb_box->takeAt(0))
+        delete item;
+}
+
+QList<ORV_Explorer_Box::Crumb_Place> ORV_Explorer_Box::crumb_places(const QString &path) const
+{
+    QList<Crumb_Place> places{{root_text(), QString()}};
+    if (path.isEmpty())
+        return places;
+    QList<Crumb_Place> folders;
+    QFileInfo info(path);
+    bool on_a_drive = true;
+    while (!info.fileName().isEmpty()) {
+        folders.prepend({info.fileName(), info.absoluteFilePath()});
+        // A path without a root of its own has no drive crumb.
+        const QFileInfo parent(info.path());
+        if (parent.filePath() == info.filePath() || info.path() == QLatin1String(".")) {
+            on_a_drive = false;
+            break;
+        }
+        info = parent;
+    }
+    if (on_a_drive)
+        places.append({Public_Style::instance().local_disk_name() + QStringLiteral("(") + info.path() +
+                           QStringLiteral(")"),
+                       info.absoluteFilePath()});
+    return places + folders;
+}
+
+void ORV_Explorer_Box::fit_crumbs(const QList<Crumb_Place> &places, int available)
+{
+    int used = 0;
+    for (auto place = places.crbegin(); place != places.crend(); ++place) {
+        int crumb_width = 0;
+        ORV_FielBox *crumb = make_crumb(place->text, place->path, &crumb_width);
+        if (used + crumb_width < available) {
+            used += crumb_width;
+            m_crumbs.prepend(crumb);
+            continue;
+        }
+        // The folder on show keeps its crumb, its name cut to the room there is.
+        const int text_room = available - ORV_FielBox::text_padding - 1;
+        if (m_crumbs.isEmpty() && text_room > ORV_FielBox::text_padding) {
+            crumb->set_text(Public_Style::instance().elided_text(place->text, text_room));
+            m_crumbs.prepend(crumb);
+        } else {
+            delete crumb;
+        }
+        break;
+    }
 }
 
 void ORV_Explorer_Box::set_path(const QString &path)
 {
     m_path = path;
     m_laid_out_width = width();
-    const int available = width() - reserve_width;
     clear_crumbs();
+    const QList<Crumb_Place> places = crumb_places(path);
     QMutexLocker lock(&m_lock);
-    int used = 0;
-    int crumb_width = 0;
-    bool room = true;
-    if (!path.isEmpty()) {
-        QFileInfo info(path);
-        bool on_a_drive = true;
-        while (!info.fileName().isEmpty()) {
-            ORV_FielBox *crumb = make_crumb(info.fileName(), info.absoluteFilePath(), &crumb_width);
-            if (used + crumb_width >= available) {
-                delete crumb;
-                room = false;
-                break;
-            }
-            used += crumb_width;
-            m_crumbs.prepend(crumb);
-            // A path without a root of its own (a peer's "C:/x") has no drive.
-            const QFileInfo parent(info.path());
-            if (parent.filePath() == info.filePath() || info.path() == QLatin1String(".")) {
-                on_a_drive = false;
-                break;
-            }
-            info = parent;
-        }
-        if (room && on_a_drive) {
-            ORV_FielBox *drive = make_crumb(Public_Style::instance().local_disk_name() + QStringLiteral("(") +
-                                                info.path() + QStringLiteral(")"),
-                                            info.absoluteFilePath(), &crumb_width);
-            if (used + crumb_width < available) {
-                used += crumb_width;
-                m_crumbs.prepend(drive);
-            } else {
-                delete drive;
-                room = false;
-            }
-        }
-    }
-    if (room) {
-        ORV_FielBox *root = make_crumb(root_text(), QString(), &crumb_width);
-        if (used + crumb_width < available)
-            m_crumbs.prepend(root);
-        else
-            delete root;
-    }
+    fit_crumbs(places, width() - reserve_width);
     for (ORV_FielBox *crumb : qAsConst(m_crumbs)) {
         connect(crumb, &ORV_FielBox::signal_mouse_double_click, this,
                 qOverload<ORV_FielBox *>(&ORV_Explorer_Box::slot_dowm_double_click));
@@ -260,19 +268,41 @@ void ORV_LAN_Friend_Explorer_Box::build()
     build_bar(ORV_LAN_Friend_Interface::instance());
 }
 
+QList<ORV_Explorer_Box::Crumb_Place> ORV_LAN_Friend_Explorer_Box::crumb_places(const QString &path) const
+{
+    QList<Crumb_Place> places{{root_text(), QString()}};
+    const ORV_Friend_Folders &seen = ORV_Client_To_Server_Observer_Obj::instance().friend_folders();
+    if (seen.peer().isEmpty())
+        return places;
+    places.append({seen.name(), seen.peer()});
+    if (path.isEmpty())
+        return places;
+    // The share's own crumb, then one per folder below it; without the
+    // friend's share list, the folder on show alone.
+    QString share = seen.share_holding(path);
+    if (share.isEmpty())
+        share = path;
+    places.append({QString::fromStdString(file_name_of_path(share.toStdString())), share});
+    QString folder = share;
+    for (const QString &name : path.mid(share.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        folder += name;
+        places.append({name, folder});
+    }
+    return places;
+}
+
 QList<ORV_FileExplorer_Table_Row_Data> ORV_LAN_Friend_Explorer_Box::folder_entries(const QString &path) const
 {
-    QList<ORV_FileExplorer_Table_Row_Data> entries;
-    if (path.isEmpty())
-        return entries;
-    // Only the folder on show is known: its listing holds the sub-folders.
-    for (const ORV_FileExplorer_Table_Row_Data &row : ORV_Client_To_Server_Observer_Obj::instance().take_rows()) {
-        const ORV_Share_File_Data &file = row.get_share_data();
-        if (row.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE &&
-            QFileInfo(QString::fromStdString(file.filepath)).path() == path)
-            entries.append(row);
-    }
-    return entries;
+    const ORV_Client_To_Server_Observer_Obj &link = ORV_Client_To_Server_Observer_Obj::instance();
+    const ORV_Friend_Folders &seen = link.friend_folders();
+    if (!path.isEmpty())
+        return seen.folders(path == seen.peer() ? QString() : path);
+    QList<ORV_FileExplorer_Table_Row_Data> friends;
+    for (const ORV_Peer_Data &peer : link.peer_list())
+        friends.append(ORV_FileExplorer_Table_Row_Data(peer));
+    return friends;
 }
 
 QString ORV_Share_Explorer_Box::root_text() const

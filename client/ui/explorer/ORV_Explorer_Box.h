@@ -23,9 +23,18 @@ class ORV_Explorer_Box : public ORV_QWidget_Obj
 public:
     explicit ORV_Explorer_Box(QWidget *parent = nullptr);
 
+    // One crumb to be: its text and the path it opens ("" the root).
+    struct Crumb_Place
+    {
+        QString text;
+        QString path;
+    };
+
     // Rebuilds the crumbs for the bar's present width; the deepest folders
     // win when they do not all fit. Run again whenever the width changes.
     void set_path(const QString &path);
+    // The crumbs of a path, root first: the root, the drive, the folders.
+    virtual QList<Crumb_Place> crumb_places(const QString &path) const;
     void set_root_entries(const QList<QFileInfo> &entries);
     QList<QFileInfo> root_entries() const;
     // What a crumb's menu offers for its folder: the root entries for the
@@ -69,6 +78,7 @@ private:
     ORV_Button *make_button(const QString &strip, const QString &tooltip);
     ORV_FielBox *make_crumb(const QString &text, const QString &path, int *width);
     void clear_crumbs();
+    void fit_crumbs(const QList<Crumb_Place> &places, int available);
     void refit_crumbs();
 
     QGridLayout *m_grid = nullptr;
@@ -97,9 +107,10 @@ public:
     void build() override;
 };
 
-// The bar of the LAN friends page. Its crumbs are folders on the friend's
-// computer: a crumb's menu offers the friend's sub-folders the page has
-// listed, never a local folder of the same name.
+// The bar of the LAN friends page. Its crumbs run from the friends to the
+// friend on show (its identity the crumb's path), the share and the folders
+// inside it; a crumb's menu offers the friends, or the friend's folders the
+// page has listed, never a local folder of the same name.
 class ORV_LAN_Friend_Explorer_Box : public ORV_Explorer_Box
 {
     Q_OBJECT
@@ -107,6 +118,7 @@ public:
     using ORV_Explorer_Box::ORV_Explorer_Box;
     QString root_text() const override;
     void build() override;
+    QList<Crumb_Place> crumb_places(const QString &path) const override;
     QList<ORV_FileExplorer_Table_Row_Data> folder_entries(const QString &path) const override;
 };
 

@@ -48,7 +48,7 @@ int ORV_FielBox::set_text(const QString &text)
 {
     m_label->setText(text);
     m_label->adjustSize();
-    const int width = m_label->width() + 20;
+    const int width = m_label->width() + text_padding;
     setFixedWidth(width);
     return width;
 }
@@ -119,9 +119,17 @@ void ORV_FielBox::slot_singleclickout()
 
 namespace {
 
-// The menu item of an entry: folders only, local or on a friend's computer.
+// The menu item of an entry: folders only, local or on a friend's computer,
+// and the friends themselves, their identity the path.
 bool folder_item(ORV_FileExplorer_Table_Row_Data &entry, QString *text, QString *path, QIcon *icon)
 {
+    if (entry.get_kind() == ORV_FileExplorer_Table_Row_Data::LAN_USER) {
+        const ORV_Peer_Data &peer = entry.get_peer_data();
+        *path = QString::fromStdString(peer.identity);
+        *text = peer.computer_name.empty() ? *path : QString::fromStdString(peer.computer_name);
+        *icon = QIcon(ORV_Pixmap_Cache::instance().get_pixmap(QStringLiteral(":/ORV_SHARE/image/sys_head_32x32.png")));
+        return true;
+    }
     if (entry.get_kind() == ORV_FileExplorer_Table_Row_Data::PEER_SHARE_FILE) {
         ORV_Share_File_Data &file = entry.get_share_data();
         if (!file.is_dir)

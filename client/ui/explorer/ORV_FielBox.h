@@ -37,6 +37,8 @@ public:
     const QTimer &single_click_timer() const { return m_single_click_timer; }
 
     static constexpr int single_click_ms = 200;
+    // The crumb's width beyond its text: margins and the triangle.
+    static constexpr int text_padding = 20;
 
 signals:
     void signal_mouse_double_click(ORV_FielBox *crumb);

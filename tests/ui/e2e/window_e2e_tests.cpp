@@ -138,6 +138,11 @@ TEST_F(WindowE2E, FriendSharesTransfersAndTheRecordThroughTheWindow)
     const std::string output = a.output();
 
     EXPECT_EQ(said(output, "GRADES"), std::vector<std::string>{"1 2"}) << output;
+    const std::vector<std::string> name = said(output, "FRIEND");
+    ASSERT_EQ(name.size(), 1u) << output;
+    EXPECT_EQ(said(output, "CRUMBS"), std::vector<std::string>{"局域网好友|" + name[0] + "|pub"}) << output;
+    EXPECT_EQ(said(output, "CRUMB MENU"), std::vector<std::string>{"drop|pub"}) << output;
+    EXPECT_EQ(said(output, "CRUMB OPENED"), std::vector<std::string>{"局域网好友|" + name[0]}) << output;
     ASSERT_EQ(said(output, "UPLOADED").size(), 1u) << output;
     EXPECT_EQ(read_bytes(drop / "up.txt"), fresh);
     EXPECT_EQ(said(output, "RUNNING").size(), 1u) << output;

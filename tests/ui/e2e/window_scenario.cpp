@@ -11,6 +11,8 @@
 #include "client/core/store/ORV_Settings.h"
 #include "client/ui/app/ORV_Client_Start.h"
 #include "client/ui/explorer/ORV_Event_Map.h"
+#include "client/ui/explorer/ORV_Explorer_Box.h"
+#include "client/ui/explorer/ORV_FielBox.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table_Row.h"
 #include "client/ui/explorer/ORV_LAN_Friend_From.h"
@@ -26,6 +28,7 @@
 #include "foundation/widgets/ORV_Button.h"
 #include "foundation/widgets/ORV_Label_Obj.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -133,6 +136,30 @@ public:
         fail(QStringLiteral("no button ") + tooltip);
     }
 
+    QList<ORV_FielBox *> crumbs() const { return friends()->bar()->crumbs(); }
+
+    QString crumb_texts() const
+    {
+        QStringList texts;
+        for (const ORV_FielBox *crumb : crumbs())
+            texts << crumb->text();
+        return texts.join(QLatin1Char('|'));
+    }
+
+    // The sub-folder menu of a crumb, sorted.
+    QString crumb_menu(ORV_FielBox *crumb) const
+    {
+        QTest::mouseClick(crumb, Qt::LeftButton);
+        crumb->slot_singleclickout();
+        expect(crumb->menu(), QStringLiteral("no crumb menu"));
+        QStringList texts;
+        for (const QAction *action : crumb->menu()->actions())
+            texts << action->text();
+        crumb->menu()->hide();
+        texts.sort();
+        return texts.join(QLatin1Char('|'));
+    }
+
     void wait_finished(int count)
     {
         process_events_until([&] { return records()->finished_table()->records().size() >= count; }, network_limit_ms);
@@ -207,6 +234,16 @@ void run_transfers(Scenario &scenario, Scenario_Prompter &script, const QCommand
     QTest::mouseClick(scenario.button_of(big_row, QStringLiteral("下载")), Qt::LeftButton);
     scenario.wait_finished(2);
     expect(running_seen, QStringLiteral("no running row was shown"));
+
+    // Inside the share: the crumbs name the friend and the share, and the
+    // friend's crumb offers and opens the friend's shares.
+    say(QStringLiteral("CRUMBS ") + scenario.crumb_texts());
+    expect(scenario.crumbs().size() == 3, QStringLiteral("crumbs: ") + scenario.crumb_texts());
+    say(QStringLiteral("CRUMB MENU ") + scenario.crumb_menu(scenario.crumbs().at(1)));
+    QTest::mouseDClick(scenario.crumbs().at(1), Qt::LeftButton);
+    scenario.wait_row(pub);
+    scenario.wait_row(drop);
+    say(QStringLiteral("CRUMB OPENED ") + scenario.crumb_texts());
     scenario.click_menu(5);
     scenario.records()->slot_select_click(2);
     scenario.shot(QStringLiteral("e2e_records_finished"));
