@@ -79,11 +79,13 @@ void ORV_LAN_Friend_From::choose_upload_file(const Row_Data_Ptr &record)
     const QStringList files = prompter().open_file_names(tr("选择要上传的文件"), stored);
     if (!alive || files.isEmpty())
         return;
-    const QString file = files.first();
-    if (file != stored)
-        write_setting(ORV_Settings_Key::file_up, file);
-    record->set_upload_path(file);
-    ORV_LAN_Friend_Interface::instance()->slot_up_file(new ORV_FileExplorer_Table_Row_Data(*record));
+    if (files.first() != stored)
+        write_setting(ORV_Settings_Key::file_up, files.first());
+    // One job per file: each gets its own row and record.
+    for (const QString &file : files) {
+        record->set_upload_path(file);
+        ORV_LAN_Friend_Interface::instance()->slot_up_file(new ORV_FileExplorer_Table_Row_Data(*record));
+    }
 }
 
 void ORV_LAN_Friend_From::slot_share_list_result(int result)
