@@ -35,6 +35,8 @@ public:
 
 public slots:
     void slot_show_wait_page();
+    // A listing that may not be read is told, not shown as an empty folder.
+    void slot_listing_refused();
     virtual void slot_all_event(QVariantMap map) = 0;
 
 protected:

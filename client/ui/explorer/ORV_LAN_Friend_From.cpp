@@ -94,5 +94,5 @@ void ORV_LAN_Friend_From::slot_share_list_result(int result)
     if (result == ORV::SHARE_LIST_FAILED)
         prompter().warning(m_bar->root_text(), tr("共享获取失败"));
     else if (result == ORV::SHARE_LIST_REFUSED)
-        prompter().warning(m_bar->root_text(), tr("没有权限"));
+        slot_listing_refused();
 }
