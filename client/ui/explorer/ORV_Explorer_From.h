@@ -43,6 +43,7 @@ protected:
     // The build all three pages share, with the page's own bar.
     void build_page(ORV_Explorer_Box *bar, bool with_share_page);
     ORV_Browse_Interface *controller() const;
+    QGridLayout *grid() const { return m_grid; }
 
     void resizeEvent(QResizeEvent *event) override;
 

@@ -70,7 +70,6 @@ protected:
         lab->default_route("a", "10.78.0.1");
         lab->default_route("b", "10.78.0.1");
         lab->nat("nat", "wan", Netns_Lab::Nat::port_restricted);
-        server = quillfen_test::start_server(*lab, "srv", root.string());
     }
 
     void TearDown() override
@@ -82,11 +81,16 @@ protected:
             fs::remove_all(root);
     }
 
-    Netns_Process& spawn(const std::string& host, const std::vector<std::string>& args)
+    Netns_Process& spawn(const std::string& host, const std::vector<std::string>& args,
+                         const std::vector<std::string>& environment = {})
     {
-        processes.push_back(lab->spawn(host, args, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"}));
+        std::vector<std::string> entries{"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"};
+        entries.insert(entries.end(), environment.begin(), environment.end());
+        processes.push_back(lab->spawn(host, args, entries));
         return processes.back();
     }
+
+    void start_server() { server = quillfen_test::start_server(*lab, "srv", root.string()); }
 
     fs::path root;
     std::unique_ptr<Netns_Lab> lab;
@@ -98,6 +102,7 @@ protected:
 
 TEST_F(WindowE2E, FriendSharesTransfersAndTheRecordThroughTheWindow)
 {
+    start_server();
     const fs::path tree = root / "b-files";
     const fs::path pub = tree / "pub";
     const fs::path drop = tree / "drop";
@@ -155,4 +160,25 @@ TEST_F(WindowE2E, FriendSharesTransfersAndTheRecordThroughTheWindow)
     Netns_Process& again = spawn("a", window);
     ASSERT_TRUE(again.wait_for("WINDOW DONE", 120s)) << again.output();
     EXPECT_EQ(said(again.output(), "FINISHED"), finished) << again.output();
+}
+
+// No server yet (a first start), then one that answers, then none again: the
+// LAN page says so in one line while nobody answers.
+TEST_F(WindowE2E, TheLANPageTellsAServerThatDoesNotAnswer)
+{
+    for (const char* home : {"a/data", "a/config"})
+        fs::create_directories(root / home);
+    Netns_Process& a = spawn("a",
+                             {program_path("quillfen_window_scenario"), "--data", (root / "a/data").string(), "--config",
+                              (root / "a/config").string(), "--server", SERVER_IP, "--phase", "server", "--silence",
+                              "2000"},
+                             {quillfen_test::Short_Periods::transport_environment()});
+    ASSERT_TRUE(a.wait_for("WINDOW NOTICE", 20s)) << a.output();
+    const std::vector<std::string> told{"未连接到服务器 " + SERVER_IP};
+    EXPECT_EQ(said(a.output(), "NOTICE"), told);
+    start_server();
+    ASSERT_TRUE(a.wait_for("WINDOW ANSWERED", 20s)) << a.output();
+    server = Netns_Process();
+    ASSERT_TRUE(a.wait_for("WINDOW DONE", 20s)) << a.output();
+    EXPECT_EQ(said(a.output(), "SILENT"), told);
 }
