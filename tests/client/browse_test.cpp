@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -156,6 +157,32 @@ TEST_F(Browse_Fixture, WorkersStopPromptly)
             subject.open_path(env.tree("top"));
     }
     EXPECT_LT(timer.elapsed(), 3000);
+}
+
+TEST_F(Browse_Fixture, TheEndOfTheProgramLeavesAStuckListingBehindAndItsResultUnshown)
+{
+    std::promise<void> entered;
+    std::promise<void> unstick;
+    const std::shared_future<void> unstuck = unstick.get_future().share();
+    ORV_File_Browse_Observer_Obj subject;
+    subject.attach(&page);
+    // A folder on an unresponsive mount: its read returns when the test says.
+    subject.use_folder_reader([&](const QString& path, QFileInfoList& entries) {
+        entered.set_value();
+        unstuck.wait();
+        return ORV_Browse_Observer_Obj::read_folder(path, entries);
+    });
+    subject.open_path(env.tree(QStringLiteral("top")));
+    ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+
+    auto stopped = std::async(std::launch::async, [] { ORV_Browse_Observer_Obj::stop_all_workers(); });
+    const bool ended = stopped.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    unstick.set_value();
+    EXPECT_TRUE(ended);
+    const int updates = page.updates;
+    process_events_until([] { return false; }, 300);
+    EXPECT_EQ(page.updates, updates);
+    EXPECT_TRUE(subject.take_rows().isEmpty());
 }
 
 TEST(Transfer_Start, TheControllerHandsTheRowsJobToTheTransferManager)

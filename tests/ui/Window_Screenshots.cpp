@@ -214,6 +214,11 @@ int shoot_main_window(const QString &out_dir)
     shooter.click_menu(3);
     ORV_LAN_Friend_From *friends = ORV_LAN_Friend_From::instance();
     friends->wait_prompt()->hide();
+    // No server answers in here: first the page as the user then sees it.
+    friends->slot_server_contact(false);
+    settle();
+    shooter.save(QStringLiteral("window_lan_no_server.png"));
+    friends->slot_server_contact(true);
     friends->table()->set_rows(two_friends());
     settle();
     shooter.save(QStringLiteral("window_lan_friends.png"));

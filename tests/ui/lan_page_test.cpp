@@ -327,7 +327,7 @@ TEST_F(LAN_Page_Fixture, TransfersAskThroughThePrompterAndKeepNothingWhenCancell
     EXPECT_EQ(get_settings().value(ORV_Settings_Key::file_down).toString(), QStringLiteral("/tmp/before"));
     prompts.set_while_open(nullptr);
 
-    // Chosen: stored; of several files only the first counts.
+    // Chosen: stored; every one of several files goes up.
     page.bar()->slot_refresh_page();
     ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
     const QString down = tree.env.make_dir(QStringLiteral("down"));
@@ -342,8 +342,8 @@ TEST_F(LAN_Page_Fixture, TransfersAskThroughThePrompterAndKeepNothingWhenCancell
     EXPECT_EQ(prompts.calls().last().caption, QStringLiteral("选择要上传的文件"));
     EXPECT_EQ(prompts.calls().last().text, QStringLiteral("/tmp/before.txt"));
     EXPECT_EQ(get_settings().value(ORV_Settings_Key::file_up).toString(), QStringLiteral("/tmp/first.txt"));
-    ASSERT_TRUE(process_events_until([&] { return ended == 2; }));
-    QStringList expected{down + "|" + tree.pub + "/a.txt", "/tmp|/tmp/first.txt"};
+    ASSERT_TRUE(process_events_until([&] { return ended == 3; }));
+    QStringList expected{down + "|" + tree.pub + "/a.txt", "/tmp|/tmp/first.txt", "/tmp|/tmp/second.txt"};
     expected.sort();
     started.sort();
     EXPECT_EQ(started, expected);

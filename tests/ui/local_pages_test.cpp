@@ -1,4 +1,5 @@
 #include "Client_Test_Env.h"
+#include "Scripted_Prompter.h"
 #include "client/ui/explorer/ORV_Event_Map.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table_Row.h"
@@ -11,6 +12,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +30,18 @@ bool covered(const ORV_Explorer_From &page)
 {
     return page.wait_prompt()->isVisibleTo(&page);
 }
+
+// Root reads every folder: for its lifetime the process is user nobody
+// (the saved identity brings root back).
+class Unprivileged
+{
+public:
+    Unprivileged() : m_root(geteuid() == 0) { EXPECT_TRUE(!m_root || setresuid(65534, 65534, 0) == 0); }
+    ~Unprivileged() { EXPECT_TRUE(!m_root || setresuid(0, 0, 0) == 0); }
+
+private:
+    bool m_root;
+};
 
 } // namespace
 
@@ -71,4 +87,28 @@ TEST(Local_Page, FoldersOpenUnderThePromptFilesWithoutItAndRowsShareThroughTheSh
     page.slot_all_event({{"event_type", 5}, {"row_data", QVariant::fromValue(Row_Data_Ptr(std::move(record)))}});
     EXPECT_TRUE(watch.expired());
     set_shell_opener(ShellOpener());
+}
+
+TEST(Local_Page, AFolderThatMayNotBeReadIsToldNotShownAsEmpty)
+{
+    Client_Test_Env env;
+    const QString locked = env.make_dir(QStringLiteral("locked"));
+    env.make_file(QStringLiteral("locked/a.txt"));
+    ASSERT_EQ(chmod(QFile::encodeName(env.tree()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0111), 0);
+    Scripted_Prompter prompts;
+    ORV_File_Explorer_From page;
+    page.resize(805, 527);
+    page.build();
+    ASSERT_TRUE(process_events_until([&] { return !covered(page); }));
+    {
+        const Unprivileged nobody;
+        page.slot_all_event({{"event_type", 1}, {"file_path", locked}});
+        ASSERT_TRUE(process_events_until([&] { return !prompts.calls().isEmpty(); }));
+    }
+    EXPECT_EQ(prompts.calls().first().kind, QStringLiteral("warning"));
+    EXPECT_EQ(prompts.calls().first().text, QStringLiteral("没有权限"));
+    EXPECT_FALSE(covered(page));
+    EXPECT_TRUE(row_names(page).isEmpty());
+    chmod(QFile::encodeName(locked).constData(), 0755);
 }

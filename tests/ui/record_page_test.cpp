@@ -1,6 +1,7 @@
 #include "Client_Test_Env.h"
 #include "Scripted_Prompter.h"
 
+#include "client/core/icons/ORV_Icon_Cache.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/ui/records/ORV_DownRecord_From.h"
@@ -173,4 +174,36 @@ TEST_F(Record_Page, TabsSwapTheTables)
     EXPECT_FALSE(page.finished_table()->isHidden());
     QTest::mouseClick(running, Qt::LeftButton);
     EXPECT_FALSE(page.running_table()->isHidden());
+}
+
+TEST_F(Record_Page, FinishedRecordsKeepTheOrderTheyEndedInAndTheirIconsAfterARestart)
+{
+    // Each kind its own picture, as a desktop's icon theme gives.
+    ORV_Icon_Cache::instance().set_provider([](const QFileInfo &info) {
+        QPixmap picture(32, 32);
+        picture.fill(info.suffix() == QLatin1String("pdf") ? Qt::red : Qt::blue);
+        return QIcon(picture);
+    });
+    const QStringList ended{"z9", "a1", "m5"};
+    for (const QString &uuid : ended)
+        deliver(start_map(uuid, env.tree()));
+    for (const QString &uuid : ended)
+        deliver(Manage::make_done_map(uuid));
+    const auto shown = [](const ORV_DownRecord_From &records) {
+        QStringList ids;
+        for (ORV_Father_Table_Row *row : records.finished_table()->rows())
+            ids << static_cast<ORV_Filedown_Record_Table_Row *>(row)->get_down_uuid();
+        return ids;
+    };
+    EXPECT_EQ(shown(page), ended);
+
+    env.restart();
+    Manage::instance().load_records();
+    ORV_DownRecord_From again;
+    again.build();
+    EXPECT_EQ(shown(again), ended);
+    const QImage icon = page.finished_table()->row_of("a1")->icon()->grab().toImage();
+    EXPECT_EQ(icon.pixelColor(16, 16), QColor(Qt::red));
+    EXPECT_EQ(again.finished_table()->row_of("a1")->icon()->grab().toImage(), icon);
+    ORV_Icon_Cache::instance().set_provider(nullptr);
 }

@@ -32,7 +32,7 @@ ORV_File_UpDownload_Manage &manager()
 
 } // namespace
 
-TEST(Record_Tables, RowsInListOrderAfterFillAndInIdentityOrderAfterAdd)
+TEST(Record_Tables, RowsKeepTheOrderTheirRecordsCameIn)
 {
     ORV_Filedown_Record_Table table;
     table.fill({finished_record(QStringLiteral("c")), finished_record(QStringLiteral("a")),
@@ -43,13 +43,16 @@ TEST(Record_Tables, RowsInListOrderAfterFillAndInIdentityOrderAfterAdd)
     EXPECT_EQ(row_ids(table).size(), 3);
 
     table.add_record(finished_record(QStringLiteral("b")));
-    EXPECT_EQ(row_ids(table), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(row_ids(table), (QStringList{"c", "a", "b"}));
+    table.add_record(finished_record(QStringLiteral("c")));
+    EXPECT_EQ(row_ids(table), (QStringList{"c", "a", "b"}));
 
-    const ORV_DownRecord_Data taken = table.take_record(QStringLiteral("b"));
-    EXPECT_EQ(taken.down_uuid, QStringLiteral("b"));
-    EXPECT_EQ(row_ids(table), (QStringList{"a", "c"}));
-    EXPECT_TRUE(table.take_record(QStringLiteral("b")).down_uuid.isEmpty());
-    EXPECT_EQ(row_ids(table), (QStringList{"a", "c"}));
+    const ORV_DownRecord_Data taken = table.take_record(QStringLiteral("a"));
+    EXPECT_EQ(taken.down_uuid, QStringLiteral("a"));
+    EXPECT_EQ(row_ids(table), (QStringList{"c", "b"}));
+    EXPECT_TRUE(table.take_record(QStringLiteral("a")).down_uuid.isEmpty());
+    table.add_record(finished_record(QStringLiteral("a")));
+    EXPECT_EQ(row_ids(table), (QStringList{"c", "b", "a"}));
 }
 
 TEST(Record_Tables, ProgressReachesTheFullBarAndSurvivesARebuild)
@@ -145,6 +148,6 @@ TEST(Record_Tables, OpenButtonOpensTheFolderOrWarnsAfterTheClick)
     ASSERT_TRUE(process_events_until([&script] { return !script.calls().isEmpty(); }));
     EXPECT_EQ(script.calls().first().caption, QStringLiteral("文件未找到"));
     EXPECT_EQ(script.calls().first().text, QStringLiteral("文件已经删除，或被重命名"));
-    EXPECT_EQ(row_ids(table), (QStringList{"gone", "here", "new"}));
+    EXPECT_EQ(row_ids(table), (QStringList{"here", "gone", "new"}));
     set_shell_opener(nullptr);
 }

@@ -229,6 +229,8 @@ void shoot_lan_page()
 {
     ORV_LAN_Friend_From page;
     show_page(page);
+    // Friends are listed: the server answers.
+    page.slot_server_contact(true);
     page.table()->set_rows(friends());
     settle();
     save(page.grab(), QStringLiteral("lan_users.png"));

@@ -3,7 +3,7 @@
 #include <QObject>
 
 // Carries the library's peer events to the GUI thread: emitted on a library
-// thread, the signal arrives queued.
+// thread, the signals arrive queued (or run there, when so connected).
 class ActionObject : public QObject
 {
     Q_OBJECT
@@ -13,4 +13,6 @@ public:
 
 signals:
     void signal_refresh_friend();
+    // A datagram of the server came in.
+    void signal_server_answer();
 };

@@ -2,6 +2,7 @@
 
 #include "client/core/binding/Net_Dll_Class.h"
 
+#include "foundation/M_Pack_Head.h"
 #include "foundation/ORV_Recv_Data_Manage.h"
 
 #include <system_error>
@@ -51,6 +52,8 @@ bool C_ORV_Call_Back_Object::on_socket_ready(int sock)
 
 bool C_ORV_Call_Back_Object::on_peer_event(int kind)
 {
+    // The library passes on only the server's own notices.
+    emit m_action->signal_server_answer();
     if (kind == 1 || kind == 2)
         emit m_action->signal_refresh_friend();
     return true;
@@ -58,6 +61,10 @@ bool C_ORV_Call_Back_Object::on_peer_event(int kind)
 
 bool C_ORV_Call_Back_Object::on_message(Datagram_Job job)
 {
+    M_Pack_Head head;
+    unpack_header(head, job.block, ORV::BLOCK_SIZE);
+    if (head.type == ORV::MSG_HEARTBEAT || head.type == ORV::MSG_LOGIN_REPLY)
+        emit m_action->signal_server_answer();
     ORV_Recv_Data_Manage::instance().push(job);
     return true;
 }

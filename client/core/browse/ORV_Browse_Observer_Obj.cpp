@@ -23,6 +23,9 @@ std::set<ORV_Browse_Observer_Obj*>& registry()
     return subjects;
 }
 
+// How long the end of the program waits for listings under way.
+constexpr std::chrono::milliseconds stop_grace(500);
+
 } // namespace
 
 ORV_Browse_Observer_Obj::ORV_Browse_Observer_Obj()
@@ -43,13 +46,30 @@ void ORV_Browse_Observer_Obj::start()
     m_worker = std::thread([this] { run(); });
 }
 
-void ORV_Browse_Observer_Obj::stop()
+void ORV_Browse_Observer_Obj::request_stop()
 {
     {
         const std::lock_guard<std::mutex> lock(m_queue_mutex);
         m_stopping = true;
     }
     m_queue_ready.notify_all();
+}
+
+bool ORV_Browse_Observer_Obj::stopping() const
+{
+    const std::lock_guard<std::mutex> lock(m_queue_mutex);
+    return m_stopping;
+}
+
+bool ORV_Browse_Observer_Obj::wait_finished(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock<std::mutex> lock(m_queue_mutex);
+    return m_queue_ready.wait_until(lock, deadline, [this] { return m_finished; });
+}
+
+void ORV_Browse_Observer_Obj::stop()
+{
+    request_stop();
     if (m_worker.joinable() && m_worker.get_id() != std::this_thread::get_id())
         m_worker.join();
 }
@@ -58,7 +78,12 @@ void ORV_Browse_Observer_Obj::stop_all_workers()
 {
     const std::lock_guard<std::mutex> lock(registry_mutex());
     for (ORV_Browse_Observer_Obj* subject : registry())
-        subject->stop();
+        subject->request_stop();
+    const auto deadline = std::chrono::steady_clock::now() + stop_grace;
+    for (ORV_Browse_Observer_Obj* subject : registry()) {
+        if (subject->wait_finished(deadline) && subject->m_worker.joinable())
+            subject->m_worker.join();
+    }
 }
 
 void ORV_Browse_Observer_Obj::start_view()
@@ -163,8 +188,12 @@ void ORV_Browse_Observer_Obj::run()
             std::unique_lock<std::mutex> lock(m_queue_mutex);
             m_queue_ready.wait_for(lock, std::chrono::milliseconds(500),
                                    [this] { return m_stopping || !m_queue.empty(); });
-            if (m_stopping)
+            if (m_stopping) {
+                m_finished = true;
+                lock.unlock();
+                m_queue_ready.notify_all();
                 return;
+            }
         }
         Request request;
         if (take_request(request))
@@ -175,14 +204,23 @@ void ORV_Browse_Observer_Obj::run()
 void ORV_Browse_Observer_Obj::handle(const Request& request)
 {
     switch (request.type) {
-    case HOME:
-        replace_rows(list_home(), true, QString());
+    case HOME: {
+        const QList<ORV_FileExplorer_Table_Row_Data> rows = list_home();
+        if (stopping())
+            return;
+        replace_rows(rows, true, QString());
         emit signal_sexcessive();
         break;
-    case LIST_DIR:
-        list_directory(request.path);
+    }
+    case LIST_DIR: {
+        const bool readable = list_directory(request.path);
+        if (stopping())
+            return;
         emit signal_sexcessive();
+        if (!readable)
+            emit signal_listing_refused();
         break;
+    }
     case SHELL_OPEN:
         open_with_shell(request.path);
         break;
@@ -191,10 +229,33 @@ void ORV_Browse_Observer_Obj::handle(const Request& request)
     }
 }
 
-void ORV_Browse_Observer_Obj::list_directory(const QString& path)
+bool ORV_Browse_Observer_Obj::read_folder(const QString& path, QFileInfoList& entries)
 {
-    const QFileInfoList entries =
-        QDir(path).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::DirsFirst);
+    const QFileInfo folder(path);
+    if (folder.isDir() && !folder.isReadable())
+        return false;
+    entries = QDir(path).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::DirsFirst);
+    return true;
+}
+
+void ORV_Browse_Observer_Obj::use_folder_reader(Folder_Reader reader)
+{
+    const std::lock_guard<std::mutex> lock(m_queue_mutex);
+    m_reader = std::move(reader);
+}
+
+bool ORV_Browse_Observer_Obj::list_directory(const QString& path)
+{
+    Folder_Reader reader;
+    {
+        const std::lock_guard<std::mutex> lock(m_queue_mutex);
+        reader = m_reader;
+    }
+    QFileInfoList entries;
+    const bool readable = reader(path, entries);
+    // A listing that outlasted the end of the program shows nowhere.
+    if (stopping())
+        return readable;
     QList<ORV_FileExplorer_Table_Row_Data> rows;
     const ORV_Share_Data_Manage& shares = ORV_Share_Data_Manage::instance();
     for (const QFileInfo& entry : entries) {
@@ -203,6 +264,7 @@ void ORV_Browse_Observer_Obj::list_directory(const QString& path)
         rows.append(row);
     }
     replace_rows(rows, false, path);
+    return readable;
 }
 
 void ORV_Browse_Observer_Obj::replace_rows(const QList<ORV_FileExplorer_Table_Row_Data>& rows, bool home,

@@ -1,5 +1,6 @@
 #include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 
+#include "client/core/binding/C_ORV_Call_Back_Object.h"
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/peer/ORV_Connect_Pool.h"
 #include "client/core/peer/ORV_Peer_Connector.h"
@@ -47,6 +48,8 @@ ORV_Client_To_Server_Observer_Obj::ORV_Client_To_Server_Observer_Obj()
 {
     ORV_Server_Address::instance();
     ORV_Recv_Data_Manage::instance();
+    connect(C_ORV_Call_Back_Object::instance().action_object(), &ActionObject::signal_server_answer, &m_contact,
+            &ORV_Server_Contact::note_answer, Qt::DirectConnection);
     start_library();
     start();
 }
@@ -59,7 +62,9 @@ ORV_Client_To_Server_Observer_Obj::~ORV_Client_To_Server_Observer_Obj()
 void ORV_Client_To_Server_Observer_Obj::start_library()
 {
     const LocalHostInfo& host = local_host_info();
-    const Init_Text server(server_address());
+    const std::string address = server_address();
+    m_contact.set_server(address);
+    const Init_Text server(address);
     const Init_Text computer_name(host.computer_name);
     const Init_Text ipv4_list(host.lan_addresses);
     const Init_Text mac(host.mac_text);

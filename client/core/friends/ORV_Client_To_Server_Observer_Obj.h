@@ -2,6 +2,7 @@
 
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
 #include "client/core/friends/ORV_Friend_Folders.h"
+#include "client/core/friends/ORV_Server_Contact.h"
 #include "client/core/peer/ORV_Peer_Channel.h"
 #include "foundation/ORV_Peer_Data.h"
 #include "foundation/Peer_Records.h"
@@ -46,6 +47,8 @@ public:
 
     // The server in use (see ORV_Server_Address).
     std::string server_address() const;
+    // Whether that server answers, told on the GUI thread.
+    ORV_Server_Contact& contact() { return m_contact; }
     void set_server(const std::string& address, bool is_net_server);
 
     // The online record of `identity` from the library's peer table.
@@ -90,6 +93,7 @@ private:
     int exchange(const std::string& peer, const std::string& path, std::vector<M_Pack_Share_Item>& entries);
 
     bool m_started = false;
+    ORV_Server_Contact m_contact;
 
     mutable std::mutex m_location_mutex;
     std::list<Location> m_locations;

@@ -4,6 +4,7 @@
 #include "client/core/browse/ORV_Browse_Observer_Obj.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table.h"
+#include "client/ui/prompt/ORV_Prompter.h"
 #include "client/ui/share/ORV_Share_From.h"
 #include "client/ui/widgets/ORV_Trends_Prompt_Obj.h"
 #include "foundation/widgets/ORV_Palette.h"
@@ -39,6 +40,9 @@ void ORV_Explorer_From::build_page(ORV_Explorer_Box *bar, bool with_share_page)
     if (ORV_Browse_Interface *browse = controller()) {
         browse->attach(this);
         browse->setup();
+        if (ORV_Browse_Observer_Obj *subject = browse->browse_subject())
+            connect(subject, &ORV_Browse_Observer_Obj::signal_listing_refused, this,
+                    &ORV_Explorer_From::slot_listing_refused, Qt::QueuedConnection);
     }
     connect_signals();
     m_prompt = new ORV_Trends_Prompt_Obj(this);
@@ -84,6 +88,11 @@ void ORV_Explorer_From::slot_show_wait_page()
     m_prompt->setFixedSize(size());
     m_prompt->raise();
     m_prompt->show();
+}
+
+void ORV_Explorer_From::slot_listing_refused()
+{
+    prompter().warning(m_bar->root_text(), tr("没有权限"));
 }
 
 void ORV_Explorer_From::update(Observer_Obj *)

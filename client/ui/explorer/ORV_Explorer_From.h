@@ -35,12 +35,15 @@ public:
 
 public slots:
     void slot_show_wait_page();
+    // A listing that may not be read is told, not shown as an empty folder.
+    void slot_listing_refused();
     virtual void slot_all_event(QVariantMap map) = 0;
 
 protected:
     // The build all three pages share, with the page's own bar.
     void build_page(ORV_Explorer_Box *bar, bool with_share_page);
     ORV_Browse_Interface *controller() const;
+    QGridLayout *grid() const { return m_grid; }
 
     void resizeEvent(QResizeEvent *event) override;
 

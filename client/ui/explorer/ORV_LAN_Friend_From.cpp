@@ -6,7 +6,10 @@
 #include "client/core/store/ORV_Settings.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
 #include "client/ui/prompt/ORV_Prompter.h"
+#include "foundation/widgets/ORV_Label_Obj.h"
+#include "foundation/widgets/Public_Style.h"
 
+#include <QGridLayout>
 #include <QPointer>
 #include <QTimer>
 
@@ -21,8 +24,16 @@ ORV_LAN_Friend_From *ORV_LAN_Friend_From::instance()
 void ORV_LAN_Friend_From::build()
 {
     build_page(new ORV_LAN_Friend_Explorer_Box, false);
-    connect(&ORV_Client_To_Server_Observer_Obj::instance(), &ORV_Client_To_Server_Observer_Obj::signal_share_home_page,
-            this, &ORV_LAN_Friend_From::slot_share_list_result, Qt::QueuedConnection);
+    ORV_Client_To_Server_Observer_Obj &link = ORV_Client_To_Server_Observer_Obj::instance();
+    connect(&link, &ORV_Client_To_Server_Observer_Obj::signal_share_home_page, this,
+            &ORV_LAN_Friend_From::slot_share_list_result, Qt::QueuedConnection);
+    // An empty page alone would pass an unreachable server off as nobody online.
+    m_notice = new ORV_Label_Obj;
+    Public_Style::instance().apply_text_style(m_notice);
+    m_notice->setContentsMargins(20, 5, 20, 5);
+    grid()->addWidget(m_notice, 2, 0);
+    connect(&link.contact(), &ORV_Server_Contact::signal_contact, this, &ORV_LAN_Friend_From::slot_server_contact);
+    slot_server_contact(link.contact().is_answering());
 }
 
 void ORV_LAN_Friend_From::slot_all_event(QVariantMap map)
@@ -79,11 +90,20 @@ void ORV_LAN_Friend_From::choose_upload_file(const Row_Data_Ptr &record)
     const QStringList files = prompter().open_file_names(tr("选择要上传的文件"), stored);
     if (!alive || files.isEmpty())
         return;
-    const QString file = files.first();
-    if (file != stored)
-        write_setting(ORV_Settings_Key::file_up, file);
-    record->set_upload_path(file);
-    ORV_LAN_Friend_Interface::instance()->slot_up_file(new ORV_FileExplorer_Table_Row_Data(*record));
+    if (files.first() != stored)
+        write_setting(ORV_Settings_Key::file_up, files.first());
+    // One job per file: each gets its own row and record.
+    for (const QString &file : files) {
+        record->set_upload_path(file);
+        ORV_LAN_Friend_Interface::instance()->slot_up_file(new ORV_FileExplorer_Table_Row_Data(*record));
+    }
+}
+
+void ORV_LAN_Friend_From::slot_server_contact(bool answering)
+{
+    const QString server = QString::fromStdString(ORV_Client_To_Server_Observer_Obj::instance().contact().server());
+    m_notice->setText((tr("未连接到服务器") + QLatin1Char(' ') + server).trimmed());
+    m_notice->setVisible(!answering);
 }
 
 void ORV_LAN_Friend_From::slot_share_list_result(int result)
@@ -92,5 +112,5 @@ void ORV_LAN_Friend_From::slot_share_list_result(int result)
     if (result == ORV::SHARE_LIST_FAILED)
         prompter().warning(m_bar->root_text(), tr("共享获取失败"));
     else if (result == ORV::SHARE_LIST_REFUSED)
-        prompter().warning(m_bar->root_text(), tr("没有权限"));
+        slot_listing_refused();
 }

@@ -3,8 +3,11 @@
 #include "client/ui/explorer/ORV_Explorer_From.h"
 #include "client/ui/explorer/ORV_Event_Map.h"
 
+class ORV_Label_Obj;
+
 // Page 3: the users online on the LAN and their shares, with downloads and
-// uploads. A share list that failed or was refused is told to the user.
+// uploads. A share list that failed or was refused is told to the user, and
+// a line under the table says so while the server does not answer.
 class ORV_LAN_Friend_From : public ORV_Explorer_From
 {
     Q_OBJECT
@@ -13,14 +16,18 @@ public:
     static ORV_LAN_Friend_From *instance();
 
     void build() override;
+    ORV_Label_Obj *notice() const { return m_notice; }
 
 public slots:
     void slot_all_event(QVariantMap map) override;
     void slot_share_list_result(int result);
+    void slot_server_contact(bool answering);
 
 private:
     // Run from a queued call, after the row's handler has unwound: the
     // dialogs' event loops may rebuild the rows.
     void choose_download_folder(const Row_Data_Ptr &record);
     void choose_upload_file(const Row_Data_Ptr &record);
+
+    ORV_Label_Obj *m_notice = nullptr;
 };

@@ -15,8 +15,11 @@ void ORV_Filedown_Record_Table::fill(const std::list<ORV_DownRecord_Data> &recor
         return;
     QMutexLocker lock(&m_lock);
     m_records.clear();
+    m_order.clear();
     clear_rows();
     for (const ORV_DownRecord_Data &record : records) {
+        if (!m_records.contains(record.down_uuid))
+            m_order.append(record.down_uuid);
         m_records.insert(record.down_uuid, record);
         append_row(record);
     }
@@ -26,11 +29,13 @@ void ORV_Filedown_Record_Table::fill(const std::list<ORV_DownRecord_Data> &recor
 void ORV_Filedown_Record_Table::add_record(ORV_DownRecord_Data record)
 {
     QMutexLocker lock(&m_lock);
+    if (!m_records.contains(record.down_uuid))
+        m_order.append(record.down_uuid);
     m_records.insert(record.down_uuid, record);
     // Rows of the old box go later, so this may run inside one of their handlers.
     clear_rows();
-    for (const ORV_DownRecord_Data &each : qAsConst(m_records))
-        append_row(each);
+    for (const QString &down_uuid : qAsConst(m_order))
+        append_row(m_records.value(down_uuid));
     row_box()->addStretch(1);
 }
 
@@ -56,6 +61,7 @@ ORV_DownRecord_Data ORV_Filedown_Record_Table::take_record(const QString &down_u
     ORV_DownRecord_Data result;
     QMutexLocker lock(&m_lock);
     m_records.remove(down_uuid);
+    m_order.removeOne(down_uuid);
     for (ORV_Father_Table_Row *row : qAsConst(m_rows)) {
         auto *record_row = static_cast<ORV_Filedown_Record_Table_Row *>(row);
         if (record_row->get_down_uuid() != down_uuid)

@@ -5,13 +5,16 @@
 
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <list>
 
 class ORV_Filedown_Record_Table_Row;
 
 // A column of transfer records, running or finished, one row per record.
-// The records are kept by their transfer identity in step with the rows.
+// The records are kept by their transfer identity in step with the rows, and
+// shown in the order they came in: a finished table lists transfers in the
+// order they ended, as the store gives them back after a restart.
 class ORV_Filedown_Record_Table : public ORV_Father_Table
 {
     Q_OBJECT
@@ -20,7 +23,7 @@ public:
 
     // Shows exactly these records in list order; an empty list changes nothing.
     void fill(const std::list<ORV_DownRecord_Data> &records);
-    // Inserts or replaces the record, then shows every record in identity order.
+    // Replaces the record in its place, or adds it at the end.
     void add_record(ORV_DownRecord_Data record);
     void set_progress(const QString &down_uuid, const QString &speed, int percent);
     // The record and its row leave the table; a default record when absent.
@@ -33,4 +36,5 @@ private:
     void append_row(const ORV_DownRecord_Data &record);
 
     QMap<QString, ORV_DownRecord_Data> m_records;
+    QStringList m_order;   // the identities of m_records, first come first
 };

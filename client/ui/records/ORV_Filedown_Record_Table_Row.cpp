@@ -11,6 +11,7 @@
 #include "foundation/widgets/ORV_QHBoxLayout.h"
 #include "foundation/widgets/Public_Style.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QProgressBar>
@@ -40,6 +41,12 @@ void ORV_Filedown_Record_Table_Row::build(ORV_DownRecord_Data record)
     }
 
     ORV_Share_File_Data file = m_record.file;
+    // A record from an earlier run keeps no file entry: its icon comes from
+    // the local file it names.
+    if (file.filepath.empty()) {
+        file.filepath = QDir(m_record.file_path).filePath(m_record.file_name).toStdString();
+        file.is_dir = m_record.file_size.isEmpty();
+    }
     file.load_icon();
     m_icon = new QWidget;
     m_icon->setFixedSize(32, 32);

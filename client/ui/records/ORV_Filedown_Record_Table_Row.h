@@ -22,6 +22,7 @@ public:
     QString get_down_uuid() const { return m_record.down_uuid; }
 
     const ORV_DownRecord_Data &record() const { return m_record; }
+    QWidget *icon() const { return m_icon; }
     QProgressBar *progress_bar() const { return m_progress; }
     ORV_Label_Obj *percent_label() const { return m_percent; }
     ORV_Label_Obj *speed_label() const { return m_speed; }

@@ -10,7 +10,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <deque>
@@ -71,7 +70,6 @@ protected:
         lab->default_route("a", "10.78.0.1");
         lab->default_route("b", "10.78.0.1");
         lab->nat("nat", "wan", Netns_Lab::Nat::port_restricted);
-        server = quillfen_test::start_server(*lab, "srv", root.string());
     }
 
     void TearDown() override
@@ -83,11 +81,16 @@ protected:
             fs::remove_all(root);
     }
 
-    Netns_Process& spawn(const std::string& host, const std::vector<std::string>& args)
+    Netns_Process& spawn(const std::string& host, const std::vector<std::string>& args,
+                         const std::vector<std::string>& environment = {})
     {
-        processes.push_back(lab->spawn(host, args, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"}));
+        std::vector<std::string> entries{"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"};
+        entries.insert(entries.end(), environment.begin(), environment.end());
+        processes.push_back(lab->spawn(host, args, entries));
         return processes.back();
     }
+
+    void start_server() { server = quillfen_test::start_server(*lab, "srv", root.string()); }
 
     fs::path root;
     std::unique_ptr<Netns_Lab> lab;
@@ -99,6 +102,7 @@ protected:
 
 TEST_F(WindowE2E, FriendSharesTransfersAndTheRecordThroughTheWindow)
 {
+    start_server();
     const fs::path tree = root / "b-files";
     const fs::path pub = tree / "pub";
     const fs::path drop = tree / "drop";
@@ -147,21 +151,39 @@ TEST_F(WindowE2E, FriendSharesTransfersAndTheRecordThroughTheWindow)
     EXPECT_EQ(read_bytes(drop / "up.txt"), fresh);
     EXPECT_EQ(said(output, "RUNNING").size(), 1u) << output;
     EXPECT_EQ(read_bytes(mine / "in" / "big.bin"), big);
-    std::vector<std::string> finished = said(output, "FINISHED");
+    const std::vector<std::string> finished = said(output, "FINISHED");
     ASSERT_EQ(finished.size(), 2u) << output;
     EXPECT_EQ(said(output, "BOX"), std::vector<std::string>{"下载出错|对方拒绝了下载请求。"}) << output;
     EXPECT_FALSE(fs::exists(mine / "in" / "secret.txt"));
     for (const auto& entry : fs::directory_iterator(mine / "in"))
         EXPECT_EQ(entry.path().filename(), "big.bin");
 
-    // The finished rows come back after a restart, as they were (in the
-    // order stored, where the running session shows them by identity).
+    // The finished rows come back after a restart as they were, in the
+    // order the transfers ended.
     window.push_back("--phase");
     window.push_back("restart");
     Netns_Process& again = spawn("a", window);
     ASSERT_TRUE(again.wait_for("WINDOW DONE", 120s)) << again.output();
-    std::vector<std::string> restored = said(again.output(), "FINISHED");
-    std::sort(restored.begin(), restored.end());
-    std::sort(finished.begin(), finished.end());
-    EXPECT_EQ(restored, finished) << again.output();
+    EXPECT_EQ(said(again.output(), "FINISHED"), finished) << again.output();
+}
+
+// No server yet (a first start), then one that answers, then none again: the
+// LAN page says so in one line while nobody answers.
+TEST_F(WindowE2E, TheLANPageTellsAServerThatDoesNotAnswer)
+{
+    for (const char* home : {"a/data", "a/config"})
+        fs::create_directories(root / home);
+    Netns_Process& a = spawn("a",
+                             {program_path("quillfen_window_scenario"), "--data", (root / "a/data").string(), "--config",
+                              (root / "a/config").string(), "--server", SERVER_IP, "--phase", "server", "--silence",
+                              "2000"},
+                             {quillfen_test::Short_Periods::transport_environment()});
+    ASSERT_TRUE(a.wait_for("WINDOW NOTICE", 20s)) << a.output();
+    const std::vector<std::string> told{"未连接到服务器 " + SERVER_IP};
+    EXPECT_EQ(said(a.output(), "NOTICE"), told);
+    start_server();
+    ASSERT_TRUE(a.wait_for("WINDOW ANSWERED", 20s)) << a.output();
+    server = Netns_Process();
+    ASSERT_TRUE(a.wait_for("WINDOW DONE", 20s)) << a.output();
+    EXPECT_EQ(said(a.output(), "SILENT"), told);
 }

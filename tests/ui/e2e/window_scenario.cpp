@@ -2,7 +2,8 @@
 // platform, driven like a user would: the LAN friends page lists a friend,
 // opens its shares, uploads into one, downloads from another, and a refused
 // download; the record page follows. A second run ("--phase restart") shows
-// what the record page holds after a restart. Lines starting "WINDOW" say
+// what the record page holds after a restart; "--phase server" watches the
+// LAN page while the server is away, answers and goes. Lines starting "WINDOW" say
 // what happened; the harness (window_e2e_tests) checks them and the files.
 #include "Client_Test_Env.h"
 #include "Scripted_Prompter.h"
@@ -35,6 +36,7 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -267,6 +269,24 @@ void run_transfers(Scenario &scenario, Scenario_Prompter &script, const QCommand
     say(QStringLiteral("BOX %1|%2").arg(box.caption, box.text));
 }
 
+// The harness starts the server after NOTICE and stops it after ANSWERED.
+void watch_server(Scenario &scenario)
+{
+    scenario.click_menu(3);
+    ORV_Label_Obj *notice = scenario.friends()->notice();
+    const auto told = [notice] { return notice->isVisible(); };
+    process_events_until(told, network_limit_ms);
+    expect(told(), QStringLiteral("nothing told without a server"));
+    say(QStringLiteral("NOTICE ") + notice->text());
+    scenario.shot(QStringLiteral("e2e_server_unreachable"));
+    process_events_until([&] { return !told(); }, network_limit_ms);
+    expect(!told(), QStringLiteral("the notice stayed while the server answered"));
+    say(QStringLiteral("ANSWERED"));
+    process_events_until(told, network_limit_ms);
+    expect(told(), QStringLiteral("nothing told after the server went"));
+    say(QStringLiteral("SILENT ") + notice->text());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -274,7 +294,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCommandLineParser options;
-    for (const char *name : {"data", "config", "server", "peer", "pub", "drop", "down", "upload", "refused", "phase", "shots"})
+    for (const char *name :
+         {"data", "config", "server", "peer", "pub", "drop", "down", "upload", "refused", "phase", "shots", "silence"})
         options.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     options.process(app);
     qputenv("XDG_DATA_HOME", QFile::encodeName(options.value(QStringLiteral("data"))));
@@ -290,13 +311,19 @@ int main(int argc, char **argv)
     Scenario_Prompter script(options.value(QStringLiteral("shots")));
     auto *window = new ORV_MainFrom;
     window->build();
+    if (options.isSet(QStringLiteral("silence")))
+        ORV_Client_To_Server_Observer_Obj::instance().contact().set_silence_limit(
+            std::chrono::milliseconds(options.value(QStringLiteral("silence")).toInt()));
     set_centered_geometry(window, 870, 580);
     window->show();
     ORV_Client_To_Server_Observer_Obj::instance().start_view();
 
     Scenario scenario(window, options.value(QStringLiteral("shots")));
-    if (options.value(QStringLiteral("phase")) == QStringLiteral("restart"))
+    const QString phase = options.value(QStringLiteral("phase"));
+    if (phase == QStringLiteral("restart"))
         scenario.report_finished();
+    else if (phase == QStringLiteral("server"))
+        watch_server(scenario);
     else
         run_transfers(scenario, script, options);
     say(QStringLiteral("DONE"));
