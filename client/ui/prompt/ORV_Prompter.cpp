@@ -1,11 +1,33 @@
 #include "client/ui/prompt/ORV_Prompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
 ORV_Prompter* g_prompter = nullptr;
+
+// A box opens centred over the window the user is looking at; when the
+// program is in the background, over its visible window.
+QWidget* box_parent()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowType() == Qt::Window)
+            return widget;
+    }
+    return nullptr;
+}
+
+void show_message(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, box_parent());
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
 
 } // namespace
 
@@ -21,12 +43,12 @@ QStringList ORV_Dialog_Prompter::open_file_names(const QString& caption, const Q
 
 void ORV_Dialog_Prompter::information(const QString& title, const QString& text)
 {
-    QMessageBox::information(nullptr, title, text, QMessageBox::Yes);
+    show_message(QMessageBox::Information, title, text);
 }
 
 void ORV_Dialog_Prompter::warning(const QString& title, const QString& text)
 {
-    QMessageBox::warning(nullptr, title, text, QMessageBox::Yes);
+    show_message(QMessageBox::Warning, title, text);
 }
 
 ORV_Prompter& prompter()

@@ -20,7 +20,8 @@ public:
     virtual void warning(const QString& title, const QString& text) = 0;
 };
 
-// The desktop's own dialogs and boxes, without a parent window.
+// The desktop's own dialogs, without a parent window, and message boxes with
+// one 确定 button over the active window.
 class ORV_Dialog_Prompter : public ORV_Prompter
 {
 public:
