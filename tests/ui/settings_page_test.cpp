@@ -78,8 +78,32 @@ TEST_F(Settings_Page, FreshFileGetsItsServerKeysAndTheDefaultServer)
     EXPECT_EQ(page.server_edit()->text(), QStringLiteral("localhost"));
 
     save(QStringLiteral("localhost"), true);
-    EXPECT_TRUE(script.calls().isEmpty());
+    ASSERT_EQ(script.calls().size(), 1);
+    EXPECT_EQ(script.calls().last().caption, QStringLiteral("保存成功"));
     EXPECT_TRUE(stored(Key::is_net_server).toBool());
+}
+
+TEST_F(Settings_Page, WithTheDefaultTickedATypedAddressIsCheckedAndKept)
+{
+    page.server_edit()->setText(QStringLiteral("no address"));
+    QTest::mouseClick(page.save_button(), Qt::LeftButton);
+    ASSERT_EQ(script.calls().size(), 1);
+    EXPECT_EQ(script.calls().last().caption, QStringLiteral("保存失败"));
+    EXPECT_FALSE(stored(Key::lan_server_ip).isValid());
+
+    page.server_edit()->setText(QStringLiteral("10.0.0.7"));
+    QTest::mouseClick(page.save_button(), Qt::LeftButton);
+    EXPECT_EQ(script.calls().last().caption, QStringLiteral("保存成功"));
+    EXPECT_TRUE(stored(Key::is_net_server).toBool());
+    EXPECT_EQ(stored(Key::lan_server_ip).toString(), QStringLiteral("10.0.0.7"));
+
+    // Unticking keeps what was typed; ticking and unticking brings it back.
+    page.default_server_box()->click();
+    EXPECT_EQ(page.server_edit()->text(), QStringLiteral("10.0.0.7"));
+    page.default_server_box()->click();
+    EXPECT_EQ(page.server_edit()->text(), QStringLiteral("localhost"));
+    page.default_server_box()->click();
+    EXPECT_EQ(page.server_edit()->text(), QStringLiteral("10.0.0.7"));
 }
 
 TEST_F(Settings_Page, OnlyAWholeAddressIsStored)
