@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 
 namespace {
 
@@ -22,14 +21,14 @@ QWidget* box_parent()
     return nullptr;
 }
 
-void show_message(QMessageBox::Icon icon, const QString& title, const QString& text)
-{
-    QMessageBox box(icon, title, text, QMessageBox::NoButton, box_parent());
-    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-    box.exec();
-}
-
 } // namespace
+
+std::unique_ptr<QMessageBox> make_message_box(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::NoButton, box_parent());
+    box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    return box;
+}
 
 QString ORV_Dialog_Prompter::existing_directory(const QString& caption, const QString& start)
 {
@@ -43,12 +42,12 @@ QStringList ORV_Dialog_Prompter::open_file_names(const QString& caption, const Q
 
 void ORV_Dialog_Prompter::information(const QString& title, const QString& text)
 {
-    show_message(QMessageBox::Information, title, text);
+    make_message_box(QMessageBox::Information, title, text)->exec();
 }
 
 void ORV_Dialog_Prompter::warning(const QString& title, const QString& text)
 {
-    show_message(QMessageBox::Warning, title, text);
+    make_message_box(QMessageBox::Warning, title, text)->exec();
 }
 
 ORV_Prompter& prompter()
