@@ -1,10 +1,45 @@
 #include "foundation/widgets/ORV_Button.h"
 
+#include "foundation/widgets/ORV_Palette.h"
+
 #include <algorithm>
 #include <exception>
 #include <iostream>
 
+#include <QImage>
 #include <QPalette>
+
+namespace {
+
+// The strips draw their symbols in white over grey shades. Where text has to
+// be dark to read, the symbol takes the same dark ink; 0 (none) elsewhere.
+QRgb symbol_ink(const QWidget *button)
+{
+    return readable_text_colour_under(button) == dark_text_colour
+               ? QColor::fromRgb(static_cast<QRgb>(dark_text_colour)).rgb()
+               : 0;
+}
+
+// White becomes the ink and black stays black; coloured pixels keep their
+// colour.
+QPixmap in_ink(const QPixmap &slice, QRgb ink)
+{
+    QImage image = slice.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = line[x];
+            const auto [low, high] = std::minmax({qRed(pixel), qGreen(pixel), qBlue(pixel)});
+            if (high - low > 24)
+                continue;
+            const int grey = qGray(pixel);
+            line[x] = qRgba(qRed(ink) * grey / 255, qGreen(ink) * grey / 255, qBlue(ink) * grey / 255, qAlpha(pixel));
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
 
 ORV_Button::ORV_Button(int state_count) : QLabel(nullptr), m_state_count(std::max(1, state_count))
 {
@@ -15,9 +50,8 @@ void ORV_Button::set_pixmap(const QPixmap &strip)
 {
     m_state = 0;
     m_strip = strip;
-    const int slice_width = strip.width() / m_state_count;
-    setPixmap(strip.copy(0, 0, slice_width, strip.height()));
-    setFixedSize(slice_width, strip.height());
+    setFixedSize(strip.width() / m_state_count, strip.height());
+    show_slice();
 }
 
 void ORV_Button::set_pixmap_file(const QString &path)
@@ -28,8 +62,25 @@ void ORV_Button::set_pixmap_file(const QString &path)
 void ORV_Button::set_state(int state)
 {
     m_state = state;
-    const int slice = (state < 1 || state > m_state_count) ? 1 : state;
-    setPixmap(m_strip.copy(width() * (slice - 1), 0, width(), m_strip.height()));
+    show_slice();
+}
+
+// The slice of the state last asked for; slice 1 for a state out of range.
+void ORV_Button::show_slice()
+{
+    const int slice = (m_state < 1 || m_state > m_state_count) ? 1 : m_state;
+    const QPixmap shown = m_strip.copy(width() * (slice - 1), 0, width(), m_strip.height());
+    m_ink = symbol_ink(this);
+    setPixmap(m_ink ? in_ink(shown, m_ink) : shown);
+}
+
+void ORV_Button::paintEvent(QPaintEvent *event)
+{
+    // Checked as it paints: the background beneath may have changed since,
+    // or been unknown when the strip was set.
+    if (!m_strip.isNull() && symbol_ink(this) != m_ink)
+        show_slice();
+    QLabel::paintEvent(event);
 }
 
 void ORV_Button::set_hovered(bool on)

@@ -37,12 +37,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void enterEvent(QEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    // A new background may ask for the symbol in another ink.
+    void paintEvent(QPaintEvent *event) override;
 
     void set_text_label(QLabel *label);
     // Text colours of the normal look and of the hovered or pressed look.
     void set_text_colours(int normal_rgb, int hover_rgb);
 
 private:
+    void show_slice();
     void show_normal_look();
     void set_text_colour(int rgb);
     void emit_click();
@@ -56,6 +59,7 @@ private:
     int m_id = 0;
     int m_state_count;
     QPixmap m_strip;
+    QRgb m_ink = 0; // the ink of the slice shown; 0 when drawn as it is
     bool m_pressed = false;
     bool m_reacting = true;
 };

@@ -21,7 +21,42 @@ QPalette::ColorRole role_of_kind(int kind)
     }
 }
 
+// Above this perceived brightness (0 to 255) white text fades into the
+// background; the default theme colours stay well below it.
+constexpr int light_background_brightness = 186;
+
+int brightness(int red, int green, int blue)
+{
+    return (299 * red + 587 * green + 114 * blue) / 1000;
+}
+
+int text_colour_on(int red, int green, int blue)
+{
+    return brightness(red, green, blue) > light_background_brightness ? dark_text_colour : white_colour;
+}
+
 } // namespace
+
+int readable_text_colour(int background_rgb)
+{
+    return text_colour_on((background_rgb >> 16) & 0xFF, (background_rgb >> 8) & 0xFF, background_rgb & 0xFF);
+}
+
+int readable_text_colour_under(const QWidget *widget)
+{
+    for (const QWidget *shown = widget; shown; shown = shown->parentWidget()) {
+        const QPalette &palette = shown->palette();
+        // A widget without a window colour of its own shows what lies beneath.
+        if (!shown->autoFillBackground() || !(palette.resolve() & (1u << QPalette::Window)))
+            continue;
+        const QBrush &brush = palette.brush(QPalette::Window);
+        if (brush.style() == Qt::SolidPattern)
+            return readable_text_colour(static_cast<int>(brush.color().rgb() & 0xFFFFFF));
+        if (brush.style() != Qt::NoBrush)
+            return white_colour;
+    }
+    return white_colour;
+}
 
 bool set_palette_colour(QWidget *widget, int red, int green, int blue, int kind)
 {

@@ -1,5 +1,7 @@
 #include "foundation/widgets/Public_Style.h"
 
+#include "foundation/widgets/Readable_Text_Filter.h"
+
 #include <QFontMetrics>
 #include <QWidget>
 
@@ -39,6 +41,8 @@ bool Public_Style::apply(QWidget *widget, const QFont &font) const
         return false;
     widget->setPalette(m_white_text_palette);
     widget->setFont(font);
+    // White until it paints; then whatever reads on its background.
+    widget->installEventFilter(&Readable_Text_Filter::instance());
     return true;
 }
 

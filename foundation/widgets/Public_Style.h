@@ -7,7 +7,8 @@
 class QWidget;
 
 // Fonts, the white-text palette and the names of the explorer item kinds,
-// shared by every widget of the process. GUI thread only.
+// shared by every widget of the process. GUI thread only. Styled text turns
+// dark where it sits on a light colour (Readable_Text_Filter).
 class Public_Style
 {
 public:

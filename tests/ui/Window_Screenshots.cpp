@@ -64,7 +64,7 @@ public:
 private:
     void show_box(QMessageBox::Icon icon, const QString &title, const QString &text)
     {
-        m_box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Yes);
+        m_box = make_message_box(icon, title, text);
         m_box->show();
         settle();
     }

@@ -16,3 +16,38 @@ TEST(Prompter, ScriptedAnswersReplaceTheDialogsWhileInstalled)
     }
     EXPECT_EQ(&prompter(), before);
 }
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+// The dialog prompter's box, as the user meets it: one 确定 button, over the
+// window that is in front.
+TEST(Prompter, MessageBoxHasOneOkButtonOverTheActiveWindow)
+{
+    QWidget window;
+    window.resize(870, 580);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ORV_Dialog_Prompter dialogs;
+    for (const bool warning : {false, true}) {
+        QStringList buttons;
+        QWidget* parent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            parent = box->parentWidget();
+            for (QAbstractButton* button : box->buttons())
+                buttons << button->text();
+            box->buttons().constFirst()->click();
+        });
+        if (warning)
+            dialogs.warning(QStringLiteral("保存失败"), QStringLiteral("请输入正确的服务器IP地址"));
+        else
+            dialogs.information(QStringLiteral("保存成功"), QStringLiteral("修改服务器IP地址成功"));
+        EXPECT_EQ(buttons, QStringList{QStringLiteral("确定")});
+        EXPECT_EQ(parent, &window);
+    }
+}

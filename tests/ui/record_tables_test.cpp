@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QTest>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -150,4 +152,37 @@ TEST(Record_Tables, OpenButtonOpensTheFolderOrWarnsAfterTheClick)
     EXPECT_EQ(script.calls().first().text, QStringLiteral("文件已经删除，或被重命名"));
     EXPECT_EQ(row_ids(table), (QStringList{"here", "gone", "new"}));
     set_shell_opener(nullptr);
+}
+
+namespace {
+
+// Pixels across the bar's middle painted in its fill colour.
+int painted_fill(QProgressBar *bar)
+{
+    const QImage image = bar->grab().toImage();
+    const QColor fill = bar->palette().color(QPalette::Highlight);
+    int filled = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        const QColor pixel = image.pixelColor(x, image.height() / 2);
+        if (std::abs(pixel.hue() - fill.hue()) < 8 && pixel.saturation() > 80)
+            ++filled;
+    }
+    return filled;
+}
+
+} // namespace
+
+TEST(Record_Tables, BarFillMatchesThePercentageBesideIt)
+{
+    ORV_Filedown_Record_Table table;
+    table.add_record(running_record(QStringLiteral("x")));
+    table.resize(800, 200);
+    table.show();
+    ORV_Filedown_Record_Table_Row *row = table.row_of(QStringLiteral("x"));
+    ASSERT_NE(row, nullptr);
+    const int inside = row->progress_bar()->width() - 2;
+    for (const int percent : {0, 8, 16, 48, 100}) {
+        table.set_progress(QStringLiteral("x"), QStringLiteral("1K/S"), percent);
+        EXPECT_NEAR(painted_fill(row->progress_bar()), inside * percent / 100.0, 1.0) << percent << "%";
+    }
 }

@@ -1,18 +1,24 @@
 #include "Client_Test_Env.h"
 #include "Scripted_Prompter.h"
 
+#include "client/core/icons/ORV_Pixmap_Cache.h"
 #include "client/core/store/ORV_Settings.h"
+#include "client/ui/app/ORV_Client_Start.h"
 #include "client/ui/settings/ORV_Setting_From.h"
+#include "foundation/widgets/ORV_Button.h"
 #include "foundation/widgets/ORV_Colour_Select.h"
 #include "foundation/widgets/ORV_Palette.h"
 #include "foundation/widgets/ORV_Widget.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -78,8 +84,32 @@ TEST_F(Settings_Page, FreshFileGetsItsServerKeysAndTheDefaultServer)
     EXPECT_EQ(page.server_edit()->text(), QStringLiteral("localhost"));
 
     save(QStringLiteral("localhost"), true);
-    EXPECT_TRUE(script.calls().isEmpty());
+    ASSERT_EQ(script.calls().size(), 1);
+    EXPECT_EQ(script.calls().last().caption, QStringLiteral("保存成功"));
     EXPECT_TRUE(stored(Key::is_net_server).toBool());
+}
+
+TEST_F(Settings_Page, WithTheDefaultTickedATypedAddressIsCheckedAndKept)
+{
+    page.server_edit()->setText(QStringLiteral("no address"));
+    QTest::mouseClick(page.save_button(), Qt::LeftButton);
+    ASSERT_EQ(script.calls().size(), 1);
+    EXPECT_EQ(script.calls().last().caption, QStringLiteral("保存失败"));
+    EXPECT_FALSE(stored(Key::lan_server_ip).isValid());
+
+    page.server_edit()->setText(QStringLiteral("10.0.0.7"));
+    QTest::mouseClick(page.save_button(), Qt::LeftButton);
+    EXPECT_EQ(script.calls().last().caption, QStringLiteral("保存成功"));
+    EXPECT_TRUE(stored(Key::is_net_server).toBool());
+    EXPECT_EQ(stored(Key::lan_server_ip).toString(), QStringLiteral("10.0.0.7"));
+
+    // Unticking keeps what was typed; ticking and unticking brings it back.
+    page.default_server_box()->click();
+    EXPECT_EQ(page.server_edit()->text(), QStringLiteral("10.0.0.7"));
+    page.default_server_box()->click();
+    EXPECT_EQ(page.server_edit()->text(), QStringLiteral("localhost"));
+    page.default_server_box()->click();
+    EXPECT_EQ(page.server_edit()->text(), QStringLiteral("10.0.0.7"));
 }
 
 TEST_F(Settings_Page, OnlyAWholeAddressIsStored)
@@ -142,4 +172,65 @@ TEST_F(Settings_Page, AutostartBoxShowsTheEntryAndFlipsBackOnFailure)
     box->click();
     EXPECT_FALSE(box->isChecked());
     QFile::remove(folder);
+}
+
+namespace {
+
+// The colour the label's text is painted in.
+QColor text_colour_of(ORV_Setting_From &page, const QString &text)
+{
+    page.grab();
+    for (const QLabel *label : page.findChildren<QLabel *>()) {
+        if (label->text() == text)
+            return label->palette().color(QPalette::WindowText);
+    }
+    return {};
+}
+
+// The lightest colour the button's symbol is painted in.
+int lightest_ink(ORV_Button &button)
+{
+    button.grab();
+    const QImage image = button.pixmap(Qt::ReturnByValue).toImage();
+    int lightest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 128)
+                lightest = std::max(lightest, qGray(image.pixel(x, y)));
+        }
+    }
+    return lightest;
+}
+
+} // namespace
+
+TEST_F(Settings_Page, LightThemeColoursGetDarkTextAndSymbols)
+{
+    apply_style_sheet(*qApp);
+    const QColor white(Qt::white);
+    const QColor dark = QColor::fromRgb(static_cast<QRgb>(dark_text_colour));
+    EXPECT_EQ(text_colour_of(page, QStringLiteral("菜单背景：")), white);
+
+    page.colour_select(ORV_Widget::MIDDLE_ROLE)->set_colour(0xFFFFFF);
+    page.colour_select(ORV_Widget::LEFT_ROLE)->set_colour(0xFFEE58);
+    EXPECT_EQ(text_colour_of(page, QStringLiteral("菜单背景：")), dark);
+    EXPECT_EQ(text_colour_of(page, QStringLiteral("客户端设置")), dark);
+
+    // A menu built on the light colour, as the left menu is: coloured first,
+    // then filled.
+    ORV_Widget menu;
+    menu.set_colour_role(ORV_Widget::LEFT_ROLE);
+    set_background_colour(&menu, left_colour, ORV_PALETTE_WINDOW);
+    auto *button = new ORV_Button(3);
+    button->set_pixmap(ORV_Pixmap_Cache::instance().get_pixmap(QStringLiteral(":/ORV_SHARE/image/menu_computer50x50.png")));
+    (new QVBoxLayout(&menu))->addWidget(button);
+    menu.show();
+    EXPECT_LT(lightest_ink(*button), 100);
+    button->set_state(3);
+    EXPECT_LT(lightest_ink(*button), 100);
+
+    QTest::mouseClick(page.default_colours_button(), Qt::LeftButton);
+    EXPECT_EQ(text_colour_of(page, QStringLiteral("菜单背景：")), white);
+    EXPECT_GT(lightest_ink(*button), 200);
+    qApp->setStyleSheet(QString());
 }

@@ -1,4 +1,5 @@
 #include "Client_Test_Env.h"
+#include "Scripted_Prompter.h"
 #include "client/core/observer/ORV_Share_Interface.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/ui/share/ORV_ShareSelectBox.h"
@@ -46,6 +47,7 @@ struct Share_Page_Fixture : testing::Test
     }
 
     Client_Test_Env env;
+    Scripted_Prompter script;
     QWidget owner;
     ORV_Share_From *page;
 };
@@ -118,6 +120,10 @@ TEST_F(Share_Page_Fixture, ConfirmingSavesOnlyWithAGradeAndNamesADriveRootAsSuch
     page->slot_share();
     EXPECT_FALSE(ORV_Share_Data_Manage::instance().is_shared(folder));
     EXPECT_EQ(page->slide_target(), QPoint(0, 0));
+    ASSERT_EQ(script.calls().size(), 1);
+    EXPECT_EQ(script.calls().first().kind, QStringLiteral("warning"));
+    EXPECT_EQ(script.calls().first().caption, QStringLiteral("设置共享"));
+    EXPECT_EQ(script.calls().first().text, QStringLiteral("您还没有设置贡献权限"));
 
     lan_row()->box(3)->setChecked(true);
     ORV_Share_Data record;
@@ -143,4 +149,25 @@ TEST_F(Share_Page_Fixture, ConfirmingSavesOnlyWithAGradeAndNamesADriveRootAsSuch
     ASSERT_TRUE(page->make_share_data(record));
     EXPECT_EQ(record.file_or_dir, ORV::SHARE_KIND_DRIVE);
     EXPECT_EQ(record.filepath, QStringLiteral("/"));
+}
+
+TEST_F(Share_Page_Fixture, CancellingNeedsNoGradeAndTheGradesCannotBeChangedThere)
+{
+    const QString folder = env.make_dir(QStringLiteral("pub"));
+    ASSERT_TRUE(ORV_Share_Data_Manage::instance().save_share(make_share(folder, 1, 1, 2), 0));
+    show_item(folder, 2);
+    EXPECT_TRUE(lan_row()->box(2)->isChecked());
+    EXPECT_FALSE(lan_row()->box(1)->isEnabled());
+    EXPECT_FALSE(page->box(1)->head()->isEnabled());
+
+    // Even with no grade shown (none was left ticked) the confirm cancels.
+    lan_row()->box(2)->setChecked(false);
+    page->slot_share();
+    EXPECT_TRUE(script.calls().isEmpty());
+    EXPECT_FALSE(ORV_Share_Data_Manage::instance().is_shared(folder));
+    EXPECT_EQ(page->slide_target(), QPoint(805, 0));
+
+    // The other modes can change the grade again.
+    show_item(folder, 0);
+    EXPECT_TRUE(lan_row()->box(1)->isEnabled());
 }

@@ -1,5 +1,6 @@
 #include "client/ui/prompt/ORV_Prompter.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -7,7 +8,27 @@ namespace {
 
 ORV_Prompter* g_prompter = nullptr;
 
+// A box opens centred over the window the user is looking at; when the
+// program is in the background, over its visible window.
+QWidget* box_parent()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->windowType() == Qt::Window)
+            return widget;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+std::unique_ptr<QMessageBox> make_message_box(QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::NoButton, box_parent());
+    box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    return box;
+}
 
 QString ORV_Dialog_Prompter::existing_directory(const QString& caption, const QString& start)
 {
@@ -21,12 +42,12 @@ QStringList ORV_Dialog_Prompter::open_file_names(const QString& caption, const Q
 
 void ORV_Dialog_Prompter::information(const QString& title, const QString& text)
 {
-    QMessageBox::information(nullptr, title, text, QMessageBox::Yes);
+    make_message_box(QMessageBox::Information, title, text)->exec();
 }
 
 void ORV_Dialog_Prompter::warning(const QString& title, const QString& text)
 {
-    QMessageBox::warning(nullptr, title, text, QMessageBox::Yes);
+    make_message_box(QMessageBox::Warning, title, text)->exec();
 }
 
 ORV_Prompter& prompter()

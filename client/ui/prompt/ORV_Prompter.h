@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // The file dialogs and message boxes the pages open, behind one seam so that
 // tests answer them without a user. Every call may run a nested event loop:
@@ -20,7 +23,8 @@ public:
     virtual void warning(const QString& title, const QString& text) = 0;
 };
 
-// The desktop's own dialogs and boxes, without a parent window.
+// The desktop's own dialogs, without a parent window, and message boxes with
+// one 确定 button over the active window.
 class ORV_Dialog_Prompter : public ORV_Prompter
 {
 public:
@@ -29,6 +33,9 @@ public:
     void information(const QString& title, const QString& text) override;
     void warning(const QString& title, const QString& text) override;
 };
+
+// The box the dialog prompter opens for a message, not yet shown.
+std::unique_ptr<QMessageBox> make_message_box(QMessageBox::Icon icon, const QString& title, const QString& text);
 
 // The prompter the pages use; the dialog prompter unless one was set.
 ORV_Prompter& prompter();

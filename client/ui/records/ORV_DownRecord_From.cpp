@@ -11,6 +11,8 @@
 #include "foundation/widgets/ORV_QHBoxLayout.h"
 #include "foundation/widgets/Public_Style.h"
 
+#include <QEvent>
+
 namespace {
 
 ORV_File_UpDownload_Manage &manager()
@@ -43,6 +45,7 @@ void ORV_DownRecord_From::build()
     m_tab_box->addWidget(m_tab_finished, 1);
     m_tab_box->addStretch(1);
     m_grid->addLayout(m_tab_box, 0, 0);
+    set_tab_colours();
 
     m_separator = new QWidget;
     m_separator->setFixedHeight(2);
@@ -68,13 +71,32 @@ ORV_Button_Text *ORV_DownRecord_From::make_tab(const QString &text, int id)
 {
     auto *label = new ORV_Label_Obj;
     label->setText(text);
-    Public_Style::instance().apply_text_style(label);
+    // The tab sets its text's colours itself (set_tab_colours).
+    label->setFont(Public_Style::instance().bold_font());
     auto *tab = new ORV_Button_Text(label, 2);
     tab->set_id(id);
-    tab->set_text_colours(white_colour, middle_colour);
     tab->set_pixmap_file(QStringLiteral(":/ORV_SHARE/image/downrecord_tab_90x25.png"));
     connect(tab, &ORV_Button::Dclicked, this, &ORV_DownRecord_From::slot_select_click);
     return tab;
+}
+
+// The chosen tab is white with text in the middle colour. On a light middle
+// colour, where that would not read, the white tab is drawn dark (as every
+// symbol there) and its text white; the other tab's text reads on the middle
+// colour.
+void ORV_DownRecord_From::set_tab_colours()
+{
+    const int plain = readable_text_colour(middle_colour);
+    const int chosen = plain == white_colour ? middle_colour : white_colour;
+    for (ORV_Button_Text *tab : {m_tab_running, m_tab_finished})
+        tab->set_text_colours(plain, chosen);
+}
+
+void ORV_DownRecord_From::changeEvent(QEvent *event)
+{
+    ORV_QWidget_Obj::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_tab_running)
+        set_tab_colours();
 }
 
 void ORV_DownRecord_From::slot_select_click(int id)

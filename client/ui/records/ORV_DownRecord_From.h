@@ -28,8 +28,13 @@ public:
 public slots:
     void slot_select_click(int id);
 
+protected:
+    // A new middle colour asks for new tab text colours.
+    void changeEvent(QEvent *event) override;
+
 private:
     ORV_Button_Text *make_tab(const QString &text, int id);
+    void set_tab_colours();
 
     QGridLayout *m_grid = nullptr;
     QWidget *m_separator = nullptr;

@@ -4,6 +4,7 @@
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/ui/prompt/ORV_Prompter.h"
 #include "client/ui/records/ORV_Filedown_Record_Table.h"
+#include "client/ui/widgets/ORV_Progress_Bar.h"
 #include "foundation/ShellOpen.h"
 #include "foundation/widgets/ORV_Button.h"
 #include "foundation/widgets/ORV_Label_Obj.h"
@@ -14,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QProgressBar>
 #include <QTimer>
 
 namespace {
@@ -80,7 +80,7 @@ void ORV_Filedown_Record_Table_Row::build(ORV_DownRecord_Data record)
 void ORV_Filedown_Record_Table_Row::add_running_cells()
 {
     QGridLayout *grid = row_grid();
-    m_progress = new QProgressBar;
+    m_progress = new ORV_Progress_Bar;
     m_progress->setRange(0, 100);
     m_progress->setTextVisible(false);
     grid->addWidget(m_progress, 0, 4, Qt::AlignRight);

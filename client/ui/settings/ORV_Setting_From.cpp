@@ -133,31 +133,44 @@ void ORV_Setting_From::load_values()
     m_server_edit->setText(net_server ? default_host() : settings.value(Key::lan_server_ip).toString());
     m_default_server_box->setChecked(net_server);
     m_autostart_box->setChecked(autostart);
+    m_typed_address.clear();
 }
 
 void ORV_Setting_From::slot_change_server()
 {
-    m_server_edit->setText(m_default_server_box->isChecked() ? default_host()
-                                                             : ORV_DataBase_Manage::instance().get_server_ip());
+    // While the box is ticked the edit shows the default server's name; an
+    // address typed before or meanwhile is never thrown away by the box.
+    const QString shown = m_server_edit->text();
+    if (m_default_server_box->isChecked()) {
+        if (shown != default_host())
+            m_typed_address = shown;
+        m_server_edit->setText(default_host());
+    } else if (shown == default_host()) {
+        m_server_edit->setText(m_typed_address.isEmpty() ? ORV_DataBase_Manage::instance().get_server_ip()
+                                                         : m_typed_address);
+    }
 }
 
 void ORV_Setting_From::slot_save_server_ip()
 {
     const bool use_default = m_default_server_box->isChecked();
     const QString text = m_server_edit->text().trimmed();
-    if (!use_default && !is_ipv4_address(text)) {
+    // Anything but the default server's name is an address the user typed,
+    // checked alike whether the box is ticked or not.
+    const bool default_name = use_default && text == default_host();
+    if (!default_name && !is_ipv4_address(text)) {
         prompter().warning(QStringLiteral("保存失败"), QStringLiteral("请输入正确的服务器IP地址"));
         return;
     }
-    const bool stored = write_setting(Key::is_net_server, use_default) && write_setting(Key::lan_server_ip, text);
+    const bool stored =
+        write_setting(Key::is_net_server, use_default) && (default_name || write_setting(Key::lan_server_ip, text));
     if (!stored) {
         prompter().warning(QStringLiteral("保存失败"), QStringLiteral("设置文件无法写入"));
         return;
     }
     ORV_LAN_Friend_Interface::instance()->change_server_ip(text, use_default);
-    // The server link takes a LAN address only when it starts.
-    if (!use_default)
-        prompter().information(QStringLiteral("保存成功"), QStringLiteral("修改服务器IP地址成功，重启软件后生效"));
+    // The server link takes a new server only when it starts.
+    prompter().information(QStringLiteral("保存成功"), QStringLiteral("修改服务器IP地址成功，重启软件后生效"));
 }
 
 void ORV_Setting_From::slot_box_click()

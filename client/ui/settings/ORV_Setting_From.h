@@ -59,4 +59,6 @@ private:
     ORV_Colour_Select *m_left_select = nullptr;
     ORV_Colour_Select *m_middle_select = nullptr;
     QPushButton *m_default_colours_button = nullptr;
+    // What the edit held when the default-server box was ticked.
+    QString m_typed_address;
 };

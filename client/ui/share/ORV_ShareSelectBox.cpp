@@ -94,6 +94,12 @@ void ORV_ShareSelectBox::set_grade(int grade)
         m_head->slot_grade03_click();
 }
 
+void ORV_ShareSelectBox::set_editable(bool on)
+{
+    m_head->setEnabled(on);
+    m_table->setEnabled(on);
+}
+
 void ORV_ShareSelectBox::resizeEvent(QResizeEvent *event)
 {
     ORV_QWidget_Obj::resizeEvent(event);

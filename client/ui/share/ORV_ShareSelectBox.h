@@ -22,6 +22,8 @@ public:
     int get_grade();
     void reset();
     void set_grade(int grade);
+    // Whether the user may change the grade; the grade shown stays either way.
+    void set_editable(bool on);
     void update_layout_size() override;
 
     ORV_ShareSelectTable_Head *head() const { return m_head; }

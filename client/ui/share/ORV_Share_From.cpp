@@ -3,6 +3,8 @@
 #include "client/core/icons/ORV_Pixmap_Cache.h"
 #include "client/core/observer/ORV_Share_Interface.h"
 #include "client/core/observer/ORV_Share_Observer_Obj.h"
+#include "client/core/share/ORV_Share_Data_Manage.h"
+#include "client/ui/prompt/ORV_Prompter.h"
 #include "client/ui/share/ORV_ShareSelectBox.h"
 #include "client/ui/share/ORV_ShareSelectTable.h"
 #include "foundation/SizeText.h"
@@ -179,6 +181,8 @@ void ORV_Share_From::on_update(Observer_Obj *)
     }
     m_target = QPoint(0, 0);
     m_mode = mode;
+    // Cancelling removes the share whatever grade it had: nothing to choose.
+    m_boxes[0]->set_editable(mode != ORV_Share_Data_Manage::REMOVE);
     m_title->setText(tr(mode_texts[mode].title));
     show_file_info(subject->get_target());
     show();
@@ -217,7 +221,7 @@ void ORV_Share_From::show_file_info(const ORV_FileInfo &file)
 bool ORV_Share_From::make_share_data(ORV_Share_Data &out)
 {
     const int grade = m_boxes[0]->get_grade();
-    if (grade == ORV::SHARE_GRADE_NONE) {
+    if (grade == ORV::SHARE_GRADE_NONE && m_mode != ORV_Share_Data_Manage::REMOVE) {
         std::cout << "您还没有设置贡献权限" << std::endl;
         return false;
     }
@@ -243,8 +247,10 @@ void ORV_Share_From::slot_back()
 void ORV_Share_From::slot_share()
 {
     ORV_Share_Data record;
-    if (!make_share_data(record))
+    if (!make_share_data(record)) {
+        prompter().warning(m_title->text(), tr("您还没有设置贡献权限"));
         return;
+    }
     m_target = QPoint(width(), 0);
     if (!m_controller->save_share(record, m_mode))
         std::cout << "共享保存失败" << std::endl;
