@@ -317,6 +317,37 @@ TEST_F(Exchange_Test, AFileThatShrinksAfterTheAnswerEndsTheConnection)
     EXPECT_TRUE(temporary_files(local).isEmpty());
 }
 
+TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorReplaced)
+{
+    const QString home = m_env.make_dir(QStringLiteral("home"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    m_env.make_dir(QStringLiteral("home/.ssh"));
+    m_env.make_file(QStringLiteral("home/.ssh/id_rsa"), "private key");
+    const QString history = m_env.make_file(QStringLiteral("home/.hidden"), "history");
+    m_env.make_file(QStringLiteral("home/ok.txt"), "shared");
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString same_name = m_env.make_file(QStringLiteral("mine/.hidden"), "overwritten");
+    const QString note = m_env.make_file(QStringLiteral("mine/note.txt"), "note");
+    share(home, ORV::SHARE_GRADE_A_PLUS_PLUS);
+    start_holder(7);
+
+    for (const QString& path : {home + QStringLiteral("/.hidden"), home + QStringLiteral("/.ssh/id_rsa")})
+        EXPECT_EQ(download(path, local), Outcome::Failed) << path.toStdString();
+    EXPECT_EQ(m_dll->bytes_sent(m_far), 2 * ORV::BLOCK_SIZE);
+    std::vector<M_Pack_Share_Item> listed;
+    ORV_Share_Data_Manage::instance().build_share_rows(listed, "", "", (home + QStringLiteral("/.ssh")).toStdString(),
+                                                       false);
+    EXPECT_TRUE(listed.empty());
+    EXPECT_EQ(upload(same_name, home), Outcome::Failed);
+    EXPECT_EQ(upload(note, home + QStringLiteral("/.ssh")), Outcome::Failed);
+    sync_with_holder();
+
+    EXPECT_EQ(read_all(history), QByteArray("history"));
+    EXPECT_FALSE(QFile::exists(home + QStringLiteral("/.ssh/note.txt")));
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(download(home + QStringLiteral("/ok.txt"), local), Outcome::Done);
+}
+
 // A holder scripted block by block, for answers no sound holder gives.
 class Scripted_Holder_Test : public Exchange_Test
 {

@@ -226,7 +226,7 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
     const QFileInfo target(QDir(folder).filePath(name));
     const bool exists = !name.isEmpty() && (target.exists() || target.isSymLink());
     const bool may_replace = check.grade >= ORV::SHARE_GRADE_A_PLUS_PLUS && target.isFile()
-                             && !target.isSymLink();
+                             && !target.isSymLink() && shown_in_listing(target);
     const bool allowed = check.grade >= ORV::SHARE_GRADE_A_PLUS && QFileInfo(folder).isDir()
                          && !name.isEmpty() && (!exists || may_replace);
 
