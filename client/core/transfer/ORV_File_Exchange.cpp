@@ -141,7 +141,7 @@ Outcome ORV_File_Exchange::send_file(int sock, const ORV_UpDown_Data& job)
     return Outcome::Done;
 }
 
-Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bool replace)
+Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path)
 {
     ORV_Peer_Channel channel(m_dll, sock);
     const Exchange_Timeout timeout(channel, m_settings.timeout_ms);
@@ -197,10 +197,13 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
         phase.to_go -= want;
     }
     phase.meter.finish();
-    if (!received.commit(QDir(folder).filePath(name), replace)) {
-        log_line("文件保存失败");
+    const QString saved = received.commit(QDir(folder).filePath(name), job.existing);
+    if (saved.isEmpty()) {
+        log_line(QStringLiteral("文件保存失败: ") + received.failure());
         return Outcome::Failed;
     }
+    if (saved_path)
+        *saved_path = saved;
     return Outcome::Done;
 }
 
@@ -244,7 +247,8 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
 
     ORV_UpDown_Data received = job;
     received.to_path = check.path;
-    const Outcome outcome = receive_file(sock, received, may_replace);
+    received.existing = may_replace ? Existing_File::Replace : Existing_File::Refuse;
+    const Outcome outcome = receive_file(sock, received);
     // Here the request went out on a connection the peer is actively using.
     return outcome == Outcome::Unsent ? Outcome::Broken : outcome;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/records/ORV_Share_File_Data.h"
+#include "client/core/transfer/ORV_Received_File.h"
 #include "foundation/Peer_Records.h"
 
 #include <QString>
@@ -37,4 +38,7 @@ struct ORV_UpDown_Data
     std::string from_path;
     std::string down_uuid;
     QString task_key;        // set by the transfer thread
+    // What the receiving side does with a file of the same name; never on
+    // the wire. Nothing is replaced unless the user chose so.
+    Existing_File existing = Existing_File::Keep_Both;
 };
