@@ -1,5 +1,6 @@
 #include "client/ui/prompt/ORV_Prompter.h"
 
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -27,6 +28,18 @@ void ORV_Dialog_Prompter::information(const QString& title, const QString& text)
 void ORV_Dialog_Prompter::warning(const QString& title, const QString& text)
 {
     QMessageBox::warning(nullptr, title, text, QMessageBox::Yes);
+}
+
+int ORV_Dialog_Prompter::choose(const QString& title, const QString& text, const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, title, text);
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::ActionRole);
+    if (!buttons.isEmpty())
+        box.setEscapeButton(buttons.last());
+    box.exec();
+    return buttons.indexOf(box.clickedButton());
 }
 
 ORV_Prompter& prompter()
