@@ -51,7 +51,9 @@ bool shown_below(const std::string& share_path, const std::string& path)
     for (std::size_t i = path_components(share_path).size(); i < parts.size(); ++i) {
         const QFileInfo entry(walked.filePath(QString::fromStdString(parts[i])));
         const bool missing = !entry.exists() && !entry.isSymLink();
-        if (missing ? entry.isHidden() || i + 1 < parts.size() : !shown_in_listing(entry))
+        // Only the last step may be missing, and then its name decides.
+        const bool shown = missing ? i + 1 == parts.size() && !entry.isHidden() : shown_in_listing(entry);
+        if (!shown)
             return false;
         walked.setPath(entry.filePath());
     }

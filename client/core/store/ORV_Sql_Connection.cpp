@@ -97,6 +97,7 @@ bool ORV_Sql_Connection::open()
     m_open = opened;
     m_problem = problem;
     m_tables = opened ? db.tables(QSql::Tables) : QStringList();
+    // This thread lets go of a file it must not use.
     if (!opened)
         ++m_generation;
     return opened;
