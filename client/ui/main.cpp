@@ -27,6 +27,7 @@ int main(int argc, char **argv)
     set_centered_geometry(window, 870, 580);
     window->show();
     ORV_Client_To_Server_Observer_Obj::instance().start_view();
+    report_database_problem();
     const int result = app.exec();
 
     stop_client_core();

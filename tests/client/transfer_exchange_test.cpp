@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -105,10 +106,13 @@ protected:
     }
 
     // Each sets m_failure to what the exchange said of its failure.
-    Outcome download(const QString& remote, const QString& folder, qint64 listed_size = 0)
+    Outcome download(const QString& remote, const QString& folder, qint64 listed_size = 0,
+                     Existing_File existing = Existing_File::Keep_Both)
     {
+        ORV_UpDown_Data made = job(1, remote, folder, listed_size);
+        made.existing = existing;
         ORV_File_Exchange exchange = requester();
-        const Outcome outcome = exchange.receive_file(m_near, job(1, remote, folder, listed_size));
+        const Outcome outcome = exchange.receive_file(m_near, made);
         m_failure = exchange.failure();
         return outcome;
     }
@@ -187,12 +191,50 @@ TEST_F(Exchange_Test, LargePiecesMeetThousandByteReadsAndReplaceOnlyWhenComplete
     m_env.make_file(QStringLiteral("shared/big.bin"), content);
     m_env.make_file(QStringLiteral("local/big.bin"), "old content");
     start_holder(1000);
-    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("big.bin")), local), Outcome::Done);
+    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("big.bin")), local, 0, Existing_File::Replace),
+              Outcome::Done);
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("big.bin"))), content);
     const std::lock_guard<std::mutex> lock(m_mutex);
     ASSERT_FALSE(m_percents.empty());
     EXPECT_EQ(m_percents.back(), 100);
     EXPECT_TRUE(std::is_sorted(m_percents.begin(), m_percents.end()));
+}
+
+TEST_F(Exchange_Test, SameNamedDownloadsAtOnceLandUnderTwoNamesBesideTheUsersOwnFile)
+{
+    const QString first = m_env.make_dir(QStringLiteral("first"));
+    const QString second = m_env.make_dir(QStringLiteral("second"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    share(first, ORV::SHARE_GRADE_A);
+    share(second, ORV::SHARE_GRADE_A);
+    const QByteArray one = random_bytes(200001);
+    const QByteArray two = random_bytes(150003);
+    m_env.make_file(QStringLiteral("first/same.txt"), one);
+    m_env.make_file(QStringLiteral("second/same.txt"), two);
+    const QString own = m_env.make_file(QStringLiteral("local/same.txt"), "mine");
+    start_holder(1000);
+    const auto [near, far] = m_dll->make_pair();
+    std::thread holder(ShareRequestHandler, far);
+
+    QString saved[2];
+    Outcome outcomes[2] = {Outcome::Failed, Outcome::Failed};
+    std::thread other([&, near = near] {
+        outcomes[1] = requester().receive_file(near, job(1, second + QStringLiteral("/same.txt"), local), &saved[1]);
+    });
+    outcomes[0] = requester().receive_file(m_near, job(1, first + QStringLiteral("/same.txt"), local), &saved[0]);
+    other.join();
+    int end = near;
+    m_dll->close(&end);
+    holder.join();
+
+    EXPECT_EQ(outcomes[0], Outcome::Done);
+    EXPECT_EQ(outcomes[1], Outcome::Done);
+    EXPECT_EQ(read_all(own), QByteArray("mine"));
+    EXPECT_EQ(read_all(saved[0]), one);
+    EXPECT_EQ(read_all(saved[1]), two);
+    QStringList names{QFileInfo(saved[0]).fileName(), QFileInfo(saved[1]).fileName()};
+    names.sort();
+    EXPECT_EQ(names, QStringList({QStringLiteral("same (1).txt"), QStringLiteral("same (2).txt")}));
 }
 
 TEST_F(Exchange_Test, PathsOutsideTheSharesAreRefusedWithoutAByteOfData)
@@ -373,6 +415,37 @@ TEST_F(Exchange_Test, AnUploadIntoAFullFileSystemIsNotDone)
     EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
     sync_with_holder();
     EXPECT_TRUE(QDir(small).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorReplaced)
+{
+    const QString home = m_env.make_dir(QStringLiteral("home"));
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    m_env.make_dir(QStringLiteral("home/.ssh"));
+    m_env.make_file(QStringLiteral("home/.ssh/id_rsa"), "private key");
+    const QString history = m_env.make_file(QStringLiteral("home/.hidden"), "history");
+    m_env.make_file(QStringLiteral("home/ok.txt"), "shared");
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString same_name = m_env.make_file(QStringLiteral("mine/.hidden"), "overwritten");
+    const QString note = m_env.make_file(QStringLiteral("mine/note.txt"), "note");
+    share(home, ORV::SHARE_GRADE_A_PLUS_PLUS);
+    start_holder(7);
+
+    for (const QString& path : {home + QStringLiteral("/.hidden"), home + QStringLiteral("/.ssh/id_rsa")})
+        EXPECT_EQ(download(path, local), Outcome::Failed) << path.toStdString();
+    EXPECT_EQ(m_dll->bytes_sent(m_far), 2 * ORV::BLOCK_SIZE);
+    std::vector<M_Pack_Share_Item> listed;
+    ORV_Share_Data_Manage::instance().build_share_rows(listed, "", "", (home + QStringLiteral("/.ssh")).toStdString(),
+                                                       false);
+    EXPECT_TRUE(listed.empty());
+    EXPECT_EQ(upload(same_name, home), Outcome::Failed);
+    EXPECT_EQ(upload(note, home + QStringLiteral("/.ssh")), Outcome::Failed);
+    sync_with_holder();
+
+    EXPECT_EQ(read_all(history), QByteArray("history"));
+    EXPECT_FALSE(QFile::exists(home + QStringLiteral("/.ssh/note.txt")));
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(download(home + QStringLiteral("/ok.txt"), local), Outcome::Done);
 }
 
 // A holder scripted block by block, for answers no sound holder gives.

@@ -12,11 +12,15 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QSqlQuery>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -234,15 +238,62 @@ TEST(Received_File, TwoReceptionsInOneFolderNeverShareAFile)
     EXPECT_NE(first.temporary_path(), second.temporary_path());
     EXPECT_TRUE(first.write("one", 3));
     EXPECT_TRUE(second.write("two", 3));
-    EXPECT_TRUE(first.commit(QDir(folder).filePath(QStringLiteral("same.txt")), true));
+    EXPECT_FALSE(first.commit(QDir(folder).filePath(QStringLiteral("same.txt")), Existing_File::Replace).isEmpty());
     // Without leave to replace, the second finds the name taken and keeps away.
-    EXPECT_FALSE(second.commit(QDir(folder).filePath(QStringLiteral("same.txt")), false));
+    EXPECT_TRUE(second.commit(QDir(folder).filePath(QStringLiteral("same.txt")), Existing_File::Refuse).isEmpty());
     QFile same(QDir(folder).filePath(QStringLiteral("same.txt")));
     ASSERT_TRUE(same.open(QIODevice::ReadOnly));
     EXPECT_EQ(same.readAll(), QByteArray("one"));
     QFile user(QDir(folder).filePath(QStringLiteral("Temp_") + stamp));
     ASSERT_TRUE(user.open(QIODevice::ReadOnly));
     EXPECT_EQ(user.readAll(), QByteArray("user data"));
+}
+
+TEST(Received_File, KeptBesideTheUsersFileEachUnderAFreeNameAndNoReadOnlyFileReplaced)
+{
+    Client_Test_Env env;
+    const QString folder = env.make_dir(QStringLiteral("in"));
+    const QString own = env.make_file(QStringLiteral("in/same.txt"), "mine");
+    // Receptions committing at once never take the same name.
+    constexpr int COUNT = 6;
+    std::vector<std::thread> threads;
+    QStringList saved[COUNT];
+    for (int i = 0; i < COUNT; ++i) {
+        threads.emplace_back([&, i] {
+            ORV_Received_File received;
+            if (received.create(folder) && received.write(QByteArray::number(i).constData(), 1))
+                saved[i] << received.commit(own, Existing_File::Keep_Both);
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    QSet<QString> names;
+    for (int i = 0; i < COUNT; ++i) {
+        ASSERT_EQ(saved[i].size(), 1);
+        names << saved[i].first();
+        QFile file(saved[i].first());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray::number(i));
+    }
+    EXPECT_EQ(names.size(), COUNT);
+    EXPECT_TRUE(names.contains(QDir(folder).filePath(QStringLiteral("same (6).txt"))));
+    QFile mine(own);
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), QByteArray("mine"));
+    EXPECT_EQ(ORV_Received_File::numbered_name(QStringLiteral("/d/a.tar.gz"), 2), QStringLiteral("/d/a (2).tar.gz"));
+    EXPECT_EQ(ORV_Received_File::numbered_name(QStringLiteral("/d/.profile"), 1), QStringLiteral("/d/.profile (1)"));
+
+    // A read-only file is not replaced, not even for root.
+    const QString locked = env.make_file(QStringLiteral("in/locked.txt"), "read only");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    ORV_Received_File received;
+    ASSERT_TRUE(received.create(folder));
+    ASSERT_TRUE(received.write("new", 3));
+    EXPECT_TRUE(received.commit(locked, Existing_File::Replace).isEmpty());
+    EXPECT_FALSE(received.failure().isEmpty());
+    QFile kept(locked);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("read only"));
 }
 
 } // namespace

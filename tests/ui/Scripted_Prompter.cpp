@@ -38,3 +38,9 @@ void Scripted_Prompter::warning(const QString& title, const QString& text)
 {
     record(QStringLiteral("warning"), title, text);
 }
+
+int Scripted_Prompter::choose(const QString& title, const QString& text, const QStringList&)
+{
+    record(QStringLiteral("choice"), title, text);
+    return m_choices.isEmpty() ? -1 : m_choices.takeFirst();
+}

@@ -96,6 +96,12 @@ private:
                 }
                 released.wait_for(10s);
             }
+            M_Pack_Head head;
+            unpack_header(head, block.data(), ORV::BLOCK_SIZE);
+            if (head.type == ORV::MSG_FILE_REQUEST) {
+                serve_download(far_end, block);
+                continue;
+            }
             M_Pack_Share_Request request;
             unpack_share_request(request, block.data(), ORV::BLOCK_SIZE);
             if (refuse)
@@ -104,6 +110,15 @@ private:
                 answer_share_list(channel, request);
             ++answered;
         }
+    }
+
+    static void serve_download(int far_end, const Message_Block &block)
+    {
+        M_Pack_File_Request request;
+        unpack_download_request(request, block.data(), ORV::BLOCK_SIZE);
+        ORV_UpDown_Data job;
+        job.from_file_request(request);
+        ORV_File_UpDownload_Manage::instance().serve_download_request(far_end, job);
     }
 
     std::mutex m_mutex;
@@ -364,4 +379,63 @@ TEST_F(LAN_Page_Fixture, RowsRebuiltWhileARowsMenuIsOpenTakeTheMenuAlong)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(user.isNull());
     EXPECT_TRUE(menu.isNull());
+}
+
+TEST_F(LAN_Page_Fixture, ADownloadOntoAnOwnFileIsCancelledKeptBesideOrReplacedAsTheUserChooses)
+{
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    ORV_Connect_Pool to_friend([this](const std::string &) {
+        int sock = 0;
+        peer.dll.connect("", PEER.c_str(), "", &sock);
+        return sock;
+    });
+    ORV_File_UpDownload_Manage &manager = ORV_File_UpDownload_Manage::instance();
+    manager.use_connect_pool(to_friend);
+    int started = 0;
+    int done = 0;
+    QObject receiver;
+    QObject::connect(&manager, &ORV_File_UpDownload_Manage::signal_to_file_down, &receiver, [&](const QVariant &value) {
+        const int type = value.toMap().value(QStringLiteral("msg_type")).toInt();
+        started += type == 1;
+        done += type == 3;
+    });
+    const QString down = tree.env.make_dir(QStringLiteral("down"));
+    const QString own = tree.env.make_file(QStringLiteral("down/a.txt"), "mine");
+    const auto download = [&](int choice) {
+        const int asked = prompts.calls().size();
+        prompts.answer_directory(down);
+        prompts.answer_choice(choice);
+        QTest::mouseClick(row(1)->buttons().first(), Qt::LeftButton);
+        EXPECT_TRUE(process_events_until([&] { return prompts.calls().size() >= asked + 2; }));
+        EXPECT_EQ(prompts.calls().value(asked + 1).kind, QStringLiteral("choice"));
+        EXPECT_TRUE(prompts.calls().value(asked + 1).text.contains(QStringLiteral("a.txt")));
+    };
+    const auto bytes = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    };
+
+    download(2);
+    process_events_until([] { return false; }, 200);
+    EXPECT_EQ(started, 0);
+    download(1);
+    ASSERT_TRUE(process_events_until([&] { return done == 1; }));
+    EXPECT_EQ(bytes(own), QByteArray("mine"));
+    EXPECT_EQ(bytes(down + QStringLiteral("/a (1).txt")), QByteArray("abc"));
+    download(0);
+    ASSERT_TRUE(process_events_until([&] { return done == 2; }));
+    EXPECT_EQ(bytes(own), QByteArray("abc"));
+    EXPECT_FALSE(QFile::exists(down + QStringLiteral("/a (2).txt")));
+
+    // A read-only file is not replaced: the user is told, nothing starts.
+    ASSERT_TRUE(QFile::setPermissions(own, QFileDevice::ReadOwner));
+    download(0);
+    ASSERT_TRUE(process_events_until([&] { return warnings().size() == 1; }));
+    EXPECT_TRUE(warnings().first().contains(own));
+    process_events_until([] { return false; }, 200);
+    EXPECT_EQ(started, 2);
+    manager.use_connect_pool(ORV_Connect_Pool::instance());
 }

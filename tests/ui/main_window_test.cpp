@@ -1,8 +1,11 @@
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
+#include "Scripted_Prompter.h"
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/browse/ORV_File_Browse_Interface.h"
+#include "client/core/store/ORV_DataBase_Manage.h"
+#include "client/core/store/ORV_Sql_Connection.h"
 #include "client/core/store/ORV_Settings.h"
 #include "client/ui/app/ORV_Client_Start.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
@@ -21,6 +24,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/fsuid.h>
 
 namespace {
 
@@ -162,4 +167,40 @@ TEST(Client_Program, FirstStartWritesItsKeysAndEndsCleanlyOnTermination)
     EXPECT_EQ(written.value(Key::middle_colour).toInt(), 3857864);
     EXPECT_TRUE(written.value(Key::have_server_config).toBool());
     EXPECT_TRUE(QDir(folder.filePath(QStringLiteral("data/Quillfen/dumps"))).exists());
+}
+
+TEST(Client_Start, AnUnusableDatabaseIsToldOnceByNameAndLeftAsItWas)
+{
+    Client_Test_Env env;
+    const auto bytes = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    };
+    // A sound database that may not be read, and garbage that may.
+    const QString unreadable = env.tree(QStringLiteral("unreadable.db"));
+    ASSERT_TRUE(QFile::copy(ORV_Sql_Connection::instance().database_path(), unreadable));
+    ASSERT_TRUE(QFile::setPermissions(unreadable, QFileDevice::Permissions()));
+    const QString damaged = env.make_file(QStringLiteral("damaged.db"), QByteArray("no database ").repeated(500));
+    const QFileDevice::Permissions readable =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(damaged, readable));
+    ASSERT_TRUE(QFile::setPermissions(env.tree(), readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                                      | QFileDevice::ExeOther));
+    for (const QString &path : {damaged, unreadable}) {
+        const QByteArray before = bytes(path);
+        Scripted_Prompter prompts;
+        ORV_Sql_Connection::instance().set_database_path(path);
+        // The start as another user: root would read what the file's mode forbids.
+        const int own_fsuid = setfsuid(65534);
+        EXPECT_FALSE(ORV_Sql_Connection::instance().open());
+        ORV_DataBase_Manage::instance().load_my_info();
+        report_database_problem();
+        setfsuid(own_fsuid);
+
+        ASSERT_EQ(prompts.calls().size(), 1) << path.toStdString();
+        EXPECT_EQ(prompts.calls().first().kind, QStringLiteral("warning"));
+        EXPECT_TRUE(prompts.calls().first().text.contains(path)) << prompts.calls().first().text.toStdString();
+        EXPECT_EQ(ORV_DataBase_Manage::instance().get_my_uuid().size(), 32);
+        EXPECT_EQ(bytes(path), before) << path.toStdString();
+    }
 }

@@ -83,10 +83,13 @@ TEST_F(Record_Page, TransferRunsThenEndsInTheRecordAndTheStore)
     EXPECT_EQ(row->percent_label()->text(), QStringLiteral("80%"));
     EXPECT_EQ(row->speed_label()->text(), QStringLiteral("12K/S"));
 
-    deliver(Manage::make_done_map(QStringLiteral("t1")));
+    // Kept beside a file of the same name: the record names the file written.
+    deliver(Manage::make_done_map(QStringLiteral("t1"), env.tree() + QStringLiteral("/report 2026 (1).pdf")));
     EXPECT_EQ(page.running_table()->row_of(QStringLiteral("t1")), nullptr);
     ORV_Filedown_Record_Table_Row *done = page.finished_table()->row_of(QStringLiteral("t1"));
     ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->record().file_name, QStringLiteral("report 2026 (1).pdf"));
+    EXPECT_EQ(done->record().file_path, env.tree());
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"))
                     .match(done->time_label()->text()).hasMatch());
     EXPECT_NE(done->open_button(), nullptr);

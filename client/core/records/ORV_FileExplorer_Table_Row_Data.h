@@ -40,6 +40,10 @@ public:
     QString get_save_path() const { return m_save_path; }
     void set_upload_path(const QString& path) { m_upload_path = path; }
     QString get_upload_path() const { return m_upload_path; }
+    // A download replaces a local file of the same name only when the user
+    // chose so; otherwise both are kept.
+    void set_replace_existing(bool replace) { m_replace_existing = replace; }
+    bool get_replace_existing() const { return m_replace_existing; }
 
 private:
     std::int32_t m_kind = LOCAL_FILE;
@@ -48,4 +52,5 @@ private:
     ORV_Share_File_Data m_share_file;
     QString m_save_path;
     QString m_upload_path;
+    bool m_replace_existing = false;
 };

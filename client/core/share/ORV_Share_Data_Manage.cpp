@@ -155,10 +155,14 @@ bool ORV_Share_Data_Manage::build_share_rows(std::vector<M_Pack_Share_Item>& out
     const ORV_Share_Check check = check_share_path(shares, key, path);
     if (check.grade == 0)
         return true;
-    const QFileInfoList entries = QDir(QString::fromStdString(check.path))
-                                      .entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot,
-                                                     QDir::Name | QDir::DirsFirst);
+    const QFileInfoList entries =
+        QDir(QString::fromStdString(check.path))
+            .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                           QDir::Name | QDir::DirsFirst);
     for (const QFileInfo& entry : entries) {
+        // The same rule decides what a peer may fetch by naming it.
+        if (!shown_in_listing(entry))
+            continue;
         // A link is shown only when it stays inside what the requester may see.
         if (entry.isSymLink() && check_share_path(shares, key, entry.filePath().toStdString()).grade == 0)
             continue;

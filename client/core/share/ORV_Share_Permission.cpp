@@ -42,7 +42,30 @@ std::string resolved_path(const std::string& path)
     return QDir(parent).filePath(info.fileName()).toStdString();
 }
 
+// Every step of `path` below `share_path` is an entry the share's listing
+// shows; a last step not there yet only needs a name the listing would show.
+bool shown_below(const std::string& share_path, const std::string& path)
+{
+    const std::vector<std::string> parts = path_components(path);
+    QDir walked(QString::fromStdString(share_path));
+    for (std::size_t i = path_components(share_path).size(); i < parts.size(); ++i) {
+        const QFileInfo entry(walked.filePath(QString::fromStdString(parts[i])));
+        const bool missing = !entry.exists() && !entry.isSymLink();
+        // Only the last step may be missing, and then its name decides.
+        const bool shown = missing ? i + 1 == parts.size() && !entry.isHidden() : shown_in_listing(entry);
+        if (!shown)
+            return false;
+        walked.setPath(entry.filePath());
+    }
+    return true;
+}
+
 } // namespace
+
+bool shown_in_listing(const QFileInfo& entry)
+{
+    return !entry.isHidden() && (entry.isDir() || entry.isFile());
+}
 
 int share_power_for(const ORV_Share_Data& share, const std::string& key)
 {
@@ -93,7 +116,7 @@ ORV_Share_Check check_share_path(const std::vector<ORV_Share_Data>& shares,
         return check;
     for (const ORV_Share_Data& share : shares) {
         const std::string share_path = QDir::cleanPath(share.filepath).toStdString();
-        if (!path_within_share(share_path, check.path))
+        if (!path_within_share(share_path, check.path) || !shown_below(share_path, check.path))
             continue;
         const std::string real_share =
             QFileInfo(share.filepath).canonicalFilePath().toStdString();

@@ -34,20 +34,22 @@ ORV_DataBase_Manage::ORV_DataBase_Manage() = default;
 
 bool ORV_DataBase_Manage::load_my_info()
 {
-    if (myinfor_table_ready()) {
-        QSqlQuery query(ORV_Sql_Connection::instance().database());
-        // The newest row holds the record.
-        if (query.exec(QStringLiteral("select my_eml, my_password, my_uuid, server_ip, isautostart "
-                                      "from t_myinfor order by id desc limit 1"))
-            && query.next()) {
-            set_record(query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                       query.value(3).toString(), query.value(4).toBool());
-            return true;
-        }
+    QSqlQuery query(ORV_Sql_Connection::instance().database());
+    // The newest row holds the record.
+    const bool read = myinfor_table_ready()
+                   && query.exec(QStringLiteral("select my_eml, my_password, my_uuid, server_ip, isautostart "
+                                                "from t_myinfor order by id desc limit 1"));
+    if (read && query.next()) {
+        set_record(query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
+                   query.value(3).toString(), query.value(4).toBool());
+        return true;
     }
     const QString identity = QString::fromStdString(new_guid_string());
     const QString address = QString::fromStdString(fallback_server_address());
-    if (!insert_my_info(QStringLiteral(""), QStringLiteral(""), identity, address, false)) {
+    // Only a store that was read and holds no record is a first start: an
+    // identity that could not be read may still be there, and a new row
+    // would replace it for good.
+    if (!read || !insert_my_info(QStringLiteral(""), QStringLiteral(""), identity, address, false)) {
         // Without a store the identity lasts for this run only, but it is
         // still this client's own and not the empty text all such clients
         // would share.

@@ -21,6 +21,9 @@ struct ORV_DownRecord_Data
     // The look of a transfer that has just started: "连接中…" as its state,
     // the file entry's last path component as its name, and its size text.
     void prepare_running();
+    // A download kept beside a file of the same name got a name of its own:
+    // the record names the file written. An empty path changes nothing.
+    void saved_as(const QString& path);
     // Ended now: the end time as "yyyy-MM-dd hh:mm", no longer running.
     void mark_finished(const QDateTime& now = QDateTime::currentDateTime());
 };

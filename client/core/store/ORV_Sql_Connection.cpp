@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QThread>
 
 #include <atomic>
@@ -29,6 +31,18 @@ struct Thread_Connection
 };
 
 thread_local Thread_Connection t_connection;
+
+// Why the file cannot serve as the database, or empty. SQLite opens a file
+// lazily: only reading its schema shows that it is damaged or no database.
+QString problem_of(const QSqlDatabase& db)
+{
+    if (!db.isOpen())
+        return QStringLiteral("无法打开（%1）").arg(db.lastError().text());
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master")))
+        return QStringLiteral("无法读取，文件可能已损坏（%1）").arg(probe.lastError().text());
+    return QString();
+}
 
 QString new_connection_name()
 {
@@ -76,11 +90,16 @@ bool ORV_Sql_Connection::open()
         ++m_generation;
     }
     QSqlDatabase db = database();
-    const bool opened = db.isOpen();
-    log_line(opened ? "数据库打开成功" : "数据库打开失败");
+    const QString problem = problem_of(db);
+    const bool opened = problem.isEmpty();
+    log_line(opened ? QStringLiteral("数据库打开成功") : QStringLiteral("数据库打开失败: ") + problem);
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_open = opened;
+    m_problem = problem;
     m_tables = opened ? db.tables(QSql::Tables) : QStringList();
+    // This thread lets go of a file it must not use.
+    if (!opened)
+        ++m_generation;
     return opened;
 }
 
@@ -102,6 +121,12 @@ bool ORV_Sql_Connection::is_open() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_open;
+}
+
+QString ORV_Sql_Connection::problem() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_problem;
 }
 
 bool ORV_Sql_Connection::has_table(const QString& name)

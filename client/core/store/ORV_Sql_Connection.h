@@ -17,10 +17,15 @@ public:
     static ORV_Sql_Connection& instance();
 
     // Opens the file at database_path() (default: program_data_folder(), that
-    // is $XDG_DATA_HOME/Quillfen, + "/orv_data.db").
+    // is $XDG_DATA_HOME/Quillfen, + "/orv_data.db"). A file that cannot be
+    // opened or read (damaged, not a database, no permission) is not used
+    // at all, so nothing is ever written into it; problem() says why.
     bool open();
     bool close();
     bool is_open() const;
+    // What is wrong with the file of the last open(), for the user; empty
+    // when it opened well.
+    QString problem() const;
 
     // Exact, case-sensitive; the list is read again at every call.
     bool has_table(const QString& name);
@@ -38,6 +43,7 @@ private:
     mutable std::mutex m_mutex;
     bool m_open = false;
     QString m_path;
+    QString m_problem;
     int m_generation = 0; // bumped by open/close so threads renew their connection
     QStringList m_tables;
 };

@@ -272,7 +272,7 @@ Outcome ORV_File_Exchange::settle_sent(ORV_Peer_Channel& channel, bool changed)
     return Outcome::Done;
 }
 
-Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bool replace)
+Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path)
 {
     ORV_Peer_Channel channel(m_dll, sock);
     const Exchange_Timeout timeout(channel, m_settings.timeout_ms);
@@ -339,13 +339,22 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
             error = outcome_error(source);
     }
     const QString final_path = QDir(folder).filePath(name);
-    if (error == TRANSFER_OK && !received.commit(final_path, replace)) {
-        log_line("文件保存失败");
-        error = !replace && QFileInfo::exists(final_path) ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
+    QString saved;
+    if (error == TRANSFER_OK) {
+        saved = received.commit(final_path, job.existing);
+        if (saved.isEmpty()) {
+            log_line(QStringLiteral("文件保存失败: ") + received.failure());
+            const bool kept_existing = job.existing != Existing_File::Keep_Both && QFileInfo::exists(final_path);
+            error = kept_existing ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
+        }
     }
     if (outcome_blocks && !channel.send_block(outcome_block(error)))
         return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
-    return error == TRANSFER_OK ? Outcome::Done : fail(Outcome::Failed, error);
+    if (error != TRANSFER_OK)
+        return fail(Outcome::Failed, error);
+    if (saved_path)
+        *saved_path = saved;
+    return Outcome::Done;
 }
 
 Outcome ORV_File_Exchange::serve_download_request(int sock, const ORV_UpDown_Data& job)
@@ -371,7 +380,7 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
     const QFileInfo target(QDir(folder).filePath(name));
     const bool exists = !name.isEmpty() && (target.exists() || target.isSymLink());
     const bool may_replace = check.grade >= ORV::SHARE_GRADE_A_PLUS_PLUS && target.isFile()
-                             && !target.isSymLink();
+                             && !target.isSymLink() && shown_in_listing(target);
     int refusal = TRANSFER_OK;
     if (check.grade < ORV::SHARE_GRADE_A || name.isEmpty())
         refusal = TRANSFER_REFUSED;
@@ -398,7 +407,8 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
 
     ORV_UpDown_Data received = job;
     received.to_path = check.path;
-    const Outcome outcome = receive_file(sock, received, may_replace);
+    received.existing = may_replace ? Existing_File::Replace : Existing_File::Refuse;
+    const Outcome outcome = receive_file(sock, received);
     // Here the request went out on a connection the peer is actively using.
     return outcome == Outcome::Unsent ? Outcome::Broken : outcome;
 }

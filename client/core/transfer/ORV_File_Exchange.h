@@ -51,8 +51,9 @@ public:
     Outcome send_file(int sock, const ORV_UpDown_Data& job);
 
     // Requests the file and receives it into job.to_path under its own
-    // name. Without `replace`, an existing file of that name fails it.
-    Outcome receive_file(int sock, const ORV_UpDown_Data& job, bool replace = true);
+    // name; job.existing says what becomes of a file already there. The path
+    // actually written goes to `saved_path`.
+    Outcome receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path = nullptr);
 
     // A peer's request to download a file of ours: served only for a
     // regular file inside a share the peer may see with grade A or above.

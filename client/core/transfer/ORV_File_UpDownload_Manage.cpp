@@ -81,6 +81,7 @@ ORV_UpDown_Data ORV_File_UpDownload_Manage::job_from_row(const ORV_FileExplorer_
     } else {
         job.to_path = row.get_save_path().toStdString();
         job.from_path = job.file.filepath;
+        job.existing = row.get_replace_existing() ? Existing_File::Replace : Existing_File::Keep_Both;
     }
     return job;
 }
@@ -88,9 +89,11 @@ ORV_UpDown_Data ORV_File_UpDownload_Manage::job_from_row(const ORV_FileExplorer_
 void ORV_File_UpDownload_Manage::download_thread(ORV_UpDown_Data job)
 {
     emit signal_to_file_down(make_download_start_map(job));
-    run_job(job, "正在下载中…………", [&job](ORV_File_Exchange& exchange, int sock) {
-        return exchange.receive_file(sock, job);
-    });
+    QString saved;
+    run_job(
+        job, "正在下载中…………",
+        [&job, &saved](ORV_File_Exchange& exchange, int sock) { return exchange.receive_file(sock, job, &saved); },
+        &saved);
 }
 
 void ORV_File_UpDownload_Manage::upload_thread(ORV_UpDown_Data job)
@@ -102,7 +105,8 @@ void ORV_File_UpDownload_Manage::upload_thread(ORV_UpDown_Data job)
     });
 }
 
-void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step)
+void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step,
+                                         const QString* saved_path)
 {
     const QString id = QString::fromStdString(job.down_uuid);
     const auto failed = [this, &job, &id](int error) {
@@ -142,7 +146,7 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
     if (outcome == Outcome::Done) {
         return_connection(job.peer_uuid, sock);
         remove_active_transfer(job.task_key);
-        emit signal_to_file_down(make_done_map(id));
+        emit signal_to_file_down(make_done_map(id, saved_path ? *saved_path : QString()));
         return;
     }
     // Whatever the other side still sends or waits for would meet the next
@@ -278,11 +282,13 @@ QVariant ORV_File_UpDownload_Manage::make_progress_map(const QString& down_uuid,
     return map;
 }
 
-QVariant ORV_File_UpDownload_Manage::make_done_map(const QString& down_uuid)
+QVariant ORV_File_UpDownload_Manage::make_done_map(const QString& down_uuid, const QString& saved_path)
 {
     QVariantMap map;
     map.insert(QStringLiteral("msg_type"), MAP_DONE);
     map.insert(QStringLiteral("str_uuid"), down_uuid);
+    if (!saved_path.isEmpty())
+        map.insert(QStringLiteral("saved_path"), saved_path);
     return map;
 }
 

@@ -77,7 +77,8 @@ public:
     static QVariant make_download_start_map(const ORV_UpDown_Data& job);
     static QVariant make_upload_start_map(const ORV_UpDown_Data& job);
     static QVariant make_progress_map(const QString& down_uuid, const QString& speed, int percent);
-    static QVariant make_done_map(const QString& down_uuid);
+    // A download's done map also names the file written ("saved_path").
+    static QVariant make_done_map(const QString& down_uuid, const QString& saved_path = QString());
     static QVariant make_error_map(int code, const QString& down_uuid, int type = ORV::FILE_CODE_DOWNLOAD);
 
     // Seams for tests and the benchmark; production uses the process's pool
@@ -95,7 +96,8 @@ private:
     void upload_thread(ORV_UpDown_Data job);
     using Exchange_Step = std::function<ORV_File_Exchange::Outcome(ORV_File_Exchange&, int sock)>;
     // Steps 2 to 7 of a job thread, the same for both directions.
-    void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step);
+    void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step,
+                 const QString* saved_path = nullptr);
     bool claim_active(const QString& key, const std::string& peer_uuid);
     ORV_Connect_Pool& pool() const;
 

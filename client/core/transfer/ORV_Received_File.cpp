@@ -3,13 +3,19 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// Names tried for Keep_Both before the commit gives up.
+constexpr int MAX_NUMBERED_NAMES = 9999;
 
 // rename(2) that either replaces the target or refuses to, atomically.
 bool rename_file(const QByteArray& from, const QByteArray& to, bool replace)
@@ -48,13 +54,65 @@ bool ORV_Received_File::write(const char* data, qint64 len)
     return m_file.isOpen() && m_file.write(data, len) == len;
 }
 
-bool ORV_Received_File::commit(const QString& final_path, bool replace)
+QString ORV_Received_File::commit(const QString& final_path, Existing_File existing)
 {
-    if (!m_file.isOpen() || !m_file.flush() || ::fsync(m_file.handle()) != 0)
-        return false;
+    if (!m_file.isOpen() || !m_file.flush() || ::fsync(m_file.handle()) != 0) {
+        fail(QStringLiteral("not written"));
+        return QString();
+    }
     m_file.close();
-    if (!rename_file(QFile::encodeName(m_file.fileName()), QFile::encodeName(final_path), replace))
-        return false;
+    const QByteArray from = QFile::encodeName(m_file.fileName());
+    QString target = final_path;
+    if (existing == Existing_File::Replace) {
+        const QFileInfo old(final_path);
+        if ((old.exists() || old.isSymLink()) && !may_replace(final_path)) {
+            fail(QStringLiteral("read-only file not replaced"));
+            return QString();
+        }
+        if (!rename_file(from, QFile::encodeName(target), true)) {
+            fail(QString::fromLocal8Bit(std::strerror(errno)));
+            return QString();
+        }
+    } else {
+        const int last = existing == Existing_File::Keep_Both ? MAX_NUMBERED_NAMES : 0;
+        for (int n = 0;; ++n) {
+            target = n == 0 ? final_path : numbered_name(final_path, n);
+            if (rename_file(from, QFile::encodeName(target), false))
+                break;
+            if (errno != EEXIST || n == last) {
+                fail(errno == EEXIST ? QStringLiteral("name taken") : QString::fromLocal8Bit(std::strerror(errno)));
+                return QString();
+            }
+        }
+    }
     m_file.setAutoRemove(false);
-    return true;
+    return target;
+}
+
+bool ORV_Received_File::may_replace(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0)
+        return false;
+    // Replacing a link leaves the file it leads to alone.
+    if (S_ISLNK(status.st_mode))
+        return true;
+    return ::access(name.constData(), W_OK) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+QString ORV_Received_File::numbered_name(const QString& path, int n)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    // A leading dot belongs to the name ".profile", not to an extension.
+    const int dot = name.indexOf(QLatin1Char('.'), 1);
+    const QString base = dot < 0 ? name : name.left(dot);
+    const QString extension = dot < 0 ? QString() : name.mid(dot);
+    return info.dir().filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(extension));
+}
+
+void ORV_Received_File::fail(const QString& reason)
+{
+    m_failure = reason;
 }

@@ -3,6 +3,13 @@
 #include <QString>
 #include <QTemporaryFile>
 
+// What the commit of a received file does with an existing file of its name.
+enum class Existing_File {
+    Keep_Both,   // the new file takes the first free name "name (1).ext", "name (2).ext", ...
+    Replace,     // only a file the user may write; a read-only one stays
+    Refuse       // the commit fails
+};
+
 // A file being received: written under a temporary name of its own in the
 // destination folder, and given its final name only once it is complete.
 // Until then nothing under the final name is touched; a reception that is
@@ -20,10 +27,22 @@ public:
     // Every byte written, or false.
     bool write(const char* data, qint64 len);
 
-    // Closes the file and moves it to `final_path` in one atomic rename.
-    // Without `replace`, an existing file there makes it fail instead.
-    bool commit(const QString& final_path, bool replace);
+    // Closes the file and moves it to `final_path`, or with Keep_Both to the
+    // first free name beside it, each attempt one atomic rename that never
+    // replaces what another reception committed meanwhile. Returns the path
+    // written, or empty with the reason in failure().
+    QString commit(const QString& final_path, Existing_File existing);
+    QString failure() const { return m_failure; }
+
+    // Whether an existing file may be replaced: the user may write it, and
+    // its mode does not mark it read-only (for root neither).
+    static bool may_replace(const QString& path);
+    // "name (n).ext" beside `path`: the number goes before the extension.
+    static QString numbered_name(const QString& path, int n);
 
 private:
+    void fail(const QString& reason);
+
     QTemporaryFile m_file;
+    QString m_failure;
 };

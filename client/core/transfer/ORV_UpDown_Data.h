@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/records/ORV_Share_File_Data.h"
+#include "client/core/transfer/ORV_Received_File.h"
 #include "foundation/Peer_Records.h"
 
 #include <QString>
@@ -41,4 +42,7 @@ struct ORV_UpDown_Data
     // The peer said in its request that it exchanges outcome blocks; an
     // older peer does not.
     bool peer_reports_outcome = false;
+    // What the receiving side does with a file of the same name; never on
+    // the wire. Nothing is replaced unless the user chose so.
+    Existing_File existing = Existing_File::Keep_Both;
 };

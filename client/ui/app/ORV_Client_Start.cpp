@@ -9,6 +9,7 @@
 #include "client/core/store/ORV_DataBase_Manage.h"
 #include "client/core/store/ORV_Settings.h"
 #include "client/core/store/ORV_Sql_Connection.h"
+#include "client/ui/prompt/ORV_Prompter.h"
 #include "foundation/Text_Helpers.h"
 #include "foundation/widgets/ORV_Palette.h"
 #include "foundation/widgets/Public_Style.h"
@@ -54,6 +55,18 @@ bool start_client_core()
     install_file_icon_provider();
     Public_Style::instance().set_language(1);
     return opened;
+}
+
+void report_database_problem()
+{
+    const ORV_Sql_Connection &connection = ORV_Sql_Connection::instance();
+    const QString problem = connection.problem();
+    if (problem.isEmpty())
+        return;
+    prompter().warning(QObject::tr("数据库无法使用"),
+                       QObject::tr("数据库文件“%1”%2。\n这个文件保持原样，没有被改动。本次运行使用临时身份，"
+                                   "共享和传输记录都不会保存。")
+                           .arg(connection.database_path(), problem));
 }
 
 void apply_style_sheet(QApplication &app)

@@ -15,6 +15,10 @@ void load_theme_colours();
 // then runs without its records.
 bool start_client_core();
 
+// Tells the user, once at start, that the database file cannot be used:
+// which file, and what is wrong with it. The file is left as it is.
+void report_database_problem();
+
 // The (empty) compiled-in style sheet.
 void apply_style_sheet(QApplication &app);
 

@@ -4,11 +4,14 @@
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
 #include "client/core/peer/ORV_Share_List_Exchange.h"
 #include "client/core/store/ORV_Settings.h"
+#include "client/core/transfer/ORV_Received_File.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
 #include "client/ui/prompt/ORV_Prompter.h"
 #include "foundation/widgets/ORV_Label_Obj.h"
 #include "foundation/widgets/Public_Style.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QPointer>
 #include <QTimer>
@@ -80,6 +83,8 @@ void ORV_LAN_Friend_From::choose_download_folder(const Row_Data_Ptr &record)
     if (folder != stored)
         write_setting(ORV_Settings_Key::file_down, folder);
     record->set_save_path(folder);
+    if (!settle_existing_file(*record) || !alive)
+        return;
     ORV_LAN_Friend_Interface::instance()->slot_down_file(new ORV_FileExplorer_Table_Row_Data(*record));
 }
 
@@ -113,4 +118,24 @@ void ORV_LAN_Friend_From::slot_share_list_result(int result)
         prompter().warning(m_bar->root_text(), tr("共享获取失败"));
     else if (result == ORV::SHARE_LIST_REFUSED)
         slot_listing_refused();
+}
+
+bool ORV_LAN_Friend_From::settle_existing_file(ORV_FileExplorer_Table_Row_Data &record)
+{
+    enum Choice { REPLACE, KEEP_BOTH, CANCEL };
+    const QString name = QString::fromStdString(local_name_for_peer_path(record.get_share_data().filepath));
+    const QFileInfo existing(QDir(record.get_save_path()).filePath(name));
+    if (name.isEmpty() || (!existing.exists() && !existing.isSymLink()))
+        return true;
+    const int choice = prompter().choose(tr("文件已存在"),
+                                         tr("“%1”中已有名为“%2”的文件。").arg(record.get_save_path(), name),
+                                         {tr("替换"), tr("保留两者"), tr("取消")});
+    if (choice != REPLACE && choice != KEEP_BOTH)
+        return false;
+    if (choice == REPLACE && !ORV_Received_File::may_replace(existing.filePath())) {
+        prompter().warning(tr("不能替换"), tr("“%1”是只读文件，不能替换。").arg(existing.filePath()));
+        return false;
+    }
+    record.set_replace_existing(choice == REPLACE);
+    return true;
 }

@@ -28,6 +28,9 @@ private:
     // dialogs' event loops may rebuild the rows.
     void choose_download_folder(const Row_Data_Ptr &record);
     void choose_upload_file(const Row_Data_Ptr &record);
+    // A file of the download's name already in its folder: the user replaces
+    // it, keeps both or cancels. False when nothing is to start.
+    bool settle_existing_file(ORV_FileExplorer_Table_Row_Data &record);
 
     ORV_Label_Obj *m_notice = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "client/ui/prompt/ORV_Prompter.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -48,6 +49,18 @@ void ORV_Dialog_Prompter::information(const QString& title, const QString& text)
 void ORV_Dialog_Prompter::warning(const QString& title, const QString& text)
 {
     make_message_box(QMessageBox::Warning, title, text)->exec();
+}
+
+int ORV_Dialog_Prompter::choose(const QString& title, const QString& text, const QStringList& choices)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, box_parent());
+    QList<QAbstractButton*> buttons;
+    for (const QString& choice : choices)
+        buttons << box.addButton(choice, QMessageBox::ActionRole);
+    if (!buttons.isEmpty())
+        box.setEscapeButton(buttons.last());
+    box.exec();
+    return buttons.indexOf(box.clickedButton());
 }
 
 ORV_Prompter& prompter()

@@ -21,6 +21,9 @@ public:
     virtual QStringList open_file_names(const QString& caption, const QString& start) = 0;
     virtual void information(const QString& title, const QString& text) = 0;
     virtual void warning(const QString& title, const QString& text) = 0;
+    // The index of the choice the user took, or -1 when the box was closed
+    // (Escape picks the last choice).
+    virtual int choose(const QString& title, const QString& text, const QStringList& choices) = 0;
 };
 
 // The desktop's own dialogs, without a parent window, and message boxes with
@@ -32,6 +35,7 @@ public:
     QStringList open_file_names(const QString& caption, const QString& start) override;
     void information(const QString& title, const QString& text) override;
     void warning(const QString& title, const QString& text) override;
+    int choose(const QString& title, const QString& text, const QStringList& choices) override;
 };
 
 // The box the dialog prompter opens for a message, not yet shown.

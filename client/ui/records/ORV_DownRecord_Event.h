@@ -12,6 +12,7 @@ struct ORV_DownRecord_Event
     QString identity;
     ORV_DownRecord_Data record;   // STARTED: the new record
     QString progress_identity;    // PROGRESS only
+    QString saved_path;           // ENDED: the file a download was saved under, when known
     QString speed_text;
     int percentage = 0;
     int kind = 0;

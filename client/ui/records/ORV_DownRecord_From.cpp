@@ -134,6 +134,7 @@ void ORV_DownRecord_From::update(Observer_Obj *subject)
             // An end without a start here would store an empty record.
             if (record.down_uuid.isEmpty())
                 break;
+            record.saved_as(event.saved_path);
             record.mark_finished();
             m_finished_table->add_record(record);
             manager().insert_record(record);

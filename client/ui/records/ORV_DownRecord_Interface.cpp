@@ -102,7 +102,7 @@ void ORV_DownRecord_Interface::slot_to_file_down(QVariant value)
                                             map.value(QStringLiteral("int_schedule")).toInt());
         break;
     case MAP_DONE:
-        record_subject()->end_transfer(identity, false);
+        record_subject()->end_transfer(identity, false, text_of(map, "saved_path"));
         break;
     case MAP_ERROR: {
         // The page has already dropped the row when the box opens.

@@ -20,10 +20,11 @@ void ORV_DownRecord_Observer_Obj::progress_transfer(const QString &identity, con
     append(std::move(event));
 }
 
-void ORV_DownRecord_Observer_Obj::end_transfer(const QString &identity, bool failed)
+void ORV_DownRecord_Observer_Obj::end_transfer(const QString &identity, bool failed, const QString &saved_path)
 {
     ORV_DownRecord_Event event;
     event.identity = identity;
+    event.saved_path = saved_path;
     event.kind = failed ? ORV_DownRecord_Event::FAILED : ORV_DownRecord_Event::ENDED;
     append(std::move(event));
 }

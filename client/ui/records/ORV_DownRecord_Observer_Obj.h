@@ -17,7 +17,8 @@ public:
     // Each appends one event and notifies.
     void add_transfer(ORV_DownRecord_Data record);
     void progress_transfer(const QString &identity, const QString &speed, int percentage);
-    void end_transfer(const QString &identity, bool failed);
+    // `saved_path`: the file a download was saved under, when known.
+    void end_transfer(const QString &identity, bool failed, const QString &saved_path = QString());
 
     // Hands out the pending events and leaves none.
     QList<ORV_DownRecord_Event> take_events();

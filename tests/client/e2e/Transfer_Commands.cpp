@@ -24,7 +24,7 @@ ORV_File_UpDownload_Manage& manager()
 }
 
 // The record the record page stores for a transfer that ended well.
-ORV_DownRecord_Data finished_record(const QVariantMap& start)
+ORV_DownRecord_Data finished_record(const QVariantMap& start, const QVariantMap& done)
 {
     ORV_DownRecord_Data record;
     record.file.from_variant_map(start.value(QStringLiteral("down_file")));
@@ -34,6 +34,7 @@ ORV_DownRecord_Data finished_record(const QVariantMap& start)
     record.down_timer = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm"));
     record.file_size = record.file.is_dir ? QString() : format_size_text(record.file.size);
     record.running = false;
+    record.saved_as(done.value(QStringLiteral("saved_path")).toString());
     return record;
 }
 
@@ -65,7 +66,7 @@ void run_job(Client_Driver& driver, const ORV_UpDown_Data& job, Client_Driver::D
         } else if (type == 2) {
             Client_Driver::say(QStringLiteral("PROGRESS %1 %2").arg(id).arg(map.value(QStringLiteral("int_schedule")).toInt()));
         } else if (type == 3) {
-            manager().insert_record(finished_record(*start));
+            manager().insert_record(finished_record(*start, map));
             report(QStringLiteral("done"));
         } else if (type == 4) {
             report(QStringLiteral("error=%1").arg(map.value(QStringLiteral("error_msg")).toInt()));

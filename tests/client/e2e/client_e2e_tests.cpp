@@ -334,6 +334,31 @@ TEST_F(ClientE2E, DownloadsAndUploadsByGradeAndNothingOutsideTheShares)
     EXPECT_EQ(record_ids(restarted.output()), recorded);
 }
 
+TEST_F(ClientE2E, ADownloadKeepsTheUsersOwnFileOfTheSameNameAndRecordsTheNameWritten)
+{
+    const fs::path pub = root / "b-files" / "pub";
+    fs::create_directories(pub);
+    const std::string theirs = random_content(70001);
+    write_bytes(pub / "same.txt", theirs);
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+    write_bytes(in / "same.txt", "A's own bytes");
+
+    Netns_Process& b = start_client("b", {pub.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "download " << id_b << " " << (pub / "same.txt").string() << " " << in.string() << "\n"
+                            << "records\nquit\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"done"}) << a.output();
+    EXPECT_EQ(read_bytes(in / "same.txt"), "A's own bytes");
+    EXPECT_TRUE(read_bytes(in / "same (1).txt") == theirs);
+    EXPECT_NE(a.output().find("|" + in.string() + "|same (1).txt"), std::string::npos) << a.output();
+}
+
 TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
 {
     const fs::path pub = root / "b-files" / "pub";
