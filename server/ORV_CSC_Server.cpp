@@ -206,7 +206,7 @@ void ORV_CSC_Server::return_memory()
 bool ORV_CSC_Server::receive_verification(int sock, char* block)
 {
     // A connection that never sends its first block is closed after the time-out.
-    return m_udt.recv_exact_within(sock, block, ORV::BLOCK_SIZE,
+    return m_udt.recv_msg_within(sock, block, ORV::BLOCK_SIZE,
                                    milliseconds_of(m_settings.timings.relay_verification_timeout));
 }
 
@@ -370,7 +370,7 @@ void ORV_CSC_Server::forward(const std::string& key, int sock)
             if (peer == -1)
                 break;
         }
-        if (peer == 0 || !Udt_Net::send_all(peer, piece.data(), count)) {
+        if (peer == 0 || !Udt_Net::send_msg(peer, piece.data(), count)) {
             m_trace.write("*****转发失败…………");
             break;
         }

@@ -39,7 +39,7 @@ void DLL_Socket_Con::start()
 
 int DLL_Socket_Con::open_listener() const
 {
-    const int sock = Udt_Net::new_socket();
+    const int sock = Udt_Net::new_socket(m_settings.socket_options());
     if (sock < 0)
         return -1;
     sockaddr_in any{};
@@ -99,14 +99,14 @@ void DLL_Socket_Con::accept_handshake(int sock, int timeout_ms, Handshake_Admiss
 {
     M_Pack_Identity block{};
     Udt_Net::set_recv_timeout(sock, timeout_ms);
-    const bool received = Udt_Net::recv_exact(sock, block.identity, sizeof(block));
+    const bool received = Udt_Net::recv_msg(sock, block.identity, sizeof(block));
     if (admission && !admission->finish(sock))
         return;  // evicted for a newcomer, and closed with it
     if (!received || !m_identity.matches(block.identity, sizeof(block.identity))) {
         UDT::close(sock);
         return;
     }
-    if (!Udt_Net::send_all(sock, identity_answer().data(), ORV::BLOCK_SIZE)) {
+    if (!Udt_Net::send_msg(sock, identity_answer().data(), ORV::BLOCK_SIZE)) {
         UDT::close(sock);
         return;
     }

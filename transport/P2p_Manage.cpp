@@ -92,7 +92,7 @@ void P2p_Manage::punch_for_request(M_Pack_P2P_Request request)
     Server_Endpoints::send_block(udp, to_block(request),
                                  m_transport.endpoints().snapshot().login);
 
-    const int listener = Udt_Net::new_socket();
+    const int listener = Udt_Net::new_socket(m_transport.settings().socket_options());
     if (listener < 0) {
         ::close(udp);
         return;
