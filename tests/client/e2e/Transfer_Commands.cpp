@@ -3,6 +3,7 @@
 #include "Client_Driver.h"
 
 #include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
+#include "client/core/service/ORV_Peer_Service.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "foundation/SizeText.h"
 
@@ -105,6 +106,10 @@ void add_transfer_commands(Client_Driver& driver)
             Client_Driver::say(QStringLiteral("RECORD %1 %2|%3|%4")
                                    .arg(record.down_uuid, record.file_size, record.file_path, record.file_name));
         Client_Driver::say(QStringLiteral("RECORDS_END"));
+        done();
+    });
+    driver.add_command(QStringLiteral("serving"), [](const QStringList&, Client_Driver::Done done) {
+        Client_Driver::say(QStringLiteral("SERVING %1").arg(ORV_Peer_Service::active()));
         done();
     });
 }

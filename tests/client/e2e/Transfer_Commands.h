@@ -12,4 +12,5 @@ class Client_Driver;
 //                          DRIVER TRANSFER <down_uuid> done | error=<code> | timeout  ms=<since the start>
 //   records                DRIVER RECORD <down_uuid> <size text>|<folder>|<name>   (one per record)
 //                          DRIVER RECORDS_END
+//   serving                DRIVER SERVING <peer connections this client serves now>
 void add_transfer_commands(Client_Driver& driver);

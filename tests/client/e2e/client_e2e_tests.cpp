@@ -133,7 +133,7 @@ protected:
     // A client in `host` with its own folders; `commands` is the file it
     // follows for commands.
     Netns_Process& start_client(const std::string& host, const std::vector<std::string>& shares,
-                                const fs::path& commands)
+                                const fs::path& commands, const std::vector<std::string>& environment = {})
     {
         const fs::path home = root / host;
         fs::create_directories(home / "data");
@@ -146,7 +146,9 @@ protected:
             args.push_back("--share");
             args.push_back(share);
         }
-        clients.push_back(lab->spawn(host, args, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"}));
+        std::vector<std::string> entries{"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"};
+        entries.insert(entries.end(), environment.begin(), environment.end());
+        clients.push_back(lab->spawn(host, args, entries));
         return clients.back();
     }
 
@@ -401,4 +403,39 @@ TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
     EXPECT_EQ(seen[0].paths(), std::vector<std::string>{(share / "one.txt").string()});
     EXPECT_EQ(seen[1].result, "1") << a.output();
     EXPECT_EQ(seen[1].paths(), (std::vector<std::string>{(share / "one.txt").string(), (share / "two.txt").string()}));
+}
+
+TEST_F(ClientE2E, AHolderWhoseDownloaderVanishedFreesItsServingSlot)
+{
+    const fs::path pub = root / "b-files" / "pub";
+    fs::create_directories(pub);
+    write_bytes(pub / "slow.bin", random_content(24 * 1024 * 1024));
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+
+    // B sends slowly, so A dies with most of the file still to come; B gives
+    // up on a peer that takes nothing for 3 s.
+    lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
+    const fs::path b_commands = root / "b-commands";
+    Netns_Process& b = start_client("b", {pub.string() + ":1"}, b_commands, {"QUILLFEN_TRANSPORT_PERIODS=peer_silence=3000"});
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "download " << id_b << " " << (pub / "slow.bin").string() << " " << in.string() << "\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER PROGRESS", 60s)) << a.output() << "\n---- B ----\n" << b.output();
+    std::ofstream(b_commands, std::ios::app) << "serving\n";
+    ASSERT_TRUE(b.wait_for("DRIVER SERVING 1", 10s)) << b.output();
+    a.kill();
+
+    // B's send to the vanished A ends, and so does the thread serving it.
+    const bool freed = wait_until(
+        [&] {
+            std::ofstream(b_commands, std::ios::app) << "serving\n";
+            return b.wait_for("DRIVER SERVING 0", 500ms);
+        },
+        15s, 0ms);
+    EXPECT_TRUE(freed) << b.output();
 }
