@@ -152,6 +152,36 @@ protected:
         return clients.back();
     }
 
+    // A downloading a 24 MiB file that B sends over a 16 Mbit/s link: whoever
+    // dies once data flows leaves most of the file still to come.
+    struct Slow_Download
+    {
+        Netns_Process* a = nullptr;
+        Netns_Process* b = nullptr;
+        fs::path a_commands;
+        fs::path b_commands;
+    };
+    void start_slow_download(Slow_Download* out, const std::vector<std::string>& b_environment = {})
+    {
+        const fs::path pub = root / "b-files" / "pub";
+        fs::create_directories(pub);
+        write_bytes(pub / "slow.bin", random_content(24 * 1024 * 1024));
+        const fs::path in = root / "a-files";
+        fs::create_directories(in);
+        lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
+        out->b_commands = root / "b-commands";
+        out->b = &start_client("b", {pub.string() + ":1"}, out->b_commands, b_environment);
+        ASSERT_TRUE(out->b->wait_for("DRIVER READY id=", 30s)) << out->b->output();
+        const std::string id_b = identity_of(*out->b);
+        out->a_commands = root / "a-commands";
+        std::ofstream(out->a_commands) << "wait-peer " << id_b << " 60\n"
+                                       << "download " << id_b << " " << (pub / "slow.bin").string() << " "
+                                       << in.string() << "\n";
+        out->a = &start_client("a", {}, out->a_commands);
+        ASSERT_TRUE(out->a->wait_for("DRIVER PROGRESS", 120s)) << out->a->output() << "\n---- B ----\n"
+                                                               << out->b->output();
+    }
+
     static std::string identity_of(const Netns_Process& client)
     {
         const std::string output = client.output();
@@ -340,27 +370,15 @@ TEST_F(ClientE2E, DownloadsAndUploadsByGradeAndNothingOutsideTheShares)
 
 TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
 {
-    const fs::path pub = root / "b-files" / "pub";
-    fs::create_directories(pub);
-    write_bytes(pub / "slow.bin", random_content(24 * 1024 * 1024));
     const fs::path in = root / "a-files";
     fs::create_directories(in);
     write_bytes(in / "slow.bin", "older");
-
-    // B's link is slow enough that the transfer is still running when B dies.
-    lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
-    Netns_Process& b = start_client("b", {pub.string() + ":1"}, root / "b-commands");
-    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
-    const std::string id_b = identity_of(b);
-
-    const fs::path commands = root / "a-commands";
-    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
-                            << "download " << id_b << " " << (pub / "slow.bin").string() << " " << in.string() << "\n";
-    Netns_Process& a = start_client("a", {}, commands);
-    ASSERT_TRUE(a.wait_for("DRIVER PROGRESS", 120s)) << a.output() << "\n---- B ----\n" << b.output();
-    b.kill();
+    Slow_Download download;
+    ASSERT_NO_FATAL_FAILURE(start_slow_download(&download));
+    Netns_Process& a = *download.a;
+    download.b->kill();
     ASSERT_TRUE(a.wait_for("DRIVER TRANSFER", 120s)) << a.output();
-    std::ofstream(commands, std::ios::app) << "records\nquit\n";
+    std::ofstream(download.a_commands, std::ios::app) << "records\nquit\n";
     ASSERT_TRUE(a.wait_for("DRIVER BYE", 60s)) << a.output();
     const std::string output = a.output();
     EXPECT_EQ(transfer_results(output), std::vector<std::string>{"error=2"}) << output;
@@ -407,28 +425,14 @@ TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
 
 TEST_F(ClientE2E, AHolderWhoseDownloaderVanishedFreesItsServingSlot)
 {
-    const fs::path pub = root / "b-files" / "pub";
-    fs::create_directories(pub);
-    write_bytes(pub / "slow.bin", random_content(24 * 1024 * 1024));
-    const fs::path in = root / "a-files";
-    fs::create_directories(in);
-
-    // B sends slowly, so A dies with most of the file still to come; B gives
-    // up on a peer that takes nothing for 3 s.
-    lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
-    const fs::path b_commands = root / "b-commands";
-    Netns_Process& b = start_client("b", {pub.string() + ":1"}, b_commands, {"QUILLFEN_TRANSPORT_PERIODS=peer_silence=3000"});
-    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
-    const std::string id_b = identity_of(b);
-
-    const fs::path commands = root / "a-commands";
-    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
-                            << "download " << id_b << " " << (pub / "slow.bin").string() << " " << in.string() << "\n";
-    Netns_Process& a = start_client("a", {}, commands);
-    ASSERT_TRUE(a.wait_for("DRIVER PROGRESS", 60s)) << a.output() << "\n---- B ----\n" << b.output();
+    // B gives up on a peer that takes nothing for 3 s.
+    Slow_Download download;
+    ASSERT_NO_FATAL_FAILURE(start_slow_download(&download, {"QUILLFEN_TRANSPORT_PERIODS=peer_silence=3000"}));
+    Netns_Process& b = *download.b;
+    const fs::path b_commands = download.b_commands;
     std::ofstream(b_commands, std::ios::app) << "serving\n";
     ASSERT_TRUE(b.wait_for("DRIVER SERVING 1", 10s)) << b.output();
-    a.kill();
+    download.a->kill();
 
     // B's send to the vanished A ends, and so does the thread serving it.
     const bool freed = wait_until(
