@@ -149,14 +149,15 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
     const auto request = job.to_file_request();
     if (name.isEmpty() || !request) {
         log_line("6:文件下载请求发送--失败");
-        return Outcome::Unsent;
+        return Outcome::Failed;
     }
     if (!logged(channel.send_block(to_block(*request)), "6:文件下载请求发送--成功", "6:文件下载请求发送--失败"))
         return Outcome::Unsent;
 
     Message_Block block;
+    // No answer: a holder serving all it can closes a new connection unread.
     if (!logged(channel.recv_block(block), "9:文件下载反馈--成功", "9:文件下载反馈--失败"))
-        return Outcome::Broken;
+        return Outcome::Unsent;
     M_Pack_File_Request answer;
     unpack_download_request(answer, block.data(), ORV::BLOCK_SIZE);
     log_line("到这一步了哦" + read_text_field(answer.holder_path));
@@ -260,7 +261,7 @@ Outcome ORV_File_Exchange::open_upload(int sock, const ORV_UpDown_Data& job)
     Message_Block answer;
     if (!logged(channel.recv_block(answer), "3: 文件下载反馈--成功：等待处理结果",
                 "3: 文件下载反馈--失败：等待处理结果"))
-        return Outcome::Broken;
+        return Outcome::Unsent;
     if (answer[UPLOAD_ALLOWED] != 1) {
         for (int i = 0; i < 4; ++i)
             log_line("结束了哦！");

@@ -96,6 +96,18 @@ void add_transfer_commands(Client_Driver& driver)
         row.set_save_path(args.value(2));
         run_job(driver, ORV_File_UpDownload_Manage::job_from_row(row, ORV::FILE_CODE_DOWNLOAD), done);
     });
+    driver.add_command(QStringLiteral("download-all"), [&driver](const QStringList& args, Client_Driver::Done done) {
+        // Every job starts at once; the answer comes when the last has ended.
+        auto left = std::make_shared<int>(args.size() - 2);
+        for (int i = 2; i < args.size(); ++i) {
+            ORV_FileExplorer_Table_Row_Data row = peer_row(args.value(0), args.value(i), 0, false);
+            row.set_save_path(args.value(1));
+            run_job(driver, ORV_File_UpDownload_Manage::job_from_row(row, ORV::FILE_CODE_DOWNLOAD), [left, done] {
+                if (--*left == 0)
+                    done();
+            });
+        }
+    });
     driver.add_command(QStringLiteral("upload"), [&driver](const QStringList& args, Client_Driver::Done done) {
         ORV_FileExplorer_Table_Row_Data row = peer_row(args.value(0), args.value(2), 0, true);
         row.set_upload_path(args.value(1));

@@ -133,7 +133,8 @@ protected:
     // A client in `host` with its own folders; `commands` is the file it
     // follows for commands.
     Netns_Process& start_client(const std::string& host, const std::vector<std::string>& shares,
-                                const fs::path& commands, const std::vector<std::string>& environment = {})
+                                const fs::path& commands, const std::vector<std::string>& environment = {},
+                                const std::vector<std::string>& options = {})
     {
         const fs::path home = root / host;
         fs::create_directories(home / "data");
@@ -142,6 +143,7 @@ protected:
         std::vector<std::string> args{program_path("orv_client_driver"), "--data", (home / "data").string(),
                                       "--config", (home / "config").string(), "--server", SERVER_IP,
                                       "--commands", commands.string(), "--exchange-timeout", EXCHANGE_TIMEOUT_MS};
+        args.insert(args.end(), options.begin(), options.end());
         for (const std::string& share : shares) {
             args.push_back("--share");
             args.push_back(share);
@@ -444,4 +446,38 @@ TEST_F(ClientE2E, AHolderWhoseDownloaderVanishedFreesItsServingSlot)
         },
         15s, 0ms);
     EXPECT_TRUE(freed) << b.output();
+}
+
+TEST_F(ClientE2E, DownloadsBeyondWhatTheHolderServesAtOnceWaitAndComplete)
+{
+    const fs::path pub = root / "b-files" / "pub";
+    fs::create_directories(pub);
+    std::vector<std::string> contents;
+    for (int i = 0; i < 5; ++i) {
+        contents.push_back(random_content(2 * 1024 * 1024 + i));
+        write_bytes(pub / ("f" + std::to_string(i) + ".bin"), contents.back());
+    }
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+
+    // B serves two connections at once, and slowly: the other downloads find it full.
+    lab->run("b", "tc qdisc add dev eth0 root tbf rate 32mbit burst 32kbit latency 400ms");
+    Netns_Process& b = start_client("b", {pub.string() + ":1"}, root / "b-commands", {}, {"--serving-limit", "2"});
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+
+    const fs::path commands = root / "a-commands";
+    {
+        std::ofstream out(commands);
+        out << "wait-peer " << id_b << " 60\n"
+            << "download-all " << id_b << " " << in.string();
+        for (int i = 0; i < 5; ++i)
+            out << " " << (pub / ("f" + std::to_string(i) + ".bin")).string();
+        out << "\nquit\n";
+    }
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>(5, "done")) << a.output();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(read_bytes(in / ("f" + std::to_string(i) + ".bin")) == contents[i]) << i;
 }
