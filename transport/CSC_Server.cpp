@@ -31,7 +31,7 @@ void CSC_Server::run()
             continue;
         }
         Net_Log::line("一次CSC任务");
-        std::thread([this, task] { relay_task(task.first, task.second); }).detach();
+        std::thread([this, task] { RelayTask(task.first, task.second); }).detach();
     }
 }
 
@@ -67,13 +67,13 @@ int CSC_Server::join_relay(M_Pack_CSC_Request request, const std::string& host) 
     return sock;
 }
 
-void CSC_Server::relay_task(M_Pack_CSC_Request request, const std::string& host)
+void CSC_Server::RelayTask(M_Pack_CSC_Request request, const std::string& host)
 {
     Net_Log::line(request.code);
     if (request.code == ORV::STEP_NOTIFY_TARGET) {
         const int sock = join_relay(request, host);
         if (sock >= 0)
-            m_transport.handshake().accept_handshake(sock);
+            m_transport.handshake().AcceptHandshake(sock);
     }
     Net_Log::line("线程结束一条");
 }

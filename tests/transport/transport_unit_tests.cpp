@@ -184,7 +184,7 @@ static bool answered(int sock, const char* block, int timeout_ms = 5000)
 static bool handshake(const char* block, Recording_Call_Back* call_back)
 {
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().AcceptHandshake(sock); });
     pair.server = -1;   // the handshake owns it now
     const bool admitted = answered(pair.client, block);
     listener.join();
@@ -228,7 +228,7 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     // Admitted with nobody to take it: the socket is closed, not kept.
     dll.set_call_back(nullptr);
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().AcceptHandshake(sock); });
     pair.server = -1;
     char answer[1000];
     int count = 0;
@@ -243,7 +243,7 @@ TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
 {
     Udt_Pair pair;
     const auto start = std::chrono::steady_clock::now();
-    the_transport().handshake().accept_handshake(pair.server, 300);
+    the_transport().handshake().AcceptHandshake(pair.server, 300);
     pair.server = -1;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     char answer[1000];
@@ -516,7 +516,7 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, ORV::STEP_NOTIFY_TARGET,
                                          requester_address, sockaddr_in{});
     ASSERT_TRUE(notice);
-    std::thread responder([&] { the_transport().punch().punch_for_request(*notice); });
+    std::thread responder([&] { the_transport().punch().PunchForRequest(*notice); });
 
     // Code 3 straight to the requester, then code 4 to the server, from one
     // socket; nothing else of the record changes.
