@@ -52,9 +52,10 @@ ORV_CSC_Server::~ORV_CSC_Server()
     stop();
 }
 
-ORV_CSC_Server& ORV_CSC_Server::instance()
+ORV_CSC_Server* ORV_CSC_Server::instance()
 {
-    return ORV_Server_Services::running().relay();
+    ORV_Server_Services* running = ORV_Server_Services::running();
+    return running ? &running->relay() : nullptr;
 }
 
 bool ORV_CSC_Server::start(std::string* error)
