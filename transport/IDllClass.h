@@ -57,10 +57,10 @@ public:
     // instead of waited for (a plain close may wait until the link is found
     // broken, which takes a dead peer tens of seconds).
     virtual bool abort(int* sock) { return close(sock); }
-    // Waits up to `ms` until the peer has acknowledged everything sent on the
-    // socket: false when it has not, as a peer that is gone never does (UDT
-    // itself would go on sending to it). An implementation without it cannot
-    // tell and answers true.
+    // Waits until the peer has acknowledged everything sent on the socket:
+    // false once it acknowledged nothing more for `ms`, as a peer that is
+    // gone never does (UDT itself would go on sending to it). An
+    // implementation without it cannot tell and answers true.
     virtual bool acknowledged(int sock, int ms)
     {
         (void)sock;

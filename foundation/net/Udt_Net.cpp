@@ -106,7 +106,8 @@ bool recv_msg_within(int sock, char* buffer, int length, int ms)
 bool wait_acknowledged(int sock, int ms)
 {
     using namespace std::chrono;
-    const auto deadline = steady_clock::now() + milliseconds(ms);
+    std::int32_t last = -1;
+    auto moved_at = steady_clock::now();
     for (;;) {
         // Packets still in the send buffer are those not yet acknowledged.
         std::int32_t pending = 0;
@@ -116,9 +117,14 @@ bool wait_acknowledged(int sock, int ms)
             return false;
         if (pending == 0)
             return true;
-        if (steady_clock::now() >= deadline)
+        const auto now = steady_clock::now();
+        if (last < 0 || pending < last) {
+            last = pending;
+            moved_at = now;
+        } else if (now - moved_at >= milliseconds(ms)) {
             return false;
-        std::this_thread::sleep_for(milliseconds(10));
+        }
+        std::this_thread::sleep_for(milliseconds(20));
     }
 }
 

@@ -55,9 +55,9 @@ bool recv_msg(int sock, char* buffer, int length, int* count = nullptr);
 // than one that sends nothing; afterwards receives wait without limit.
 bool recv_msg_within(int sock, char* buffer, int length, int ms);
 
-// Waits up to `ms` until the peer has acknowledged everything sent on
-// `sock`; false when it has not. A peer that is gone never does, while a
-// live one acknowledges within a few round trips.
+// Waits until the peer has acknowledged everything sent on `sock`; false
+// once it acknowledged nothing more for `ms`. A peer that is gone never
+// does, while a live one acknowledges within a few round trips.
 bool wait_acknowledged(int sock, int ms);
 
 } // namespace Udt_Net

@@ -16,8 +16,8 @@ public:
     static constexpr int EXCHANGE_TIMEOUT_MS = 30000;
     // No limit: a connection waiting for its next request.
     static constexpr int NO_TIMEOUT = -1;
-    // How long a peer may take to acknowledge a block: a live one does within
-    // a few round trips, one that is gone never does.
+    // How long a peer may go without acknowledging anything sent to it: a
+    // live one does within a few round trips, one that is gone never does.
     static constexpr int ACKNOWLEDGE_MS = 1500;
 
     ORV_Peer_Channel(IDllClass* dll, int sock);
@@ -40,7 +40,8 @@ public:
 
     bool set_recv_timeout(int ms);
 
-    // Whether the peer acknowledged everything sent so far within `ms`.
+    // Whether the peer acknowledged everything sent so far, with no pause
+    // of `ms` without progress.
     bool acknowledged(int ms = ACKNOWLEDGE_MS);
 
     // Closes the socket through the library; the channel then holds none.

@@ -329,14 +329,15 @@ ORV_File_UpDownload_Manage::Busy_Wait ORV_File_UpDownload_Manage::busy_wait() co
     return m_busy_wait;
 }
 
+ORV_File_Exchange::Settings ORV_File_UpDownload_Manage::exchange_settings() const
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    return m_settings;
+}
+
 ORV_File_Exchange ORV_File_UpDownload_Manage::exchange()
 {
-    ORV_File_Exchange::Settings settings;
-    {
-        const std::lock_guard<std::mutex> lock(m_seam_mutex);
-        settings = m_settings;
-    }
-    return ORV_File_Exchange(net_dll(), settings, [this](const QString& id, const QString& speed, int percent) {
+    return ORV_File_Exchange(net_dll(), exchange_settings(), [this](const QString& id, const QString& speed, int percent) {
         emit signal_to_file_down(make_progress_map(id, speed, percent));
     });
 }

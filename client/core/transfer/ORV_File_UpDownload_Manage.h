@@ -84,6 +84,7 @@ public:
     // and the default exchange settings.
     void use_connect_pool(ORV_Connect_Pool& pool);
     void set_exchange_settings(ORV_File_Exchange::Settings settings);
+    ORV_File_Exchange::Settings exchange_settings() const;
 
     // How a job waits for a peer that serves all the connections it can.
     struct Busy_Wait
