@@ -151,7 +151,7 @@ ORV_File_Exchange::Outcome ORV_File_UpDownload_Manage::exchange_with_peer(const 
     while (*sock != 0 && outcome == Outcome::Unsent && std::chrono::steady_clock::now() < give_up) {
         pool().drop(*sock);
         if (!reused) {
-            log_line("对方连接已满，稍后重试");
+            log_line("对方未应答，稍后重试");
             std::this_thread::sleep_for(pause);
             pause = std::min(pause * 2, wait.last_pause);
         }
@@ -337,7 +337,8 @@ ORV_File_Exchange::Settings ORV_File_UpDownload_Manage::exchange_settings() cons
 
 ORV_File_Exchange ORV_File_UpDownload_Manage::exchange()
 {
-    return ORV_File_Exchange(net_dll(), exchange_settings(), [this](const QString& id, const QString& speed, int percent) {
-        emit signal_to_file_down(make_progress_map(id, speed, percent));
-    });
+    return ORV_File_Exchange(net_dll(), exchange_settings(),
+                             [this](const QString& id, const QString& speed, int percent) {
+                                 emit signal_to_file_down(make_progress_map(id, speed, percent));
+                             });
 }
