@@ -151,7 +151,9 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, bo
         log_line("6:文件下载请求发送--失败");
         return Outcome::Failed;
     }
-    if (!logged(channel.send_block(to_block(*request)), "6:文件下载请求发送--成功", "6:文件下载请求发送--失败"))
+    // A request the peer never acknowledges went to a peer that is gone.
+    if (!logged(channel.send_block(to_block(*request)) && channel.acknowledged(), "6:文件下载请求发送--成功",
+                "6:文件下载请求发送--失败"))
         return Outcome::Unsent;
 
     Message_Block block;
@@ -255,8 +257,8 @@ Outcome ORV_File_Exchange::open_upload(int sock, const ORV_UpDown_Data& job)
     ORV_Peer_Channel channel(m_dll, sock);
     const Exchange_Timeout timeout(channel, m_settings.timeout_ms);
     const auto request = job.to_file_request();
-    if (!logged(request && channel.send_block(to_block(*request)), "1: 文件上传请求发送——成功",
-                "1: 文件上传请求发送——失败"))
+    const bool sent = request && channel.send_block(to_block(*request)) && channel.acknowledged();
+    if (!logged(sent, "1: 文件上传请求发送——成功", "1: 文件上传请求发送——失败"))
         return Outcome::Unsent;
     Message_Block answer;
     if (!logged(channel.recv_block(answer), "3: 文件下载反馈--成功：等待处理结果",

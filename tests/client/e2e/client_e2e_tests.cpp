@@ -15,6 +15,7 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -403,35 +404,42 @@ TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
     EXPECT_FALSE(has_temporary_file(in));
 }
 
-TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
+TEST_F(ClientE2E, AFriendWhoRestartedIsListedAndServesAgainOverANewConnection)
 {
     const fs::path share = root / "b-files" / "share";
     fs::create_directories(share);
     write_file(share / "one.txt", 1);
-    Netns_Process& b = start_client("b", {share.string() + ":1"}, root / "b-commands");
-    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
-    const std::string id_b = identity_of(b);
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+    Netns_Process* b = &start_client("b", {share.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=", 30s)) << b->output();
+    const std::string id_b = identity_of(*b);
 
     const fs::path commands = root / "a-commands";
     std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
                             << "list " << id_b << " " << share.string() << "\n";
     Netns_Process& a = start_client("a", {}, commands);
-    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 120s)) << a.output() << "\n---- B ----\n" << b->output();
 
     // B dies and comes back as the same user: the connection A keeps for it
-    // leads nowhere now.
-    b.kill();
+    // leads nowhere now. The dead connection is known as such once A's
+    // request goes unacknowledged, not after the exchange's time-out (5 s
+    // here), and closing it does not linger on it (UDT would wait up to 180 s).
+    int restarts = 0;
+    const auto restart_b_and_ask = [&](const std::string& command, const std::function<bool()>& answered) {
+        b->kill();
+        b = &start_client("b", {share.string() + ":1"}, root / ("b-commands-" + std::to_string(++restarts)));
+        ASSERT_TRUE(b->wait_for("DRIVER READY id=" + id_b, 30s)) << b->output();
+        const auto asked = std::chrono::steady_clock::now();
+        std::ofstream(commands, std::ios::app) << command << "\n";
+        ASSERT_TRUE(wait_until(answered, 60s, 20ms)) << a.output() << "\n---- B ----\n" << b->output();
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s) << command;
+    };
     write_file(share / "two.txt", 2);
-    Netns_Process& again = start_client("b", {share.string() + ":1"}, root / "b-commands-2");
-    ASSERT_TRUE(again.wait_for("DRIVER READY id=" + id_b, 30s)) << again.output();
-    const auto asked = std::chrono::steady_clock::now();
-    std::ofstream(commands, std::ios::app) << "list " << id_b << " " << share.string() << "\nquit\n";
-    // The dead connection is known as such once the request goes
-    // unacknowledged, not after the exchange's time-out (5 s here), and
-    // closing it does not linger on it (UDT would wait up to 180 s).
-    ASSERT_TRUE(wait_until([&] { return listings(a.output()).size() == 2; }, 60s, 20ms))
-        << a.output() << "\n---- B ----\n" << again.output();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    restart_b_and_ask("list " + id_b + " " + share.string(), [&] { return listings(a.output()).size() == 2; });
+    restart_b_and_ask("download " + id_b + " " + (share / "two.txt").string() + " " + in.string(),
+                      [&] { return !transfer_results(a.output()).empty(); });
+    std::ofstream(commands, std::ios::app) << "quit\n";
     ASSERT_TRUE(a.wait_for("DRIVER BYE", 30s)) << a.output();
 
     const std::vector<Listing> seen = listings(a.output());
@@ -439,6 +447,8 @@ TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
     EXPECT_EQ(seen[0].paths(), std::vector<std::string>{(share / "one.txt").string()});
     EXPECT_EQ(seen[1].result, "1") << a.output();
     EXPECT_EQ(seen[1].paths(), (std::vector<std::string>{(share / "one.txt").string(), (share / "two.txt").string()}));
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"done"}) << a.output();
+    EXPECT_EQ(read_bytes(in / "two.txt"), read_bytes(share / "two.txt"));
 }
 
 TEST_F(ClientE2E, AHolderWhoseDownloaderVanishedFreesItsServingSlot)
