@@ -208,7 +208,7 @@ bool ORV_CSC_Server::receive_verification(int sock, char* block)
 {
     // A connection that never sends its first block is closed after the time-out.
     return m_udt.recv_msg_within(sock, block, ORV::BLOCK_SIZE,
-                                   milliseconds_of(m_settings.timings.relay_verification_timeout));
+                                 milliseconds_of(m_settings.timings.relay_verification_timeout));
 }
 
 void ORV_CSC_Server::relay_connection(int sock, const sockaddr_in& peer)
