@@ -108,7 +108,7 @@ Pair join()
                              .value();
     Pair pair;
     pair.initiator = connect_relay();
-    if (!Udt_Net::send_all(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
+    if (!Udt_Net::send_msg(pair.initiator, to_block(request).data(), ORV::BLOCK_SIZE))
         bench_fail("the relay refused a request");
     Message_Block notice{};
     if (!target.receive(ORV::MSG_CSC_REQUEST, &notice, std::chrono::seconds(10)))
@@ -118,9 +118,9 @@ Pair join()
     answer.code = ORV::STEP_TARGET_ANSWER;
     pair.target = connect_relay();
     Message_Block joined{};
-    if (!Udt_Net::send_all(pair.target, to_block(answer).data(), ORV::BLOCK_SIZE)
-        || !Udt_Net::recv_exact(pair.target, joined.data(), ORV::BLOCK_SIZE)
-        || !Udt_Net::recv_exact(pair.initiator, joined.data(), ORV::BLOCK_SIZE))
+    if (!Udt_Net::send_msg(pair.target, to_block(answer).data(), ORV::BLOCK_SIZE)
+        || !Udt_Net::recv_msg(pair.target, joined.data(), ORV::BLOCK_SIZE)
+        || !Udt_Net::recv_msg(pair.initiator, joined.data(), ORV::BLOCK_SIZE))
         bench_fail(std::string("the relay did not join a pair: ") + UDT::getlasterror().getErrorMessage());
     return pair;
 }
@@ -137,7 +137,7 @@ void send_stream(int sock, long bytes, int piece_bytes)
         const int length = static_cast<int>(std::min<long>(piece_bytes, bytes - offset));
         for (int i = 0; i < length; ++i)
             piece[static_cast<std::size_t>(i)] = pattern_byte(offset + i);
-        if (!Udt_Net::send_all(sock, piece.data(), length))
+        if (!Udt_Net::send_msg(sock, piece.data(), length))
             return;
     }
 }

@@ -52,9 +52,10 @@ ORV_CSC_Server::~ORV_CSC_Server()
     stop();
 }
 
-ORV_CSC_Server& ORV_CSC_Server::instance()
+ORV_CSC_Server* ORV_CSC_Server::instance()
 {
-    return ORV_Server_Services::running().relay();
+    ORV_Server_Services* running = ORV_Server_Services::running();
+    return running ? &running->relay() : nullptr;
 }
 
 bool ORV_CSC_Server::start(std::string* error)
@@ -206,8 +207,8 @@ void ORV_CSC_Server::return_memory()
 bool ORV_CSC_Server::receive_verification(int sock, char* block)
 {
     // A connection that never sends its first block is closed after the time-out.
-    return m_udt.recv_exact_within(sock, block, ORV::BLOCK_SIZE,
-                                   milliseconds_of(m_settings.timings.relay_verification_timeout));
+    return m_udt.recv_msg_within(sock, block, ORV::BLOCK_SIZE,
+                                 milliseconds_of(m_settings.timings.relay_verification_timeout));
 }
 
 void ORV_CSC_Server::relay_connection(int sock, const sockaddr_in& peer)
@@ -370,7 +371,7 @@ void ORV_CSC_Server::forward(const std::string& key, int sock)
             if (peer == -1)
                 break;
         }
-        if (peer == 0 || !Udt_Net::send_all(peer, piece.data(), count)) {
+        if (peer == 0 || !Udt_Net::send_msg(peer, piece.data(), count)) {
             m_trace.write("*****转发失败…………");
             break;
         }

@@ -35,8 +35,8 @@ public:
                    Trace_Sink& trace, Server_Clock& clock);
     ~ORV_CSC_Server();
 
-    // The running server's relay.
-    static ORV_CSC_Server& instance();
+    // The running server's relay; null while no server runs.
+    static ORV_CSC_Server* instance();
 
     // Creates, binds and listens on the relay port; false (with the reason in
     // `error`) when it cannot. Then starts listen and timeout_check.

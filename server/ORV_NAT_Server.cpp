@@ -13,9 +13,10 @@ ORV_NAT_Server::~ORV_NAT_Server()
     stop();
 }
 
-ORV_NAT_Server& ORV_NAT_Server::instance()
+ORV_NAT_Server* ORV_NAT_Server::instance()
 {
-    return ORV_Server_Services::running().nat();
+    ORV_Server_Services* running = ORV_Server_Services::running();
+    return running ? &running->nat() : nullptr;
 }
 
 void ORV_NAT_Server::start()

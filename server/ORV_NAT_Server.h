@@ -22,8 +22,8 @@ public:
     ORV_NAT_Server(ORV_User_Data_Manage& users, const Server_Settings& settings, Server_Clock& clock);
     ~ORV_NAT_Server();
 
-    // The running server's NAT comparison.
-    static ORV_NAT_Server& instance();
+    // The running server's NAT comparison; null while no server runs.
+    static ORV_NAT_Server* instance();
 
     void start();
     void stop();

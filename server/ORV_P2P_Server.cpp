@@ -16,9 +16,10 @@ ORV_P2P_Server::~ORV_P2P_Server()
     stop();
 }
 
-ORV_P2P_Server& ORV_P2P_Server::instance()
+ORV_P2P_Server* ORV_P2P_Server::instance()
 {
-    return ORV_Server_Services::running().matcher();
+    ORV_Server_Services* running = ORV_Server_Services::running();
+    return running ? &running->matcher() : nullptr;
 }
 
 void ORV_P2P_Server::start()

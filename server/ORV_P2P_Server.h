@@ -30,8 +30,8 @@ public:
                    Trace_Sink& trace, Server_Clock& clock);
     ~ORV_P2P_Server();
 
-    // The running server's request matcher.
-    static ORV_P2P_Server& instance();
+    // The running server's request matcher; null while no server runs.
+    static ORV_P2P_Server* instance();
 
     void start();
     void stop();

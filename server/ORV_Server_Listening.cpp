@@ -56,9 +56,10 @@ bool ORV_Server_Listening::bind_sockets(std::string* error)
         && bind_one(m_settings.ports.assist, m_assist_socket, m_assist_port, error);
 }
 
-ORV_Server_Listening& ORV_Server_Listening::instance()
+ORV_Server_Listening* ORV_Server_Listening::instance()
 {
-    return ORV_Server_Services::running().listening();
+    ORV_Server_Services* running = ORV_Server_Services::running();
+    return running ? &running->listening() : nullptr;
 }
 
 void ORV_Server_Listening::start(ORV_Recv_Data_Manage& queue, ORV_NAT_Server& nat)

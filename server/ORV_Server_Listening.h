@@ -19,8 +19,8 @@ public:
     ORV_Server_Listening(const Server_Settings& settings, Trace_Sink& trace);
     ~ORV_Server_Listening();
 
-    // The running server's listener.
-    static ORV_Server_Listening& instance();
+    // The running server's listener; null while no server runs.
+    static ORV_Server_Listening* instance();
 
     // Binds 10001, 10002 and 10004; false, naming the port, when one fails.
     bool bind_sockets(std::string* error);

@@ -18,9 +18,9 @@ std::atomic<ORV_Server_Services*> g_running{nullptr};
 
 } // namespace
 
-ORV_Server_Services& ORV_Server_Services::running()
+ORV_Server_Services* ORV_Server_Services::running()
 {
-    return *g_running.load();
+    return g_running.load();
 }
 
 ORV_Server_Services::ORV_Server_Services(const Server_Settings& settings, Trace_Sink& trace, Server_Clock& clock)

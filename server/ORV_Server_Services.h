@@ -35,10 +35,9 @@ public:
     const std::string& error() const { return m_error; }
     const Server_Settings& settings() const { return m_settings; }
 
-    // The services started last and not stopped since; the instance()
-    // accessors of the services answer with its parts. Only valid while a
-    // server runs.
-    static ORV_Server_Services& running();
+    // The services started last and not stopped since, or null; the
+    // instance() accessors of the services answer with its parts.
+    static ORV_Server_Services* running();
 
     // Valid once started.
     ORV_Server_Listening& listening() { return *m_listening; }

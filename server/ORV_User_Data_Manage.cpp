@@ -58,9 +58,10 @@ ORV_User_Data_Manage::~ORV_User_Data_Manage()
     stop();
 }
 
-ORV_User_Data_Manage& ORV_User_Data_Manage::instance()
+ORV_User_Data_Manage* ORV_User_Data_Manage::instance()
 {
-    return ORV_Server_Services::running().user_table();
+    ORV_Server_Services* running = ORV_Server_Services::running();
+    return running ? &running->user_table() : nullptr;
 }
 
 void ORV_User_Data_Manage::start()

@@ -33,8 +33,8 @@ public:
                          Trace_Sink& trace, Server_Clock& clock);
     ~ORV_User_Data_Manage() override;
 
-    // The running server's user table.
-    static ORV_User_Data_Manage& instance();
+    // The running server's user table; null while no server runs.
+    static ORV_User_Data_Manage* instance();
 
     // Starts heartbeat_loop, then offline_check_loop.
     void start();

@@ -11,7 +11,7 @@
 bool Udt_Block_Obj::send_msg(int sock, const char* data, int length)
 {
     for (int offset = 0; offset < length; offset += ORV::BLOCK_SIZE) {
-        if (!Udt_Net::send_all(sock, data + offset, std::min(ORV::BLOCK_SIZE, length - offset)))
+        if (!Udt_Net::send_msg(sock, data + offset, std::min(ORV::BLOCK_SIZE, length - offset)))
             return false;
     }
     return true;
@@ -41,9 +41,9 @@ int Udt_Block_Obj::recv_some(int sock, char* buffer, int length)
     return got == UDT::ERROR ? -1 : got;
 }
 
-bool Udt_Block_Obj::recv_exact_within(int sock, char* buffer, int length, int milliseconds)
+bool Udt_Block_Obj::recv_msg_within(int sock, char* buffer, int length, int milliseconds)
 {
-    return Udt_Net::recv_exact_within(sock, buffer, length, milliseconds);
+    return Udt_Net::recv_msg_within(sock, buffer, length, milliseconds);
 }
 
 bool Udt_Block_Obj::close_socket(int* sock)

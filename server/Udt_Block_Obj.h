@@ -18,7 +18,7 @@ public:
 
     // Receives exactly `length` bytes, however the stream was cut, within
     // `milliseconds` in all; afterwards receives on `sock` wait without limit.
-    bool recv_exact_within(int sock, char* buffer, int length, int milliseconds);
+    bool recv_msg_within(int sock, char* buffer, int length, int milliseconds);
 
     // Sets the variable to 0, then closes what it held (nothing for 0).
     bool close_socket(int* sock);

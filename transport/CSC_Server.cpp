@@ -31,7 +31,7 @@ void CSC_Server::run()
             continue;
         }
         Net_Log::line("一次CSC任务");
-        std::thread([this, task] { relay_task(task.first, task.second); }).detach();
+        std::thread([this, task] { RelayTask(task.first, task.second); }).detach();
     }
 }
 
@@ -43,7 +43,7 @@ int CSC_Server::join_relay(M_Pack_CSC_Request request, const std::string& host) 
         Net_Log::line("UDT失败");
         return -1;
     }
-    const int sock = Udt_Net::new_socket();
+    const int sock = Udt_Net::new_socket(m_transport.settings().socket_options());
     if (sock < 0)
         return -1;
     Net_Log::line("ip:", host);
@@ -59,21 +59,21 @@ int CSC_Server::join_relay(M_Pack_CSC_Request request, const std::string& host) 
     char block[1000] = {};
     int count = 0;
     Udt_Net::set_recv_timeout(sock, static_cast<int>(m_transport.settings().timings.answer_timeout.count()));
-    if (!Udt_Net::send_all(sock, to_block(request).data(), 1000)
-        || !Udt_Net::recv_exact(sock, block, sizeof(block), &count)) {
+    if (!Udt_Net::send_msg(sock, to_block(request).data(), 1000)
+        || !Udt_Net::recv_msg(sock, block, sizeof(block), &count)) {
         UDT::close(sock);
         return -1;
     }
     return sock;
 }
 
-void CSC_Server::relay_task(M_Pack_CSC_Request request, const std::string& host)
+void CSC_Server::RelayTask(M_Pack_CSC_Request request, const std::string& host)
 {
     Net_Log::line(request.code);
     if (request.code == ORV::STEP_NOTIFY_TARGET) {
         const int sock = join_relay(request, host);
         if (sock >= 0)
-            m_transport.handshake().accept_handshake(sock);
+            m_transport.handshake().AcceptHandshake(sock);
     }
     Net_Log::line("线程结束一条");
 }

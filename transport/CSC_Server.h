@@ -21,7 +21,7 @@ public:
     // notice starts the worker that empties the queue.
     void push(const M_Pack_CSC_Request& request, const std::string& host);
 
-    void relay_task(M_Pack_CSC_Request request, const std::string& host);
+    void RelayTask(M_Pack_CSC_Request request, const std::string& host);
 
 private:
     void run();

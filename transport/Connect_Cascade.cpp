@@ -51,7 +51,7 @@ bool Connect_Cascade::try_lan(int* sock)
         // address and cost a 3 s connect time-out.
         if (!Ipv4_Address::unicast_address(ip, ORV_Ports::PEER_LISTEN, &address))
             continue;
-        const int udt = Udt_Net::new_socket();
+        const int udt = Udt_Net::new_socket(m_transport.settings().socket_options());
         if (udt < 0)
             continue;
         if (!Udt_Net::connect_to(udt, address)) {
@@ -150,7 +150,7 @@ bool Connect_Cascade::try_punch(int* sock)
     const bool direct = answer.code == ORV::STEP_TARGET_ANSWER;
     Net_Log::line(direct ? "直连成功" : "可以udt打洞了");
     const sockaddr_in peer = direct ? sender : answer.target_addr;
-    const int udt = Udt_Net::new_socket();
+    const int udt = Udt_Net::new_socket(m_transport.settings().socket_options());
     if (udt < 0) {
         ::close(udp);
         return false;
@@ -182,7 +182,7 @@ bool Connect_Cascade::try_relay(int* sock)
     Net_Log::line("P2P连接连接失败转用第三方客户端中转");
     Net_Log::line("第三方客户端中转连接失败转用服务器中转");
     sockaddr_in relay{};
-    const int udt = Udt_Net::new_socket();
+    const int udt = Udt_Net::new_socket(m_transport.settings().socket_options());
     if (udt < 0)
         return false;
     Net_Log::line("ip:", m_server);
@@ -199,8 +199,8 @@ bool Connect_Cascade::try_relay(int* sock)
     char answer[1000] = {};
     int count = 0;
     Udt_Net::set_recv_timeout(udt, answer_timeout_ms());
-    if (!request || !Udt_Net::send_all(udt, to_block(*request).data(), 1000)
-        || !Udt_Net::recv_exact(udt, answer, sizeof(answer), &count)) {
+    if (!request || !Udt_Net::send_msg(udt, to_block(*request).data(), 1000)
+        || !Udt_Net::recv_msg(udt, answer, sizeof(answer), &count)) {
         UDT::close(udt);
         Net_Log::line("服务器中转连接失败");
         return false;
@@ -215,8 +215,8 @@ bool Connect_Cascade::admit(int udt, int* sock)
     Message_Block answer{};
     Udt_Net::set_recv_timeout(udt, answer_timeout_ms());
     // Any answer counts: a refused connection is closed instead.
-    if (Udt_Net::send_all(udt, identity.identity, sizeof(identity))
-        && Udt_Net::recv_exact(udt, answer.data(), ORV::BLOCK_SIZE)
+    if (Udt_Net::send_msg(udt, identity.identity, sizeof(identity))
+        && Udt_Net::recv_msg(udt, answer.data(), ORV::BLOCK_SIZE)
         && Udt_Net::set_recv_timeout(udt, -1))
         return true;
     UDT::close(udt);

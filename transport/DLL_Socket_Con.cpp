@@ -33,13 +33,13 @@ void DLL_Socket_Con::start()
             Net_Log::line("监听端口绑定失败:", ORV_Ports::PEER_LISTEN);
             return;
         }
-        std::thread([this] { listen_loop(); }).detach();
+        std::thread([this] { ListenLoop(); }).detach();
     });
 }
 
 int DLL_Socket_Con::open_listener() const
 {
-    const int sock = Udt_Net::new_socket();
+    const int sock = Udt_Net::new_socket(m_settings.socket_options());
     if (sock < 0)
         return -1;
     sockaddr_in any{};
@@ -54,7 +54,7 @@ int DLL_Socket_Con::open_listener() const
     return sock;
 }
 
-void DLL_Socket_Con::listen_loop()
+void DLL_Socket_Con::ListenLoop()
 {
     for (;;) {
         sockaddr_in peer{};
@@ -82,7 +82,7 @@ void DLL_Socket_Con::start_handshake(int sock, const sockaddr_in& peer)
     m_admission.admit(sock, peer.sin_addr.s_addr);
     try {
         std::thread([this, sock] {
-            accept_handshake(sock, m_admission.limits().silent_ms, &m_admission);
+            AcceptHandshake(sock, m_admission.limits().silent_ms, &m_admission);
         }).detach();
     } catch (const std::system_error&) {
         if (m_admission.finish(sock))
@@ -90,23 +90,23 @@ void DLL_Socket_Con::start_handshake(int sock, const sockaddr_in& peer)
     }
 }
 
-void DLL_Socket_Con::accept_handshake(int sock) const
+void DLL_Socket_Con::AcceptHandshake(int sock) const
 {
-    accept_handshake(sock, static_cast<int>(m_settings.timings.handshake_timeout.count()));
+    AcceptHandshake(sock, static_cast<int>(m_settings.timings.handshake_timeout.count()));
 }
 
-void DLL_Socket_Con::accept_handshake(int sock, int timeout_ms, Handshake_Admission* admission) const
+void DLL_Socket_Con::AcceptHandshake(int sock, int timeout_ms, Handshake_Admission* admission) const
 {
     M_Pack_Identity block{};
     Udt_Net::set_recv_timeout(sock, timeout_ms);
-    const bool received = Udt_Net::recv_exact(sock, block.identity, sizeof(block));
+    const bool received = Udt_Net::recv_msg(sock, block.identity, sizeof(block));
     if (admission && !admission->finish(sock))
         return;  // evicted for a newcomer, and closed with it
     if (!received || !m_identity.matches(block.identity, sizeof(block.identity))) {
         UDT::close(sock);
         return;
     }
-    if (!Udt_Net::send_all(sock, identity_answer().data(), ORV::BLOCK_SIZE)) {
+    if (!Udt_Net::send_msg(sock, identity_answer().data(), ORV::BLOCK_SIZE)) {
         UDT::close(sock);
         return;
     }

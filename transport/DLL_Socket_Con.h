@@ -34,12 +34,12 @@ public:
     // the handshake time-out. An admitted socket goes to the callback object,
     // a refused one (or one nobody takes) is closed. A socket of the
     // listener's comes with its `admission`, which may have evicted it meanwhile.
-    void accept_handshake(int sock) const;
-    void accept_handshake(int sock, int timeout_ms, Handshake_Admission* admission = nullptr) const;
+    void AcceptHandshake(int sock) const;
+    void AcceptHandshake(int sock, int timeout_ms, Handshake_Admission* admission = nullptr) const;
 
 private:
     int open_listener() const;
-    void listen_loop();
+    void ListenLoop();
     void start_handshake(int sock, const sockaddr_in& peer);
 
     const Transport_Settings& m_settings;

@@ -70,7 +70,7 @@ bool DllClass::connect(const char* ipv4_list, const char* target_id, const char*
 bool DllClass::send(int sock, const char* data, int len, int)
 {
     transport().listener();
-    return data ? Udt_Net::send_all(sock, data, len) : len <= 0;
+    return data ? Udt_Net::send_msg(sock, data, len) : len <= 0;
 }
 
 bool DllClass::recv(int sock, char* buf, int len, int* count)
@@ -78,7 +78,7 @@ bool DllClass::recv(int sock, char* buf, int len, int* count)
     if (!count || (!buf && len > 0))
         return false;
     transport().listener();
-    return Udt_Net::recv_exact(sock, buf, len, count);
+    return Udt_Net::recv_msg(sock, buf, len, count);
 }
 
 bool DllClass::close(int* sock)
@@ -111,4 +111,10 @@ bool DllClass::abort(int* sock)
         UDT::setsockopt(*sock, 0, UDT_LINGER, &none, sizeof(none));
     }
     return close(sock);
+}
+
+bool DllClass::acknowledged(int sock, int ms)
+{
+    transport().listener();
+    return Udt_Net::wait_acknowledged(sock, ms);
 }

@@ -21,4 +21,5 @@ public:
     std::map<std::string, ORV_Peer_Data> get_peers() override;
     bool set_recv_timeout(int sock, int ms) override;
     bool abort(int* sock) override;
+    bool acknowledged(int sock, int ms) override;
 };

@@ -57,6 +57,16 @@ public:
     // instead of waited for (a plain close may wait until the link is found
     // broken, which takes a dead peer tens of seconds).
     virtual bool abort(int* sock) { return close(sock); }
+    // Waits until the peer has acknowledged everything sent on the socket:
+    // false once it acknowledged nothing more for `ms`, as a peer that is
+    // gone never does (UDT itself would go on sending to it). An
+    // implementation without it cannot tell and answers true.
+    virtual bool acknowledged(int sock, int ms)
+    {
+        (void)sock;
+        (void)ms;
+        return true;
+    }
 };
 
 // The library's two exports.

@@ -50,7 +50,7 @@ void P2p_Manage::run()
         }
         ++m_responders;
         std::thread([this, request] {
-            punch_for_request(request);
+            PunchForRequest(request);
             --m_responders;
         }).detach();
     }
@@ -78,7 +78,7 @@ int P2p_Manage::accept_until_deadline(int listener) const
     return UDT::INVALID_SOCK;
 }
 
-void P2p_Manage::punch_for_request(M_Pack_P2P_Request request)
+void P2p_Manage::PunchForRequest(M_Pack_P2P_Request request)
 {
     const int udp = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     if (udp < 0) {
@@ -92,7 +92,7 @@ void P2p_Manage::punch_for_request(M_Pack_P2P_Request request)
     Server_Endpoints::send_block(udp, to_block(request),
                                  m_transport.endpoints().snapshot().login);
 
-    const int listener = Udt_Net::new_socket();
+    const int listener = Udt_Net::new_socket(m_transport.settings().socket_options());
     if (listener < 0) {
         ::close(udp);
         return;
@@ -113,5 +113,5 @@ void P2p_Manage::punch_for_request(M_Pack_P2P_Request request)
         Net_Log::line("打洞等待超时");
         return;
     }
-    m_transport.listener().accept_handshake(accepted);
+    m_transport.listener().AcceptHandshake(accepted);
 }

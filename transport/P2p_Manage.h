@@ -22,7 +22,7 @@ public:
 
     // The target's side of one punch: step 3 to the requester, step 4 to the
     // server, then a UDT listener on the same UDP socket until the deadline.
-    void punch_for_request(M_Pack_P2P_Request request);
+    void PunchForRequest(M_Pack_P2P_Request request);
 
 private:
     void run();

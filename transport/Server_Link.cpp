@@ -35,8 +35,8 @@ void Server_Link::start()
         send_login();
         return;
     }
-    std::thread([this] { login_thread(); }).detach();
-    std::thread([this] { heartbeat_loop(); }).detach();
+    std::thread([this] { LoginThread(); }).detach();
+    std::thread([this] { HeartbeatLoop(); }).detach();
 }
 
 std::vector<std::string> Server_Link::split_keep_empty(const std::string& text)
@@ -78,13 +78,13 @@ bool Server_Link::send_login()
     return true;
 }
 
-void Server_Link::login_thread()
+void Server_Link::LoginThread()
 {
-    std::thread([this] { receive_loop(); }).detach();
+    std::thread([this] { ReceiveLoop(); }).detach();
     send_login();
 }
 
-void Server_Link::heartbeat_loop()
+void Server_Link::HeartbeatLoop()
 {
     for (;;) {
         std::this_thread::sleep_for(m_transport.settings().timings.heartbeat);
@@ -99,7 +99,7 @@ void Server_Link::heartbeat_loop()
     }
 }
 
-void Server_Link::receive_loop()
+void Server_Link::ReceiveLoop()
 {
     const Transport_Settings& settings = m_transport.settings();
     const int sock = m_transport.endpoints().snapshot().login_socket;
@@ -118,7 +118,7 @@ void Server_Link::receive_loop()
             }
             Net_Log::line("超时：");
             if (--misses < 0) {
-                std::thread([this] { login_thread(); }).detach();
+                std::thread([this] { LoginThread(); }).detach();
                 return;
             }
             continue;

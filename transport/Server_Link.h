@@ -27,9 +27,9 @@ public:
     static std::vector<std::string> split_keep_empty(const std::string& text);
 
 private:
-    void login_thread();
-    void heartbeat_loop();
-    void receive_loop();
+    void LoginThread();
+    void HeartbeatLoop();
+    void ReceiveLoop();
     bool send_login();
 
     ORV_Transport& m_transport;

@@ -16,5 +16,13 @@ Transport_Settings Transport_Settings::with_overrides(const char* overrides)
     given.apply("punch_connect_delay", &t.punch_connect_delay);
     given.apply("punch_accept_deadline", &t.punch_accept_deadline);
     given.apply("error_backoff", &t.error_backoff);
+    given.apply("peer_silence", &t.peer_silence);
     return settings;
+}
+
+Udt_Net::Socket_Options Transport_Settings::socket_options() const
+{
+    Udt_Net::Socket_Options options;
+    options.send_timeout_ms = static_cast<int>(timings.peer_silence.count());
+    return options;
 }

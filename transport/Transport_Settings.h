@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/net/Udt_Net.h"
+
 #include <chrono>
 
 // Periods and bounds of the transport library. The defaults are the
@@ -19,6 +21,9 @@ struct Transport_Timings
     // Longer than the requester's punch wait plus UDT's fixed 3 s connect.
     ms punch_accept_deadline{20000};
     ms error_backoff{1000};
+    // A send to a peer that takes nothing for this long fails, so a peer that
+    // vanished frees the thread and connection serving it.
+    ms peer_silence{30000};
 };
 
 struct Transport_Limits
@@ -36,6 +41,9 @@ struct Transport_Settings
 {
     Transport_Timings timings;
     Transport_Limits limits;
+
+    // Every UDT socket of the library: sends bounded by peer_silence.
+    Udt_Net::Socket_Options socket_options() const;
 
     // The production settings with the periods named in `overrides`
     // ("name=milliseconds,..."; null for none) shortened.

@@ -5,7 +5,9 @@
 #include <udt.h>
 
 #include <chrono>
+#include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace Udt_Net {
 
@@ -33,6 +35,9 @@ int new_socket(const Socket_Options& options)
     if (ok && buffer > 0)
         ok = UDT::setsockopt(sock, 0, UDT_SNDBUF, &buffer, sizeof buffer) != UDT::ERROR
              && UDT::setsockopt(sock, 0, UDT_RCVBUF, &buffer, sizeof buffer) != UDT::ERROR;
+    if (ok && options.send_timeout_ms >= 0)
+        ok = UDT::setsockopt(sock, 0, UDT_SNDTIMEO, &options.send_timeout_ms, sizeof options.send_timeout_ms)
+             != UDT::ERROR;
     if (!ok) {
         UDT::close(sock);
         return -1;
@@ -51,7 +56,7 @@ bool set_recv_timeout(int sock, int ms)
     return UDT::setsockopt(sock, 0, UDT_RCVTIMEO, &ms, sizeof ms) != UDT::ERROR;
 }
 
-bool send_all(int sock, const char* data, int length)
+bool send_msg(int sock, const char* data, int length)
 {
     int sent = 0;
     while (sent < length) {
@@ -63,7 +68,7 @@ bool send_all(int sock, const char* data, int length)
     return true;
 }
 
-bool recv_exact(int sock, char* buffer, int length, int* count)
+bool recv_msg(int sock, char* buffer, int length, int* count)
 {
     int received = 0;
     bool ok = true;
@@ -80,7 +85,7 @@ bool recv_exact(int sock, char* buffer, int length, int* count)
     return ok;
 }
 
-bool recv_exact_within(int sock, char* buffer, int length, int ms)
+bool recv_msg_within(int sock, char* buffer, int length, int ms)
 {
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(ms);
@@ -96,6 +101,31 @@ bool recv_exact_within(int sock, char* buffer, int length, int ms)
         received += n;
     }
     return set_recv_timeout(sock, -1);
+}
+
+bool wait_acknowledged(int sock, int ms)
+{
+    using namespace std::chrono;
+    std::int32_t last = -1;
+    auto moved_at = steady_clock::now();
+    for (;;) {
+        // Packets still in the send buffer are those not yet acknowledged.
+        std::int32_t pending = 0;
+        int length = sizeof pending;
+        if (UDT::getsockopt(sock, 0, UDT_SNDDATA, &pending, &length) == UDT::ERROR
+            || UDT::getsockstate(sock) != CONNECTED)
+            return false;
+        if (pending == 0)
+            return true;
+        const auto now = steady_clock::now();
+        if (last < 0 || pending < last) {
+            last = pending;
+            moved_at = now;
+        } else if (now - moved_at >= milliseconds(ms)) {
+            return false;
+        }
+        std::this_thread::sleep_for(milliseconds(20));
+    }
 }
 
 } // namespace Udt_Net

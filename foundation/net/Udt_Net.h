@@ -25,6 +25,9 @@ struct Socket_Options
     bool reuse_address = true;
     // UDT send and receive buffer in bytes; 0 keeps UDT's default.
     std::size_t buffer_bytes = 0;
+    // How long one send may wait for the peer to take anything; -1 without
+    // limit. Sockets accepted by a listener inherit it.
+    int send_timeout_ms = -1;
 };
 
 // A UDT stream socket with the system's options (after startup()): the MSS,
@@ -38,15 +41,23 @@ bool connect_to(int sock, const sockaddr_in& address);
 // UDT receive time-out for the next receives; -1 blocks without limit.
 bool set_recv_timeout(int sock, int ms);
 
-// Sends `length` bytes, looping on partial sends; true for 0 or less.
-bool send_all(int sock, const char* data, int length);
+// Sends `length` bytes, looping on partial sends; true for 0 or less. A send
+// the peer takes nothing of within the socket's send time-out fails: under
+// Link_Rate_CC's short retry timer UDT never finds a silent peer's link
+// broken, so without it a send to a vanished peer would wait for ever.
+bool send_msg(int sock, const char* data, int length);
 
 // Receives exactly `length` bytes, however the stream was cut on its way;
 // `count`, when given, holds what arrived (`length` on success).
-bool recv_exact(int sock, char* buffer, int length, int* count = nullptr);
+bool recv_msg(int sock, char* buffer, int length, int* count = nullptr);
 
-// recv_exact within `ms` in all, so a peer trickling bytes gets no more time
+// recv_msg within `ms` in all, so a peer trickling bytes gets no more time
 // than one that sends nothing; afterwards receives wait without limit.
-bool recv_exact_within(int sock, char* buffer, int length, int ms);
+bool recv_msg_within(int sock, char* buffer, int length, int ms);
+
+// Waits until the peer has acknowledged everything sent on `sock`; false
+// once it acknowledged nothing more for `ms`. A peer that is gone never
+// does, while a live one acknowledges within a few round trips.
+bool wait_acknowledged(int sock, int ms);
 
 } // namespace Udt_Net

@@ -63,6 +63,7 @@ protected:
         if (m_holder.joinable())
             m_holder.join();
         Manage::instance().use_connect_pool(ORV_Connect_Pool::instance());
+        Manage::instance().set_busy_wait(Manage::Busy_Wait());
         set_net_dll(nullptr);
     }
 
@@ -185,6 +186,26 @@ TEST_F(Manager_Test, AStaleIdleConnectionIsClosedAndReplacedOnce)
     QFile file(QDir(m_local).filePath(QStringLiteral("a.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("data"));
+}
+
+TEST_F(Manager_Test, AHolderThatClosesEveryConnectionUnansweredIsAskedAgainUntilTheBound)
+{
+    m_env.make_file(QStringLiteral("shared/a.txt"), "data");
+    // A holder serving all it can: every new connection is closed at once.
+    std::atomic<int> connects{0};
+    ORV_Connect_Pool full([&](const std::string&) {
+        ++connects;
+        auto [near, far] = m_dll.make_pair();
+        m_dll.close(&far);
+        return near;
+    });
+    Manage::instance().use_connect_pool(full);
+    Manage::instance().set_busy_wait({std::chrono::milliseconds(10), std::chrono::milliseconds(40),
+                                      std::chrono::milliseconds(300)});
+    const ORV_UpDown_Data job = download_job(QStringLiteral("a.txt"));
+    Manage::instance().start_job(job);
+    EXPECT_EQ(error(outcome(job)), TRANSFER_NOT_REACHED);
+    EXPECT_GT(connects.load(), 2);
 }
 
 TEST_F(Manager_Test, ARequestThatCannotBeWrittenSpendsNoConnection)

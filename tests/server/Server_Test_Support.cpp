@@ -208,13 +208,13 @@ void Udt_Test_Client::close()
 
 bool Udt_Test_Client::send_all(const void* data, int length)
 {
-    return Udt_Net::send_all(m_socket, static_cast<const char*>(data), length);
+    return Udt_Net::send_msg(m_socket, static_cast<const char*>(data), length);
 }
 
 bool Udt_Test_Client::receive_exact(void* data, int length, int timeout_ms)
 {
     Udt_Net::set_recv_timeout(m_socket, timeout_ms);
-    return Udt_Net::recv_exact(m_socket, static_cast<char*>(data), length);
+    return Udt_Net::recv_msg(m_socket, static_cast<char*>(data), length);
 }
 
 bool Udt_Test_Client::closed_by_server(int timeout_ms)

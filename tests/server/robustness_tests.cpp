@@ -123,19 +123,27 @@ TEST(ServerRobustness, ConsoleLinesEscapeControlBytes)
     EXPECT_EQ(Stdout_Trace_Sink::escape_controls("\xC2\x9B" "1m 中文"), "\\xC2\\x9B1m 中文");
 }
 
-TEST(ServerStartup, EveryServiceAnswersForTheServerStartedLast)
+TEST(ServerStartup, EveryServiceAnswersForTheServerStartedLastAndNoneWhileNoneRuns)
 {
-    Test_Server first;
-    Test_Server second;
-    ORV_Server_Services& running = second.services;
-    EXPECT_EQ(&ORV_Server_Listening::instance(), &running.listening());
-    EXPECT_EQ(&ORV_User_Data_Manage::instance(), &running.user_table());
-    EXPECT_EQ(&ORV_P2P_Server::instance(), &running.matcher());
-    EXPECT_EQ(&ORV_CSC_Server::instance(), &running.relay());
-    EXPECT_EQ(&ORV_NAT_Server::instance(), &running.nat());
-    // Stopping another server leaves the running one in place.
-    first.services.stop();
-    EXPECT_EQ(&ORV_NAT_Server::instance(), &running.nat());
+    const auto none_answers = [] {
+        return !ORV_Server_Listening::instance() && !ORV_User_Data_Manage::instance() && !ORV_P2P_Server::instance()
+               && !ORV_CSC_Server::instance() && !ORV_NAT_Server::instance();
+    };
+    EXPECT_TRUE(none_answers());
+    {
+        Test_Server first;
+        Test_Server second;
+        ORV_Server_Services& running = second.services;
+        EXPECT_EQ(ORV_Server_Listening::instance(), &running.listening());
+        EXPECT_EQ(ORV_User_Data_Manage::instance(), &running.user_table());
+        EXPECT_EQ(ORV_P2P_Server::instance(), &running.matcher());
+        EXPECT_EQ(ORV_CSC_Server::instance(), &running.relay());
+        EXPECT_EQ(ORV_NAT_Server::instance(), &running.nat());
+        // Stopping another server leaves the running one in place.
+        first.services.stop();
+        EXPECT_EQ(ORV_NAT_Server::instance(), &running.nat());
+    }
+    EXPECT_TRUE(none_answers());
 }
 
 TEST(ServerStartup, APortThatCannotBeBoundStopsTheStartAndIsNamed)

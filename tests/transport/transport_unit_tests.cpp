@@ -48,9 +48,9 @@ struct Udt_Pair
     int client = -1;
     int server = -1;
 
-    Udt_Pair()
+    explicit Udt_Pair(const Udt_Net::Socket_Options& options = Udt_Net::Socket_Options())
     {
-        const int listener = Udt_Net::new_socket();
+        const int listener = Udt_Net::new_socket(options);
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -58,7 +58,7 @@ struct Udt_Pair
         UDT::bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof(local));
         UDT::getsockname(listener, reinterpret_cast<sockaddr*>(&local), &length);
         UDT::listen(listener, 1);
-        client = Udt_Net::new_socket();
+        client = Udt_Net::new_socket(options);
         auto accepted = std::async(std::launch::async, [listener] {
             sockaddr_in peer{};
             int size = sizeof(peer);
@@ -109,18 +109,18 @@ TEST(BlockTransfer, ReceivesExactLengthFromSmallPieces)
     std::thread sender([&] {
         for (std::size_t at = 0; at < sent.size(); at += 7) {
             const int n = static_cast<int>(std::min<std::size_t>(7, sent.size() - at));
-            ASSERT_TRUE(Udt_Net::send_all(pair.client, sent.data() + at, n));
+            ASSERT_TRUE(Udt_Net::send_msg(pair.client, sent.data() + at, n));
             if (at % 700 == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
     std::vector<char> block(1000);
     int count = -1;
-    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, block.data(), 1000, &count));
+    ASSERT_TRUE(Udt_Net::recv_msg(pair.server, block.data(), 1000, &count));
     EXPECT_EQ(count, 1000);
     EXPECT_TRUE(std::equal(block.begin(), block.end(), sent.begin()));
     std::vector<char> rest(1500);
-    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, rest.data(), 1500, &count));
+    ASSERT_TRUE(Udt_Net::recv_msg(pair.server, rest.data(), 1500, &count));
     EXPECT_EQ(count, 1500);
     EXPECT_TRUE(std::equal(rest.begin(), rest.end(), sent.begin() + 1000));
     sender.join();
@@ -131,11 +131,11 @@ TEST(BlockTransfer, LargeSendArrivesWholeAndEmptySendSucceeds)
     Udt_Pair pair;
     std::vector<char> sent(25003, 'q');
     sent.back() = 'z';
-    EXPECT_TRUE(Udt_Net::send_all(pair.client, sent.data(), 0));
-    ASSERT_TRUE(Udt_Net::send_all(pair.client, sent.data(), static_cast<int>(sent.size())));
+    EXPECT_TRUE(Udt_Net::send_msg(pair.client, sent.data(), 0));
+    ASSERT_TRUE(Udt_Net::send_msg(pair.client, sent.data(), static_cast<int>(sent.size())));
     std::vector<char> got(sent.size());
     int count = 0;
-    ASSERT_TRUE(Udt_Net::recv_exact(pair.server, got.data(), static_cast<int>(got.size()), &count));
+    ASSERT_TRUE(Udt_Net::recv_msg(pair.server, got.data(), static_cast<int>(got.size()), &count));
     EXPECT_EQ(got, sent);
 }
 
@@ -146,7 +146,27 @@ TEST(BlockTransfer, ClosedPeerFailsTheReceive)
     pair.client = -1;
     char block[1000];
     int count = 0;
-    EXPECT_FALSE(Udt_Net::recv_exact(pair.server, block, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_msg(pair.server, block, 1000, &count));
+}
+
+TEST(BlockTransfer, ASendThePeerTakesNothingOfFailsAtTheSendTimeOut)
+{
+    // The library's sockets, on a short period; an accepted one inherits it.
+    Transport_Settings settings;
+    settings.timings.peer_silence = std::chrono::milliseconds(300);
+    Udt_Pair pair(settings.socket_options());
+    // Each end in turn sends to a peer that reads nothing: once the buffers
+    // are full, the send ends with an error instead of waiting for ever.
+    const std::vector<char> piece(8 << 20, 'x');
+    for (const int sock : {pair.server, pair.client}) {
+        int sent = 0;
+        while (sent < 64 && Udt_Net::send_msg(sock, piece.data(), static_cast<int>(piece.size())))
+            ++sent;
+        EXPECT_LT(sent, 64) << "far more than both buffers hold went out";
+        // Closed without waiting for what the peer never takes.
+        const linger none{0, 0};
+        UDT::setsockopt(sock, 0, UDT_LINGER, &none, sizeof(none));
+    }
 }
 
 // Sends `block` as a handshake on `sock` and tells whether the far end
@@ -156,15 +176,15 @@ static bool answered(int sock, const char* block, int timeout_ms = 5000)
     char answer[1000] = {};
     int count = 0;
     Udt_Net::set_recv_timeout(sock, timeout_ms);
-    return Udt_Net::send_all(sock, block, 1000)
-           && Udt_Net::recv_exact(sock, answer, 1000, &count) && answer[0] == 1;
+    return Udt_Net::send_msg(sock, block, 1000)
+           && Udt_Net::recv_msg(sock, answer, 1000, &count) && answer[0] == 1;
 }
 
 // Sends `block` as a handshake and tells whether the listener answered.
 static bool handshake(const char* block, Recording_Call_Back* call_back)
 {
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().AcceptHandshake(sock); });
     pair.server = -1;   // the handshake owns it now
     const bool admitted = answered(pair.client, block);
     listener.join();
@@ -208,28 +228,28 @@ TEST(Handshake, AdmitsOnlyTheExactIdentityOnceItIsSet)
     // Admitted with nobody to take it: the socket is closed, not kept.
     dll.set_call_back(nullptr);
     Udt_Pair pair;
-    std::thread listener([sock = pair.server] { the_transport().handshake().accept_handshake(sock); });
+    std::thread listener([sock = pair.server] { the_transport().handshake().AcceptHandshake(sock); });
     pair.server = -1;
     char answer[1000];
     int count = 0;
     Udt_Net::set_recv_timeout(pair.client, 5000);
-    ASSERT_TRUE(Udt_Net::send_all(pair.client, block, 1000));
-    EXPECT_TRUE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
+    ASSERT_TRUE(Udt_Net::send_msg(pair.client, block, 1000));
+    EXPECT_TRUE(Udt_Net::recv_msg(pair.client, answer, 1000, &count));
     listener.join();
-    EXPECT_FALSE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_msg(pair.client, answer, 1000, &count));
 }
 
 TEST(Handshake, SilentConnectionIsClosedAtItsTimeOut)
 {
     Udt_Pair pair;
     const auto start = std::chrono::steady_clock::now();
-    the_transport().handshake().accept_handshake(pair.server, 300);
+    the_transport().handshake().AcceptHandshake(pair.server, 300);
     pair.server = -1;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     char answer[1000];
     int count = 0;
     Udt_Net::set_recv_timeout(pair.client, 5000);
-    EXPECT_FALSE(Udt_Net::recv_exact(pair.client, answer, 1000, &count));
+    EXPECT_FALSE(Udt_Net::recv_msg(pair.client, answer, 1000, &count));
 }
 
 namespace {
@@ -496,7 +516,7 @@ TEST(PunchResponder, AnswersFromOneNewSocketAndAdmitsThroughIt)
     const auto notice = pack_p2p_request(new_header(ORV::MSG_P2P_REQUEST), "requester", id, ORV::STEP_NOTIFY_TARGET,
                                          requester_address, sockaddr_in{});
     ASSERT_TRUE(notice);
-    std::thread responder([&] { the_transport().punch().punch_for_request(*notice); });
+    std::thread responder([&] { the_transport().punch().PunchForRequest(*notice); });
 
     // Code 3 straight to the requester, then code 4 to the server, from one
     // socket; nothing else of the record changes.

@@ -271,7 +271,10 @@ int ORV_Client_To_Server_Observer_Obj::exchange(const std::string& peer, const s
         ORV_Peer_Channel channel(net_dll(), pool.get_or_connect(peer, &reused));
         const int sock = channel.socket();
         channel.set_recv_timeout(m_exchange_timeout_ms);
-        if (!channel.send_block(block)) {
+        // A kept connection may lead to a peer that is gone, or restarted
+        // since: its request then stays unacknowledged, and a new connection
+        // is made at once rather than the exchange's time-out waited out.
+        if (!channel.send_block(block) || (reused && !channel.acknowledged())) {
             // A connection that broke since its last use: once more on a new one.
             if (sock != 0) {
                 pool.drop(sock);

@@ -46,6 +46,11 @@ bool ORV_Peer_Channel::set_recv_timeout(int ms)
     return m_sock != 0 && m_dll->set_recv_timeout(m_sock, ms);
 }
 
+bool ORV_Peer_Channel::acknowledged(int ms)
+{
+    return m_sock != 0 && m_dll->acknowledged(m_sock, ms);
+}
+
 void ORV_Peer_Channel::close()
 {
     if (m_sock != 0)

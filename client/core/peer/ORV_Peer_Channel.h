@@ -16,6 +16,9 @@ public:
     static constexpr int EXCHANGE_TIMEOUT_MS = 30000;
     // No limit: a connection waiting for its next request.
     static constexpr int NO_TIMEOUT = -1;
+    // How long a peer may go without acknowledging anything sent to it: a
+    // live one does within a few round trips, one that is gone never does.
+    static constexpr int ACKNOWLEDGE_MS = 1500;
 
     ORV_Peer_Channel(IDllClass* dll, int sock);
 
@@ -36,6 +39,10 @@ public:
     bool recv_block(Message_Block& block);
 
     bool set_recv_timeout(int ms);
+
+    // Whether the peer acknowledged everything sent so far, with no pause
+    // of `ms` without progress.
+    bool acknowledged(int ms = ACKNOWLEDGE_MS);
 
     // Closes the socket through the library; the channel then holds none.
     void close();

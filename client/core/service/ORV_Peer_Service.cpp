@@ -13,6 +13,7 @@
 namespace {
 
 std::atomic<int> g_active{0};
+std::atomic<int> g_limit{ORV_Peer_Service::MAX_SERVICE_THREADS};
 
 } // namespace
 
@@ -26,7 +27,7 @@ void ORV_Peer_Service::install()
 
 void ORV_Peer_Service::serve(int sock)
 {
-    if (++g_active > MAX_SERVICE_THREADS) {
+    if (++g_active > g_limit.load()) {
         --g_active;
         log_line("too many peer connections, one refused");
         net_dll()->close(&sock);
@@ -34,6 +35,11 @@ void ORV_Peer_Service::serve(int sock)
     }
     ShareRequestHandler(sock);
     --g_active;
+}
+
+void ORV_Peer_Service::set_max_connections(int limit)
+{
+    g_limit = limit;
 }
 
 int ORV_Peer_Service::active()

@@ -8,6 +8,8 @@ public:
     // Connections served at once; further ones are closed at once, so a peer
     // opening connections without end cannot exhaust this client.
     static constexpr int MAX_SERVICE_THREADS = 64;
+    // Tests serve fewer at once.
+    static void set_max_connections(int limit);
 
     // GUI thread, before the library is given the identity (which starts its
     // listener): makes the managers that serving needs, so none of them is

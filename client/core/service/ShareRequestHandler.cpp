@@ -64,7 +64,10 @@ void ShareRequestHandler(int sock)
             break;
         }
         log_line("socket_接受到一次共享请求");
-        in_step = serve_request(channel, block);
+        // A peer that vanished leaves the end of what it was sent
+        // unacknowledged: its connection is not waited on for ever.
+        in_step = serve_request(channel, block)
+                  && channel.acknowledged(ORV_File_UpDownload_Manage::instance().exchange_settings().timeout_ms);
     }
     if (in_step)
         channel.close();

@@ -280,14 +280,17 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QS
     const auto request = job.to_file_request();
     if (name.isEmpty() || !request) {
         log_line("6:文件下载请求发送--失败");
-        return fail(Outcome::Unsent, TRANSFER_FAILED);
+        return fail(Outcome::Failed, TRANSFER_FAILED);
     }
-    if (!logged(channel.send_block(to_block(*request)), "6:文件下载请求发送--成功", "6:文件下载请求发送--失败"))
+    // A request the peer never acknowledges went to a peer that is gone.
+    if (!logged(channel.send_block(to_block(*request)) && channel.acknowledged(), "6:文件下载请求发送--成功",
+                "6:文件下载请求发送--失败"))
         return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
 
     Message_Block block;
+    // No answer: a holder serving all it can closes a new connection unread.
     if (!logged(channel.recv_block(block), "9:文件下载反馈--成功", "9:文件下载反馈--失败"))
-        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+        return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
     M_Pack_File_Request answer;
     unpack_download_request(answer, block.data(), ORV::BLOCK_SIZE);
     log_line("到这一步了哦" + read_text_field(answer.holder_path));
@@ -418,13 +421,13 @@ Outcome ORV_File_Exchange::open_upload(int sock, const ORV_UpDown_Data& job)
     ORV_Peer_Channel channel(m_dll, sock);
     const Exchange_Timeout timeout(channel, m_settings.timeout_ms);
     const auto request = job.to_file_request();
-    if (!logged(request && channel.send_block(to_block(*request)), "1: 文件上传请求发送——成功",
-                "1: 文件上传请求发送——失败"))
+    const bool sent = request && channel.send_block(to_block(*request)) && channel.acknowledged();
+    if (!logged(sent, "1: 文件上传请求发送——成功", "1: 文件上传请求发送——失败"))
         return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
     Message_Block answer;
     if (!logged(channel.recv_block(answer), "3: 文件下载反馈--成功：等待处理结果",
                 "3: 文件下载反馈--失败：等待处理结果"))
-        return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+        return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
     if (answer[UPLOAD_ALLOWED] != 1) {
         for (int i = 0; i < 4; ++i)
             log_line("结束了哦！");

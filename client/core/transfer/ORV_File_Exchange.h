@@ -30,7 +30,7 @@ public:
     enum class Outcome {
         Done,
         Failed,   // ended cleanly (refused, or nothing of the data was due): still in step
-        Unsent,   // the opening request could not even be sent: nothing happened
+        Unsent,   // the opening request went unsent or unanswered: nothing happened
         Broken    // out of step or dead: close the connection
     };
 

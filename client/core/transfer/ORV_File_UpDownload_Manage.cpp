@@ -13,6 +13,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -127,17 +128,8 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
         return;
     }
     ORV_File_Exchange transfer = exchange();
-    bool reused = false;
-    int sock = take_connection(job.peer_uuid, &reused);
-    Outcome outcome = sock != 0 ? step(transfer, sock) : Outcome::Unsent;
-    // An idle connection the peer has since closed fails at once; that
-    // says nothing about the peer, so one fresh connection is tried.
-    if (reused && outcome == Outcome::Unsent) {
-        pool().drop(sock);
-        sock = connect_to_peer(job.peer_uuid);
-        if (sock != 0)
-            outcome = step(transfer, sock);
-    }
+    int sock = 0;
+    const Outcome outcome = exchange_with_peer(transfer, job.peer_uuid, step, &sock);
     if (sock == 0) {
         log_line("正在上传中…………");
         failed(TRANSFER_NOT_REACHED);
@@ -152,7 +144,36 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
     // Whatever the other side still sends or waits for would meet the next
     // job on this connection.
     pool().drop(sock);
-    failed(failure_of(transfer, outcome));
+    // Still unanswered once the asking stopped: the friend was never reached.
+    failed(outcome == Outcome::Unsent ? TRANSFER_NOT_REACHED : failure_of(transfer, outcome));
+}
+
+ORV_File_Exchange::Outcome ORV_File_UpDownload_Manage::exchange_with_peer(ORV_File_Exchange& transfer,
+                                                                         const std::string& peer_uuid,
+                                                                         const Exchange_Step& step, int* sock)
+{
+    const Busy_Wait wait = busy_wait();
+    const auto give_up = std::chrono::steady_clock::now() + wait.limit;
+    auto pause = wait.first_pause;
+    bool reused = false;
+    *sock = take_connection(peer_uuid, &reused);
+    Outcome outcome = *sock != 0 ? step(transfer, *sock) : Outcome::Unsent;
+    // Nothing happened at either end: a kept connection the peer has since
+    // closed, or a holder serving all the connections it can, which closes
+    // a new one unanswered. Asked again on another connection: at once
+    // after a kept one, else after a pause that grows while the holder
+    // stays full.
+    while (*sock != 0 && outcome == Outcome::Unsent && std::chrono::steady_clock::now() < give_up) {
+        pool().drop(*sock);
+        if (!reused) {
+            log_line("对方未应答，稍后重试");
+            std::this_thread::sleep_for(pause);
+            pause = std::min(pause * 2, wait.last_pause);
+        }
+        *sock = take_connection(peer_uuid, &reused);
+        outcome = *sock != 0 ? step(transfer, *sock) : Outcome::Unsent;
+    }
+    return outcome;
 }
 
 bool ORV_File_UpDownload_Manage::claim_active(const QString& key, const std::string& peer_uuid)
@@ -314,14 +335,28 @@ void ORV_File_UpDownload_Manage::set_exchange_settings(ORV_File_Exchange::Settin
     m_settings = settings;
 }
 
+void ORV_File_UpDownload_Manage::set_busy_wait(Busy_Wait wait)
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    m_busy_wait = wait;
+}
+
+ORV_File_UpDownload_Manage::Busy_Wait ORV_File_UpDownload_Manage::busy_wait() const
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    return m_busy_wait;
+}
+
+ORV_File_Exchange::Settings ORV_File_UpDownload_Manage::exchange_settings() const
+{
+    const std::lock_guard<std::mutex> lock(m_seam_mutex);
+    return m_settings;
+}
+
 ORV_File_Exchange ORV_File_UpDownload_Manage::exchange()
 {
-    ORV_File_Exchange::Settings settings;
-    {
-        const std::lock_guard<std::mutex> lock(m_seam_mutex);
-        settings = m_settings;
-    }
-    return ORV_File_Exchange(net_dll(), settings, [this](const QString& id, const QString& speed, int percent) {
-        emit signal_to_file_down(make_progress_map(id, speed, percent));
-    });
+    return ORV_File_Exchange(net_dll(), exchange_settings(),
+                             [this](const QString& id, const QString& speed, int percent) {
+                                 emit signal_to_file_down(make_progress_map(id, speed, percent));
+                             });
 }

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <mutex>
@@ -85,6 +86,16 @@ public:
     // and the default exchange settings.
     void use_connect_pool(ORV_Connect_Pool& pool);
     void set_exchange_settings(ORV_File_Exchange::Settings settings);
+    ORV_File_Exchange::Settings exchange_settings() const;
+
+    // How a job waits for a peer that serves all the connections it can.
+    struct Busy_Wait
+    {
+        std::chrono::milliseconds first_pause{250};
+        std::chrono::milliseconds last_pause{5000};
+        std::chrono::milliseconds limit{600000};   // in all, then the job fails
+    };
+    void set_busy_wait(Busy_Wait wait);
 
 signals:
     void signal_to_file_down(QVariant map);
@@ -98,6 +109,11 @@ private:
     // Steps 2 to 7 of a job thread, the same for both directions.
     void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step,
                  const QString* saved_path = nullptr);
+    // The exchange on a connection to the peer, asked again while nothing of
+    // it happened; `sock` ends as the connection last used, 0 for none.
+    ORV_File_Exchange::Outcome exchange_with_peer(ORV_File_Exchange& transfer, const std::string& peer_uuid,
+                                                  const Exchange_Step& step, int* sock);
+    Busy_Wait busy_wait() const;
     bool claim_active(const QString& key, const std::string& peer_uuid);
     ORV_Connect_Pool& pool() const;
 
@@ -111,4 +127,5 @@ private:
     mutable std::mutex m_seam_mutex;
     ORV_Connect_Pool* m_pool;
     ORV_File_Exchange::Settings m_settings;
+    Busy_Wait m_busy_wait;
 };

@@ -3,6 +3,7 @@
 #include "Client_Driver.h"
 
 #include "client/core/records/ORV_FileExplorer_Table_Row_Data.h"
+#include "client/core/service/ORV_Peer_Service.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "foundation/SizeText.h"
 
@@ -96,6 +97,18 @@ void add_transfer_commands(Client_Driver& driver)
         row.set_save_path(args.value(2));
         run_job(driver, ORV_File_UpDownload_Manage::job_from_row(row, ORV::FILE_CODE_DOWNLOAD), done);
     });
+    driver.add_command(QStringLiteral("download-all"), [&driver](const QStringList& args, Client_Driver::Done done) {
+        // Every job starts at once; the answer comes when the last has ended.
+        auto left = std::make_shared<int>(args.size() - 2);
+        for (int i = 2; i < args.size(); ++i) {
+            ORV_FileExplorer_Table_Row_Data row = peer_row(args.value(0), args.value(i), 0, false);
+            row.set_save_path(args.value(1));
+            run_job(driver, ORV_File_UpDownload_Manage::job_from_row(row, ORV::FILE_CODE_DOWNLOAD), [left, done] {
+                if (--*left == 0)
+                    done();
+            });
+        }
+    });
     driver.add_command(QStringLiteral("upload"), [&driver](const QStringList& args, Client_Driver::Done done) {
         ORV_FileExplorer_Table_Row_Data row = peer_row(args.value(0), args.value(2), 0, true);
         row.set_upload_path(args.value(1));
@@ -106,6 +119,10 @@ void add_transfer_commands(Client_Driver& driver)
             Client_Driver::say(QStringLiteral("RECORD %1 %2|%3|%4")
                                    .arg(record.down_uuid, record.file_size, record.file_path, record.file_name));
         Client_Driver::say(QStringLiteral("RECORDS_END"));
+        done();
+    });
+    driver.add_command(QStringLiteral("serving"), [](const QStringList&, Client_Driver::Done done) {
+        Client_Driver::say(QStringLiteral("SERVING %1").arg(ORV_Peer_Service::active()));
         done();
     });
 }

@@ -7,6 +7,7 @@
 #include "tests/support/Netns_Lab.h"
 #include "tests/support/Quillfen_Programs.h"
 #include "tests/support/Small_File_System.h"
+#include "tests/support/Wait_Until.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -27,6 +29,7 @@ using quillfen_test::program_path;
 using quillfen_test::random_content;
 using quillfen_test::read_bytes;
 using quillfen_test::write_bytes;
+using quillfen_test::wait_until;
 namespace fs = std::filesystem;
 
 namespace {
@@ -132,7 +135,8 @@ protected:
     // A client in `host` with its own folders; `commands` is the file it
     // follows for commands.
     Netns_Process& start_client(const std::string& host, const std::vector<std::string>& shares,
-                                const fs::path& commands)
+                                const fs::path& commands, const std::vector<std::string>& environment = {},
+                                const std::vector<std::string>& options = {})
     {
         const fs::path home = root / host;
         fs::create_directories(home / "data");
@@ -141,12 +145,59 @@ protected:
         std::vector<std::string> args{program_path("orv_client_driver"), "--data", (home / "data").string(),
                                       "--config", (home / "config").string(), "--server", SERVER_IP,
                                       "--commands", commands.string(), "--exchange-timeout", EXCHANGE_TIMEOUT_MS};
+        args.insert(args.end(), options.begin(), options.end());
         for (const std::string& share : shares) {
             args.push_back("--share");
             args.push_back(share);
         }
-        clients.push_back(lab->spawn(host, args, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"}));
+        std::vector<std::string> entries{"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"};
+        entries.insert(entries.end(), environment.begin(), environment.end());
+        clients.push_back(lab->spawn(host, args, entries));
         return clients.back();
+    }
+
+    // A downloading a 24 MiB file that B sends over a 16 Mbit/s link: whoever
+    // dies once data flows leaves most of the file still to come.
+    struct Slow_Download
+    {
+        Netns_Process* a = nullptr;
+        Netns_Process* b = nullptr;
+        fs::path a_commands;
+        fs::path b_commands;
+    };
+    void start_slow_download(Slow_Download* out, const std::vector<std::string>& b_environment = {},
+                             std::size_t size = 24 * 1024 * 1024)
+    {
+        const fs::path pub = root / "b-files" / "pub";
+        fs::create_directories(pub);
+        write_bytes(pub / "slow.bin", random_content(size));
+        const fs::path in = root / "a-files";
+        fs::create_directories(in);
+        lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
+        out->b_commands = root / "b-commands";
+        out->b = &start_client("b", {pub.string() + ":1"}, out->b_commands, b_environment);
+        ASSERT_TRUE(out->b->wait_for("DRIVER READY id=", 30s)) << out->b->output();
+        const std::string id_b = identity_of(*out->b);
+        out->a_commands = root / "a-commands";
+        std::ofstream(out->a_commands) << "wait-peer " << id_b << " 60\n"
+                                       << "download " << id_b << " " << (pub / "slow.bin").string() << " "
+                                       << in.string() << "\n";
+        out->a = &start_client("a", {}, out->a_commands);
+        ASSERT_TRUE(out->a->wait_for("DRIVER PROGRESS", 120s)) << out->a->output() << "\n---- B ----\n"
+                                                               << out->b->output();
+    }
+
+    // Whether `client` comes to serve `count` peer connections within `limit`.
+    static bool comes_to_serve(const Netns_Process& client, const fs::path& commands, int count,
+                               std::chrono::milliseconds limit)
+    {
+        const std::string answer = "DRIVER SERVING " + std::to_string(count);
+        return wait_until(
+            [&] {
+                std::ofstream(commands, std::ios::app) << "serving\n";
+                return client.wait_for(answer, 500ms);
+            },
+            limit, 0ms);
     }
 
     static std::string identity_of(const Netns_Process& client)
@@ -361,27 +412,15 @@ TEST_F(ClientE2E, ADownloadKeepsTheUsersOwnFileOfTheSameNameAndRecordsTheNameWri
 
 TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
 {
-    const fs::path pub = root / "b-files" / "pub";
-    fs::create_directories(pub);
-    write_bytes(pub / "slow.bin", random_content(24 * 1024 * 1024));
     const fs::path in = root / "a-files";
     fs::create_directories(in);
     write_bytes(in / "slow.bin", "older");
-
-    // B's link is slow enough that the transfer is still running when B dies.
-    lab->run("b", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
-    Netns_Process& b = start_client("b", {pub.string() + ":1"}, root / "b-commands");
-    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
-    const std::string id_b = identity_of(b);
-
-    const fs::path commands = root / "a-commands";
-    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
-                            << "download " << id_b << " " << (pub / "slow.bin").string() << " " << in.string() << "\n";
-    Netns_Process& a = start_client("a", {}, commands);
-    ASSERT_TRUE(a.wait_for("DRIVER PROGRESS", 120s)) << a.output() << "\n---- B ----\n" << b.output();
-    b.kill();
+    Slow_Download download;
+    ASSERT_NO_FATAL_FAILURE(start_slow_download(&download));
+    Netns_Process& a = *download.a;
+    download.b->kill();
     ASSERT_TRUE(a.wait_for("DRIVER TRANSFER", 120s)) << a.output();
-    std::ofstream(commands, std::ios::app) << "records\nquit\n";
+    std::ofstream(download.a_commands, std::ios::app) << "records\nquit\n";
     ASSERT_TRUE(a.wait_for("DRIVER BYE", 60s)) << a.output();
     const std::string output = a.output();
     EXPECT_EQ(transfer_results(output), std::vector<std::string>{"error=5"}) << output;
@@ -414,38 +453,105 @@ TEST_F(ClientE2E, AnUploadIntoAFullFileSystemIsNotReportedDone)
     EXPECT_TRUE(fs::is_empty(drop));
 }
 
-TEST_F(ClientE2E, AFriendWhoRestartedIsListedAgainOverANewConnection)
+TEST_F(ClientE2E, AFriendWhoRestartedIsListedAndServesAgainOverANewConnection)
 {
     const fs::path share = root / "b-files" / "share";
     fs::create_directories(share);
     write_file(share / "one.txt", 1);
-    Netns_Process& b = start_client("b", {share.string() + ":1"}, root / "b-commands");
-    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
-    const std::string id_b = identity_of(b);
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+    Netns_Process* b = &start_client("b", {share.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=", 30s)) << b->output();
+    const std::string id_b = identity_of(*b);
 
     const fs::path commands = root / "a-commands";
     std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
                             << "list " << id_b << " " << share.string() << "\n";
     Netns_Process& a = start_client("a", {}, commands);
-    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 120s)) << a.output() << "\n---- B ----\n" << b->output();
 
     // B dies and comes back as the same user: the connection A keeps for it
-    // leads nowhere now.
-    b.kill();
+    // leads nowhere now. The dead connection is known as such once A's
+    // request goes unacknowledged, not after the exchange's time-out (5 s
+    // here), and closing it does not linger on it (UDT would wait up to 180 s).
+    int restarts = 0;
+    const auto restart_b_and_ask = [&](const std::string& command, const std::function<bool()>& answered) {
+        b->kill();
+        b = &start_client("b", {share.string() + ":1"}, root / ("b-commands-" + std::to_string(++restarts)));
+        ASSERT_TRUE(b->wait_for("DRIVER READY id=" + id_b, 30s)) << b->output();
+        const auto asked = std::chrono::steady_clock::now();
+        std::ofstream(commands, std::ios::app) << command << "\n";
+        ASSERT_TRUE(wait_until(answered, 60s, 20ms)) << a.output() << "\n---- B ----\n" << b->output();
+        EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s) << command;
+    };
     write_file(share / "two.txt", 2);
-    Netns_Process& again = start_client("b", {share.string() + ":1"}, root / "b-commands-2");
-    ASSERT_TRUE(again.wait_for("DRIVER READY id=" + id_b, 30s)) << again.output();
-    const auto asked = std::chrono::steady_clock::now();
-    std::ofstream(commands, std::ios::app) << "list " << id_b << " " << share.string() << "\nquit\n";
-    ASSERT_TRUE(a.wait_for("DRIVER BYE", 180s)) << a.output() << "\n---- B ----\n" << again.output();
-    // One exchange time-out (5 s here) for the dead connection, and closing
-    // it does not linger on it (UDT would wait up to 180 s); the rest is
-    // slack for a loaded machine.
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 25s);
+    restart_b_and_ask("list " + id_b + " " + share.string(), [&] { return listings(a.output()).size() == 2; });
+    restart_b_and_ask("download " + id_b + " " + (share / "two.txt").string() + " " + in.string(),
+                      [&] { return !transfer_results(a.output()).empty(); });
+    std::ofstream(commands, std::ios::app) << "quit\n";
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 30s)) << a.output();
 
     const std::vector<Listing> seen = listings(a.output());
     ASSERT_EQ(seen.size(), 2u) << a.output();
     EXPECT_EQ(seen[0].paths(), std::vector<std::string>{(share / "one.txt").string()});
     EXPECT_EQ(seen[1].result, "1") << a.output();
     EXPECT_EQ(seen[1].paths(), (std::vector<std::string>{(share / "one.txt").string(), (share / "two.txt").string()}));
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"done"}) << a.output();
+    EXPECT_EQ(read_bytes(in / "two.txt"), read_bytes(share / "two.txt"));
+}
+
+TEST_F(ClientE2E, AHolderWhoseDownloaderVanishedFreesItsServingSlot)
+{
+    // B gives up on a peer that takes nothing for 3 s.
+    Slow_Download download;
+    ASSERT_NO_FATAL_FAILURE(start_slow_download(&download, {"QUILLFEN_TRANSPORT_PERIODS=peer_silence=3000"}));
+    ASSERT_TRUE(comes_to_serve(*download.b, download.b_commands, 1, 10s)) << download.b->output();
+    download.a->kill();
+    // B's send to the vanished A ends, and so does the thread serving it.
+    EXPECT_TRUE(comes_to_serve(*download.b, download.b_commands, 0, 15s)) << download.b->output();
+}
+
+TEST_F(ClientE2E, AHolderThatSentAllBeforeItsDownloaderVanishedFreesItsServingSlot)
+{
+    // The whole file fits into B's buffers at once: B's sending is over
+    // before A dies, and the rest never arrives.
+    Slow_Download download;
+    ASSERT_NO_FATAL_FAILURE(start_slow_download(&download, {}, 3 * 1024 * 1024));
+    download.a->kill();
+    // Nothing more is acknowledged for the exchange time-out (5 s here).
+    EXPECT_TRUE(comes_to_serve(*download.b, download.b_commands, 0, 15s)) << download.b->output();
+}
+
+TEST_F(ClientE2E, DownloadsBeyondWhatTheHolderServesAtOnceWaitAndComplete)
+{
+    const fs::path pub = root / "b-files" / "pub";
+    fs::create_directories(pub);
+    std::vector<std::string> contents;
+    for (int i = 0; i < 5; ++i) {
+        contents.push_back(random_content(2 * 1024 * 1024 + i));
+        write_bytes(pub / ("f" + std::to_string(i) + ".bin"), contents.back());
+    }
+    const fs::path in = root / "a-files";
+    fs::create_directories(in);
+
+    // B serves two connections at once, and slowly: the other downloads find it full.
+    lab->run("b", "tc qdisc add dev eth0 root tbf rate 32mbit burst 32kbit latency 400ms");
+    Netns_Process& b = start_client("b", {pub.string() + ":1"}, root / "b-commands", {}, {"--serving-limit", "2"});
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+
+    const fs::path commands = root / "a-commands";
+    {
+        std::ofstream out(commands);
+        out << "wait-peer " << id_b << " 60\n"
+            << "download-all " << id_b << " " << in.string();
+        for (int i = 0; i < 5; ++i)
+            out << " " << (pub / ("f" + std::to_string(i) + ".bin")).string();
+        out << "\nquit\n";
+    }
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 120s)) << a.output() << "\n---- B ----\n" << b.output();
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>(5, "done")) << a.output();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(read_bytes(in / ("f" + std::to_string(i) + ".bin")) == contents[i]) << i;
 }

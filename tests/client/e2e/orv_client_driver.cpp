@@ -5,7 +5,7 @@
 //
 //   orv_client_driver --data DIR --config DIR --server IP
 //                     [--share PATH:GRADE]... [--commands FILE] [--piece BYTES]
-//                     [--exchange-timeout MS]
+//                     [--exchange-timeout MS] [--serving-limit N]
 //
 // Each share is given to everybody on the LAN with its grade (1 A, 2 A+,
 // 3 A++). Prints "DRIVER READY id=<identity>" once it serves.
@@ -52,6 +52,7 @@ struct Options
     // How long a share-list or transfer exchange waits for the peer; 0 keeps
     // the default (tests shorten it so a dead peer costs seconds, not 30).
     int exchange_timeout_ms = 0;
+    int serving_limit = 0;   // peer connections served at once; 0 keeps the default
     std::vector<std::pair<QString, int>> shares;
 };
 
@@ -72,6 +73,8 @@ bool parse(int argc, char** argv, Options& out)
             out.piece = value.toInt();
         else if (name == "--exchange-timeout")
             out.exchange_timeout_ms = value.toInt();
+        else if (name == "--serving-limit")
+            out.serving_limit = value.toInt();
         else if (name == "--share" && value.contains(':'))
             out.shares.emplace_back(value.section(':', 0, -2), value.section(':', -1).toInt());
         else
@@ -135,7 +138,8 @@ int main(int argc, char** argv)
     Options options;
     if (!parse(argc, argv, options)) {
         std::cerr << "usage: orv_client_driver --data DIR --config DIR --server IP "
-                     "[--share PATH:GRADE]... [--commands FILE] [--piece BYTES] [--exchange-timeout MS]"
+                     "[--share PATH:GRADE]... [--commands FILE] [--piece BYTES] [--exchange-timeout MS] "
+                     "[--serving-limit N]"
                   << std::endl;
         return 2;
     }
@@ -159,6 +163,8 @@ int main(int argc, char** argv)
     // The order of the client's start: everything that serves peers exists
     // before the library's listener can hand over a connection.
     ORV_Peer_Service::install();
+    if (options.serving_limit > 0)
+        ORV_Peer_Service::set_max_connections(options.serving_limit);
     ORV_File_Exchange::Settings exchange;
     if (options.piece > 0)
         exchange.piece_bytes = options.piece;
