@@ -401,6 +401,24 @@ TEST_F(Exchange_Test, ASourceRewrittenWhileSentIsNotStored)
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("doc.bin"))), QByteArray(200000, 'b'));
 }
 
+TEST_F(Exchange_Test, AnUploadMeetingANameTakenMeanwhileLeavesThatFileAndSaysSo)
+{
+    const QString open = m_env.make_dir(QStringLiteral("open"));   // A+: nothing is replaced
+    share(open, ORV::SHARE_GRADE_A_PLUS);
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString mine = m_env.make_file(QStringLiteral("mine/late.txt"), random_bytes(70001));
+    start_holder(1000);
+    // The same name turns up in the folder once the upload has been allowed.
+    const QString late = QDir(open).filePath(QStringLiteral("late.txt"));
+    write_after_answer(late, QIODevice::WriteOnly, "theirs");
+    EXPECT_EQ(upload(mine, open), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NO_OVERWRITE);
+    m_dll->set_after_send({});
+    sync_with_holder();
+    EXPECT_EQ(read_all(late), QByteArray("theirs"));
+    EXPECT_TRUE(temporary_files(open).isEmpty());
+}
+
 TEST_F(Exchange_Test, AnUploadIntoAFullFileSystemIsNotDone)
 {
     const QString small = m_env.make_dir(QStringLiteral("small"));
