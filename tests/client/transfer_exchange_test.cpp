@@ -545,6 +545,32 @@ TEST_F(Scripted_Holder_Test, AWriteThatFailsFailsTheTransfer)
     EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
 }
 
+TEST_F(Scripted_Holder_Test, AFileThatCannotBeWrittenOutOverTheUsersOwnIsNotStoredAndReplacesNothing)
+{
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    const QString own = m_env.make_file(QStringLiteral("local/f.bin"), "mine");
+    constexpr int SIZE = 5000;
+    start_script([](ORV_Peer_Channel& channel) {
+        channel.send_block(answer(ORV::FILE_CODE_ANSWER, SIZE));
+        const QByteArray data(SIZE, 'x');
+        channel.send_bytes(data.constData(), SIZE);
+    });
+    // Small enough to wait in the file's buffer: it fails only as the
+    // reception is committed, with the user's choice to replace.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const Outcome outcome = download(QStringLiteral("/remote/f.bin"), local, 0, Existing_File::Replace);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
+    EXPECT_EQ(read_all(own), QByteArray("mine"));
+    EXPECT_TRUE(temporary_files(local).isEmpty());
+}
+
 TEST_F(Scripted_Holder_Test, OlderPeersThatSendNoOutcomeStillComplete)
 {
     // An older holder: no outcome flag in its answer, nothing after the data.

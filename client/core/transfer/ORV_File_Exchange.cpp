@@ -344,8 +344,7 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QS
         saved = received.commit(final_path, job.existing);
         if (saved.isEmpty()) {
             log_line(QStringLiteral("文件保存失败: ") + received.failure());
-            const bool kept_existing = job.existing != Existing_File::Keep_Both && QFileInfo::exists(final_path);
-            error = kept_existing ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
+            error = received.name_kept() ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
         }
     }
     if (outcome_blocks && !channel.send_block(outcome_block(error)))

@@ -67,6 +67,7 @@ QString ORV_Received_File::commit(const QString& final_path, Existing_File exist
         const QFileInfo old(final_path);
         if ((old.exists() || old.isSymLink()) && !may_replace(final_path)) {
             fail(QStringLiteral("read-only file not replaced"));
+            m_name_kept = true;
             return QString();
         }
         if (!rename_file(from, QFile::encodeName(target), true)) {
@@ -80,7 +81,8 @@ QString ORV_Received_File::commit(const QString& final_path, Existing_File exist
             if (rename_file(from, QFile::encodeName(target), false))
                 break;
             if (errno != EEXIST || n == last) {
-                fail(errno == EEXIST ? QStringLiteral("name taken") : QString::fromLocal8Bit(std::strerror(errno)));
+                m_name_kept = errno == EEXIST;
+                fail(m_name_kept ? QStringLiteral("name taken") : QString::fromLocal8Bit(std::strerror(errno)));
                 return QString();
             }
         }
