@@ -481,6 +481,33 @@ protected:
         });
     }
 
+    // A holder that answers with `size` bytes and sends them.
+    void serve_bytes(int size)
+    {
+        start_script([this, size](ORV_Peer_Channel& channel) {
+            channel.send_block(answer(ORV::FILE_CODE_ANSWER, size));
+            const QByteArray data(size, 'x');
+            channel.send_bytes(data.constData(), size);
+        });
+    }
+
+    // A download while files of this process may not grow past `limit` bytes.
+    Outcome download_within(rlim_t limit, const QString& remote, const QString& folder,
+                            Existing_File existing = Existing_File::Keep_Both)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+            return Outcome::Unsent;
+        rlimit small = saved;
+        small.rlim_cur = limit;
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+            return Outcome::Unsent;
+        const Outcome outcome = download(remote, folder, 0, existing);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return outcome;
+    }
+
     static Message_Block answer(std::int32_t code, std::int64_t size)
     {
         M_Pack_File_Request record{};
@@ -524,21 +551,8 @@ TEST_F(Scripted_Holder_Test, ASilentHolderTimesOut)
 TEST_F(Scripted_Holder_Test, AWriteThatFailsFailsTheTransfer)
 {
     const QString local = m_env.make_dir(QStringLiteral("local"));
-    constexpr int SIZE = 300000;
-    start_script([](ORV_Peer_Channel& channel) {
-        channel.send_block(answer(ORV::FILE_CODE_ANSWER, SIZE));
-        const QByteArray data(SIZE, 'x');
-        channel.send_bytes(data.constData(), SIZE);
-    });
-    // Files of this process may not grow past 100000 bytes for a moment.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Outcome outcome = download(QStringLiteral("/remote/w.bin"), local);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    serve_bytes(300000);
+    const Outcome outcome = download_within(100000, QStringLiteral("/remote/w.bin"), local);
     // The rest is read away: the connection stays in step.
     EXPECT_EQ(outcome, Outcome::Failed);
     EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
@@ -549,22 +563,10 @@ TEST_F(Scripted_Holder_Test, AFileThatCannotBeWrittenOutOverTheUsersOwnIsNotStor
 {
     const QString local = m_env.make_dir(QStringLiteral("local"));
     const QString own = m_env.make_file(QStringLiteral("local/f.bin"), "mine");
-    constexpr int SIZE = 5000;
-    start_script([](ORV_Peer_Channel& channel) {
-        channel.send_block(answer(ORV::FILE_CODE_ANSWER, SIZE));
-        const QByteArray data(SIZE, 'x');
-        channel.send_bytes(data.constData(), SIZE);
-    });
     // Small enough to wait in the file's buffer: it fails only as the
     // reception is committed, with the user's choice to replace.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Outcome outcome = download(QStringLiteral("/remote/f.bin"), local, 0, Existing_File::Replace);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    serve_bytes(5000);
+    const Outcome outcome = download_within(1000, QStringLiteral("/remote/f.bin"), local, Existing_File::Replace);
     EXPECT_EQ(outcome, Outcome::Failed);
     EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
     EXPECT_EQ(read_all(own), QByteArray("mine"));
