@@ -315,10 +315,10 @@ TEST_F(Exchange_Test, UploadTargetsAndNamesFromThePeerAreCleaned)
     // A folder is no file name; Windows separators stay inside one name.
     EXPECT_EQ(upload(QStringLiteral("/x/.."), open), Outcome::Failed);
     EXPECT_EQ(QDir(open).entryList(QDir::Files).size(), 0);
-    const QString odd = m_env.make_file(QStringLiteral("mine/..\\..\\odd.txt"), "odd");
+    const QString odd = m_env.make_file(QStringLiteral("mine/a\\..\\odd.txt"), "odd");
     EXPECT_EQ(upload(odd, open), Outcome::Done);
     sync_with_holder();
-    EXPECT_EQ(QDir(open).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(".._.._odd.txt")});
+    EXPECT_EQ(QDir(open).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a_.._odd.txt")});
 }
 
 TEST_F(Exchange_Test, ACutStreamFailsAndNeverTakesTheFinalName)
@@ -446,6 +446,7 @@ TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorRe
     m_env.make_dir(QStringLiteral("mine"));
     const QString same_name = m_env.make_file(QStringLiteral("mine/.hidden"), "overwritten");
     const QString note = m_env.make_file(QStringLiteral("mine/note.txt"), "note");
+    const QString profile = m_env.make_file(QStringLiteral("mine/.profile"), "planted");
     share(home, ORV::SHARE_GRADE_A_PLUS_PLUS);
     start_holder(7);
 
@@ -458,7 +459,11 @@ TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorRe
     EXPECT_TRUE(listed.empty());
     EXPECT_EQ(upload(same_name, home), Outcome::Failed);
     EXPECT_EQ(upload(note, home + QStringLiteral("/.ssh")), Outcome::Failed);
+    // Nor does a new file come in under a name the listing would hide.
+    EXPECT_EQ(upload(profile, home), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_REFUSED);
     sync_with_holder();
+    EXPECT_FALSE(QFile::exists(home + QStringLiteral("/.profile")));
 
     EXPECT_EQ(read_all(history), QByteArray("history"));
     EXPECT_FALSE(QFile::exists(home + QStringLiteral("/.ssh/note.txt")));

@@ -381,7 +381,9 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
     const bool may_replace = check.grade >= ORV::SHARE_GRADE_A_PLUS_PLUS && target.isFile()
                              && !target.isSymLink() && shown_in_listing(target);
     int refusal = TRANSFER_OK;
-    if (check.grade < ORV::SHARE_GRADE_A || name.isEmpty())
+    // A name the listing would hide is outside the share, even for a new
+    // file: a friend could otherwise plant a ".profile" in a shared home.
+    if (check.grade < ORV::SHARE_GRADE_A || name.isEmpty() || target.isHidden())
         refusal = TRANSFER_REFUSED;
     else if (check.grade < ORV::SHARE_GRADE_A_PLUS)
         refusal = TRANSFER_DOWNLOAD_ONLY;
