@@ -71,6 +71,8 @@ QString ORV_Received_File::commit(const QString& final_path, Existing_File exist
             return QString();
         }
         if (!rename_file(from, QFile::encodeName(target), true)) {
+            // A folder of that name is no file to replace.
+            m_name_kept = errno == EISDIR;
             fail(QString::fromLocal8Bit(std::strerror(errno)));
             return QString();
         }
