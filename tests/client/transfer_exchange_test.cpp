@@ -315,10 +315,10 @@ TEST_F(Exchange_Test, UploadTargetsAndNamesFromThePeerAreCleaned)
     // A folder is no file name; Windows separators stay inside one name.
     EXPECT_EQ(upload(QStringLiteral("/x/.."), open), Outcome::Failed);
     EXPECT_EQ(QDir(open).entryList(QDir::Files).size(), 0);
-    const QString odd = m_env.make_file(QStringLiteral("mine/..\\..\\odd.txt"), "odd");
+    const QString odd = m_env.make_file(QStringLiteral("mine/a\\..\\odd.txt"), "odd");
     EXPECT_EQ(upload(odd, open), Outcome::Done);
     sync_with_holder();
-    EXPECT_EQ(QDir(open).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral(".._.._odd.txt")});
+    EXPECT_EQ(QDir(open).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a_.._odd.txt")});
 }
 
 TEST_F(Exchange_Test, ACutStreamFailsAndNeverTakesTheFinalName)
@@ -401,6 +401,24 @@ TEST_F(Exchange_Test, ASourceRewrittenWhileSentIsNotStored)
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("doc.bin"))), QByteArray(200000, 'b'));
 }
 
+TEST_F(Exchange_Test, AnUploadMeetingANameTakenMeanwhileLeavesThatFileAndSaysSo)
+{
+    const QString open = m_env.make_dir(QStringLiteral("open"));   // A+: nothing is replaced
+    share(open, ORV::SHARE_GRADE_A_PLUS);
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString mine = m_env.make_file(QStringLiteral("mine/late.txt"), random_bytes(70001));
+    start_holder(1000);
+    // The same name turns up in the folder once the upload has been allowed.
+    const QString late = QDir(open).filePath(QStringLiteral("late.txt"));
+    write_after_answer(late, QIODevice::WriteOnly, "theirs");
+    EXPECT_EQ(upload(mine, open), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NO_OVERWRITE);
+    m_dll->set_after_send({});
+    sync_with_holder();
+    EXPECT_EQ(read_all(late), QByteArray("theirs"));
+    EXPECT_TRUE(temporary_files(open).isEmpty());
+}
+
 TEST_F(Exchange_Test, AnUploadIntoAFullFileSystemIsNotDone)
 {
     const QString small = m_env.make_dir(QStringLiteral("small"));
@@ -428,6 +446,7 @@ TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorRe
     m_env.make_dir(QStringLiteral("mine"));
     const QString same_name = m_env.make_file(QStringLiteral("mine/.hidden"), "overwritten");
     const QString note = m_env.make_file(QStringLiteral("mine/note.txt"), "note");
+    const QString profile = m_env.make_file(QStringLiteral("mine/.profile"), "planted");
     share(home, ORV::SHARE_GRADE_A_PLUS_PLUS);
     start_holder(7);
 
@@ -440,7 +459,11 @@ TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorRe
     EXPECT_TRUE(listed.empty());
     EXPECT_EQ(upload(same_name, home), Outcome::Failed);
     EXPECT_EQ(upload(note, home + QStringLiteral("/.ssh")), Outcome::Failed);
+    // Nor does a new file come in under a name the listing would hide.
+    EXPECT_EQ(upload(profile, home), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_REFUSED);
     sync_with_holder();
+    EXPECT_FALSE(QFile::exists(home + QStringLiteral("/.profile")));
 
     EXPECT_EQ(read_all(history), QByteArray("history"));
     EXPECT_FALSE(QFile::exists(home + QStringLiteral("/.ssh/note.txt")));
@@ -461,6 +484,33 @@ protected:
             if (channel.recv_block(request))
                 script(channel);
         });
+    }
+
+    // A holder that answers with `size` bytes and sends them.
+    void serve_bytes(int size)
+    {
+        start_script([this, size](ORV_Peer_Channel& channel) {
+            channel.send_block(answer(ORV::FILE_CODE_ANSWER, size));
+            const QByteArray data(size, 'x');
+            channel.send_bytes(data.constData(), size);
+        });
+    }
+
+    // A download while files of this process may not grow past `limit` bytes.
+    Outcome download_within(rlim_t limit, const QString& remote, const QString& folder,
+                            Existing_File existing = Existing_File::Keep_Both)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        if (getrlimit(RLIMIT_FSIZE, &saved) != 0)
+            return Outcome::Unsent;
+        rlimit small = saved;
+        small.rlim_cur = limit;
+        if (setrlimit(RLIMIT_FSIZE, &small) != 0)
+            return Outcome::Unsent;
+        const Outcome outcome = download(remote, folder, 0, existing);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return outcome;
     }
 
     static Message_Block answer(std::int32_t code, std::int64_t size)
@@ -506,25 +556,26 @@ TEST_F(Scripted_Holder_Test, ASilentHolderTimesOut)
 TEST_F(Scripted_Holder_Test, AWriteThatFailsFailsTheTransfer)
 {
     const QString local = m_env.make_dir(QStringLiteral("local"));
-    constexpr int SIZE = 300000;
-    start_script([](ORV_Peer_Channel& channel) {
-        channel.send_block(answer(ORV::FILE_CODE_ANSWER, SIZE));
-        const QByteArray data(SIZE, 'x');
-        channel.send_bytes(data.constData(), SIZE);
-    });
-    // Files of this process may not grow past 100000 bytes for a moment.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Outcome outcome = download(QStringLiteral("/remote/w.bin"), local);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    serve_bytes(300000);
+    const Outcome outcome = download_within(100000, QStringLiteral("/remote/w.bin"), local);
     // The rest is read away: the connection stays in step.
     EXPECT_EQ(outcome, Outcome::Failed);
     EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
     EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(Scripted_Holder_Test, AFileThatCannotBeWrittenOutOverTheUsersOwnIsNotStoredAndReplacesNothing)
+{
+    const QString local = m_env.make_dir(QStringLiteral("local"));
+    const QString own = m_env.make_file(QStringLiteral("local/f.bin"), "mine");
+    // Small enough to wait in the file's buffer: it fails only as the
+    // reception is committed, with the user's choice to replace.
+    serve_bytes(5000);
+    const Outcome outcome = download_within(1000, QStringLiteral("/remote/f.bin"), local, Existing_File::Replace);
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
+    EXPECT_EQ(read_all(own), QByteArray("mine"));
+    EXPECT_TRUE(temporary_files(local).isEmpty());
 }
 
 TEST_F(Scripted_Holder_Test, OlderPeersThatSendNoOutcomeStillComplete)

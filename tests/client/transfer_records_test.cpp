@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QSqlQuery>
 #include <QStringList>
@@ -241,6 +242,7 @@ TEST(Received_File, TwoReceptionsInOneFolderNeverShareAFile)
     EXPECT_FALSE(first.commit(QDir(folder).filePath(QStringLiteral("same.txt")), Existing_File::Replace).isEmpty());
     // Without leave to replace, the second finds the name taken and keeps away.
     EXPECT_TRUE(second.commit(QDir(folder).filePath(QStringLiteral("same.txt")), Existing_File::Refuse).isEmpty());
+    EXPECT_TRUE(second.name_kept());
     QFile same(QDir(folder).filePath(QStringLiteral("same.txt")));
     ASSERT_TRUE(same.open(QIODevice::ReadOnly));
     EXPECT_EQ(same.readAll(), QByteArray("one"));
@@ -291,9 +293,20 @@ TEST(Received_File, KeptBesideTheUsersFileEachUnderAFreeNameAndNoReadOnlyFileRep
     ASSERT_TRUE(received.write("new", 3));
     EXPECT_TRUE(received.commit(locked, Existing_File::Replace).isEmpty());
     EXPECT_FALSE(received.failure().isEmpty());
+    EXPECT_TRUE(received.name_kept());
     QFile kept(locked);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("read only"));
+
+    // Nor is a folder of that name: the name, not the disk, stopped it.
+    const QString taken = env.make_dir(QStringLiteral("in/taken.txt"));
+    env.make_file(QStringLiteral("in/taken.txt/inside"), "inside");
+    ORV_Received_File over_folder;
+    ASSERT_TRUE(over_folder.create(folder));
+    ASSERT_TRUE(over_folder.write("new", 3));
+    EXPECT_TRUE(over_folder.commit(taken, Existing_File::Replace).isEmpty());
+    EXPECT_TRUE(over_folder.name_kept());
+    EXPECT_TRUE(QFileInfo(taken).isDir());
 }
 
 } // namespace

@@ -45,7 +45,8 @@ bool ORV_DownRecord_Store::load_records()
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_records.clear();
     QSqlQuery query(ORV_Sql_Connection::instance().database());
-    const bool done = query.exec(QStringLiteral("select * from t_downrecord where my_eml=''"));
+    // In the order they were stored, which is the order the transfers ended.
+    const bool done = query.exec(QStringLiteral("select * from t_downrecord where my_eml='' order by id"));
     while (done && query.next()) {
         ORV_DownRecord_Data record;
         record.file_path = query.value(2).toString();

@@ -347,8 +347,7 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QS
         saved = received.commit(final_path, job.existing);
         if (saved.isEmpty()) {
             log_line(QStringLiteral("文件保存失败: ") + received.failure());
-            const bool kept_existing = job.existing != Existing_File::Keep_Both && QFileInfo::exists(final_path);
-            error = kept_existing ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
+            error = received.name_kept() ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
         }
     }
     if (outcome_blocks && !channel.send_block(outcome_block(error)))
@@ -385,7 +384,9 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
     const bool may_replace = check.grade >= ORV::SHARE_GRADE_A_PLUS_PLUS && target.isFile()
                              && !target.isSymLink() && shown_in_listing(target);
     int refusal = TRANSFER_OK;
-    if (check.grade < ORV::SHARE_GRADE_A || name.isEmpty())
+    // A name the listing would hide is outside the share, even for a new
+    // file: a friend could otherwise plant a ".profile" in a shared home.
+    if (check.grade < ORV::SHARE_GRADE_A || name.isEmpty() || target.isHidden())
         refusal = TRANSFER_REFUSED;
     else if (check.grade < ORV::SHARE_GRADE_A_PLUS)
         refusal = TRANSFER_DOWNLOAD_ONLY;

@@ -60,8 +60,9 @@ public:
     Outcome serve_download_request(int sock, const ORV_UpDown_Data& job);
 
     // A peer's request to upload into a folder of ours: accepted only into a
-    // folder inside a share with grade A+ or above, over an existing file
-    // only with A++. A refusal is answered with byte 0 = 0.
+    // folder inside a share with grade A+ or above, under a name its listing
+    // would show, over an existing file only with A++. A refusal is answered
+    // with byte 0 = 0.
     Outcome serve_upload(int sock, const ORV_UpDown_Data& job);
 
     // The requester's opening of an upload, up to where send_file takes over.

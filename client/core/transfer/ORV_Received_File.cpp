@@ -67,9 +67,12 @@ QString ORV_Received_File::commit(const QString& final_path, Existing_File exist
         const QFileInfo old(final_path);
         if ((old.exists() || old.isSymLink()) && !may_replace(final_path)) {
             fail(QStringLiteral("read-only file not replaced"));
+            m_name_kept = true;
             return QString();
         }
         if (!rename_file(from, QFile::encodeName(target), true)) {
+            // A folder of that name is no file to replace.
+            m_name_kept = errno == EISDIR;
             fail(QString::fromLocal8Bit(std::strerror(errno)));
             return QString();
         }
@@ -80,7 +83,8 @@ QString ORV_Received_File::commit(const QString& final_path, Existing_File exist
             if (rename_file(from, QFile::encodeName(target), false))
                 break;
             if (errno != EEXIST || n == last) {
-                fail(errno == EEXIST ? QStringLiteral("name taken") : QString::fromLocal8Bit(std::strerror(errno)));
+                m_name_kept = errno == EEXIST;
+                fail(m_name_kept ? QStringLiteral("name taken") : QString::fromLocal8Bit(std::strerror(errno)));
                 return QString();
             }
         }

@@ -33,6 +33,9 @@ public:
     // written, or empty with the reason in failure().
     QString commit(const QString& final_path, Existing_File existing);
     QString failure() const { return m_failure; }
+    // The last commit failed only because a file holds the name and was not
+    // to be replaced; any other failure is the file not being stored.
+    bool name_kept() const { return m_name_kept; }
 
     // Whether an existing file may be replaced: the user may write it, and
     // its mode does not mark it read-only (for root neither).
@@ -45,4 +48,5 @@ private:
 
     QTemporaryFile m_file;
     QString m_failure;
+    bool m_name_kept = false;
 };
