@@ -204,6 +204,10 @@ TEST(Explorer_Table, ABigFolderMakesItsRowsAsTheyScrollIntoView)
     QTest::mouseDClick(last, Qt::LeftButton);
     ASSERT_EQ(maps.size(), 1);
     EXPECT_EQ(maps[0].value("file_path"), QStringLiteral("/srv/pub/f4999"));
+    // One selection over rows made early and late.
+    QTest::mouseClick(rows[0], Qt::LeftButton);
+    EXPECT_TRUE(rows[0]->is_selected());
+    EXPECT_FALSE(last->is_selected());
 
     // Replaced while scrolled far down: the new rows are made where the view is.
     table.set_rows(QVector<Row_Data>(300, user_row()).toList());
