@@ -7,7 +7,6 @@
 #include <QMutexLocker>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QVBoxLayout>
 
 #include <memory>
 
@@ -15,6 +14,7 @@ using Row_Data = ORV_FileExplorer_Table_Row_Data;
 
 namespace {
 
+// A row's 40 pixels and 5 between rows.
 constexpr int row_height = 40;
 constexpr int row_pitch = row_height + 5;
 // Made at once: more than the tallest screen shows.
@@ -26,7 +26,6 @@ constexpr int rows_beyond_view = 8;
 
 ORV_FileExplorer_Table::ORV_FileExplorer_Table(QWidget *parent) : ORV_Father_Table(parent)
 {
-    row_box()->setSpacing(5);
     m_scroll_area->viewport()->installEventFilter(this);
     m_inner_widget->installEventFilter(this);
     connect(m_scroll_area->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -36,8 +35,6 @@ ORV_FileExplorer_Table::ORV_FileExplorer_Table(QWidget *parent) : ORV_Father_Tab
 void ORV_FileExplorer_Table::set_rows(const QList<Row_Data> &rows)
 {
     clear_rows();
-    // clear_rows() gives the table a fresh row box.
-    row_box()->setSpacing(5);
     m_records = rows;
     m_made = QVector<ORV_FileExplorer_Table_Row *>(rows.size(), nullptr);
     m_inner_widget->setMinimumSize(0, rows.isEmpty() ? 0 : rows.size() * row_pitch - 5);
