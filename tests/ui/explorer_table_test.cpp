@@ -6,6 +6,9 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -166,4 +169,54 @@ TEST(Explorer_Table, EveryEventCarriesItsKeysAndTheRecordIsFreedWithTheMap)
     ASSERT_EQ(records.size(), 4u);
     for (const std::weak_ptr<Row_Data> &record : records)
         EXPECT_TRUE(record.expired());
+}
+
+// A big folder: rows exist only where the view has been, each in its place
+// from the start, and a row made late is a whole row.
+TEST(Explorer_Table, ABigFolderMakesItsRowsAsTheyScrollIntoView)
+{
+    Client_Test_Env env;
+    QList<Row_Data> records;
+    for (int i = 0; i < 5000; ++i)
+        records << shared_row("/srv/pub/f" + std::to_string(i), i % 2 == 0, 1 + i % 3);
+    ORV_FileExplorer_Table table;
+    table.resize(700, 400);
+    table.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&table));
+    QList<QVariantMap> maps;
+    QObject::connect(&table, &ORV_FileExplorer_Table::signal_all_event, [&](const QVariantMap &map) { maps << map; });
+
+    table.set_rows(records);
+    QList<ORV_FileExplorer_Table_Row *> rows = table.explorer_rows();
+    ASSERT_LT(rows.size(), 200);
+    for (int i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i]->geometry(), QRect(0, i * 45, table.inner_widget()->width(), 40)) << i;
+
+    QScrollBar *bar = table.findChild<QScrollArea *>()->verticalScrollBar();
+    ASSERT_TRUE(process_events_until([&] { return bar->maximum() > 0; }));
+    bar->setValue(bar->maximum());
+    QPointer<ORV_FileExplorer_Table_Row> last = table.explorer_rows().last();
+    EXPECT_EQ(last->name_text(), QStringLiteral("f4999"));
+    EXPECT_EQ(last->geometry().top(), 4999 * 45);
+    EXPECT_EQ(tooltips(last), QStringList{"下载"});
+    EXPECT_EQ(actions(last), QStringList{"文件下载"});
+    EXPECT_TRUE(has_mark(last));
+    QTest::mouseDClick(last, Qt::LeftButton);
+    ASSERT_EQ(maps.size(), 1);
+    EXPECT_EQ(maps[0].value("file_path"), QStringLiteral("/srv/pub/f4999"));
+    // One selection over rows made early and late.
+    QTest::mouseClick(rows[0], Qt::LeftButton);
+    EXPECT_TRUE(rows[0]->is_selected());
+    EXPECT_FALSE(last->is_selected());
+
+    // Replaced while scrolled far down: the new rows are made where the view is.
+    table.set_rows(QVector<Row_Data>(300, user_row()).toList());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(last.isNull());
+    rows = table.explorer_rows();
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_EQ(rows.last()->geometry().top(), 299 * 45);
+    QTest::mouseDClick(rows.last(), Qt::LeftButton);
+    ASSERT_EQ(maps.size(), 2);
+    EXPECT_EQ(maps[1].value("event_type"), 3);
 }
