@@ -4,6 +4,7 @@
 #include "Scripted_Prompter.h"
 
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table.h"
 #include "client/ui/explorer/ORV_File_Explorer_From.h"
@@ -166,7 +167,7 @@ void shoot_records(Shooter &shooter, Box_Prompter &boxes)
     settle();
     shooter.save(QStringLiteral("window_records_finished.png"));
     ORV_DownRecord_From::instance()->slot_select_click(1);
-    deliver(Manage::make_error_map(2, QStringLiteral("a1")));
+    deliver(Manage::make_error_map(TRANSFER_CONNECTION_LOST, QStringLiteral("a1")));
     shooter.save(QStringLiteral("window_download_error.png"), boxes.box());
     boxes.close_box();
 }
