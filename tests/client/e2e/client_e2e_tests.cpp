@@ -20,6 +20,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -187,15 +188,19 @@ protected:
                                                                << out->b->output();
     }
 
-    // Whether `client` comes to serve `count` peer connections within `limit`.
+    // Whether `client` comes to serve `count` peer connections within `limit`
+    // (by its latest answer: the count may have been reached before).
     static bool comes_to_serve(const Netns_Process& client, const fs::path& commands, int count,
                                std::chrono::milliseconds limit)
     {
-        const std::string answer = "DRIVER SERVING " + std::to_string(count);
+        const std::string answer = "DRIVER SERVING " + std::to_string(count) + "\n";
         return wait_until(
             [&] {
                 std::ofstream(commands, std::ios::app) << "serving\n";
-                return client.wait_for(answer, 500ms);
+                std::this_thread::sleep_for(300ms);
+                const std::string output = client.output();
+                const std::size_t last = output.rfind("DRIVER SERVING ");
+                return last != std::string::npos && output.compare(last, answer.size(), answer) == 0;
             },
             limit, 0ms);
     }
@@ -520,6 +525,37 @@ TEST_F(ClientE2E, AHolderThatSentAllBeforeItsDownloaderVanishedFreesItsServingSl
     download.a->kill();
     // Nothing more is acknowledged for the exchange time-out (5 s here).
     EXPECT_TRUE(comes_to_serve(*download.b, download.b_commands, 0, 15s)) << download.b->output();
+}
+
+TEST_F(ClientE2E, AnIdleServedConnectionIsClosedAndTheFriendIsServedAnewAtOnce)
+{
+    const fs::path share = root / "b-files" / "share";
+    fs::create_directories(share);
+    write_file(share / "one.txt", 1);
+    Netns_Process& b = start_client("b", {share.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "list " << id_b << "\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 60s)) << a.output() << "\n---- B ----\n" << b.output();
+    ASSERT_TRUE(comes_to_serve(b, root / "b-commands", 1, 5s)) << b.output();
+
+    // B cannot tell a friend that is idle from one that vanished: after the
+    // exchange time-out (5 s here) without a request the slot is free again.
+    EXPECT_TRUE(comes_to_serve(b, root / "b-commands", 0, 15s)) << b.output();
+    // A's kept connection is closed; its next request goes through at once.
+    const auto asked = std::chrono::steady_clock::now();
+    std::ofstream(commands, std::ios::app) << "list " << id_b << "\n";
+    ASSERT_TRUE(wait_until([&] { return listings(a.output()).size() == 2; }, 30s, 20ms)) << a.output();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    EXPECT_EQ(listings(a.output())[1].rows.size(), 1u) << a.output();
+
+    // A friend killed while B serves it leaves no slot taken either.
+    ASSERT_TRUE(comes_to_serve(b, root / "b-commands", 1, 5s)) << b.output();
+    a.kill();
+    EXPECT_TRUE(comes_to_serve(b, root / "b-commands", 0, 15s)) << b.output();
 }
 
 TEST_F(ClientE2E, DownloadsBeyondWhatTheHolderServesAtOnceWaitAndComplete)
