@@ -103,6 +103,20 @@ bool recv_msg_within(int sock, char* buffer, int length, int ms)
     return set_recv_timeout(sock, -1);
 }
 
+std::int64_t packets_received(int sock)
+{
+    UDT::TRACEINFO figures{};
+    if (UDT::perfmon(sock, &figures, false) == UDT::ERROR)
+        return -1;
+    return figures.pktRecvTotal + figures.pktRecvACKTotal + figures.pktRecvNAKTotal;
+}
+
+bool drop_unsent(int sock)
+{
+    const linger none{0, 0};
+    return UDT::setsockopt(sock, 0, UDT_LINGER, &none, sizeof none) != UDT::ERROR;
+}
+
 bool wait_acknowledged(int sock, int ms)
 {
     using namespace std::chrono;
