@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -556,6 +557,50 @@ TEST_F(ClientE2E, AnIdleServedConnectionIsClosedAndTheFriendIsServedAnewAtOnce)
     ASSERT_TRUE(comes_to_serve(b, root / "b-commands", 1, 5s)) << b.output();
     a.kill();
     EXPECT_TRUE(comes_to_serve(b, root / "b-commands", 0, 15s)) << b.output();
+}
+
+TEST_F(ClientE2E, AnUploadToAFriendKilledMidwayFailsAndGoesThroughOnceTheFriendIsBack)
+{
+    const fs::path drop = root / "b-files" / "drop";
+    fs::create_directories(drop);
+    const fs::path mine = root / "a-files";
+    fs::create_directories(mine);
+    const std::string content = random_content(48 * 1024 * 1024);
+    write_bytes(mine / "big.bin", content);
+    // A sends at 40 Mbit/s: B dies with most of the file still to come.
+    lab->run("a", "tc qdisc add dev eth0 root tbf rate 40mbit burst 32kbit latency 400ms");
+    Netns_Process* b = &start_client("b", {drop.string() + ":2"}, root / "b-commands");
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=", 30s)) << b->output();
+    const std::string id_b = identity_of(*b);
+    const std::string upload = "upload " + id_b + " " + (mine / "big.bin").string() + " " + drop.string() + "\n";
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n" << upload;
+    // A gives up on a peer that takes nothing for 3 s.
+    Netns_Process& a = start_client("a", {}, commands, {"QUILLFEN_TRANSPORT_PERIODS=peer_silence=3000"});
+    // What reached B over its link: the file being written is unnamed.
+    const auto received = [&] {
+        return std::stoull(lab->capture("b", "cat /sys/class/net/eth0/statistics/rx_bytes"));
+    };
+    ASSERT_TRUE(wait_until([&] { return received() >= content.size() / 10; }, 60s, 100ms))
+        << a.output() << "\n---- B ----\n" << b->output();
+    b->kill();
+    const auto killed = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wait_until([&] { return !transfer_results(a.output()).empty(); }, 60s, 20ms)) << a.output();
+    const auto reported = std::chrono::steady_clock::now() - killed;
+    std::cout << "[upload] failure reported "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(reported).count()
+              << " ms after the receiver was killed" << std::endl;
+    EXPECT_LT(reported, 9s);
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"error=5"}) << a.output();
+
+    // B back on the same folders, the link no longer shaped.
+    lab->run("a", "tc qdisc del dev eth0 root");
+    b = &start_client("b", {drop.string() + ":2"}, root / "b-commands-2");
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=" + id_b, 30s)) << b->output();
+    std::ofstream(commands, std::ios::app) << upload;
+    ASSERT_TRUE(wait_until([&] { return transfer_results(a.output()).size() == 2; }, 60s, 20ms)) << a.output();
+    EXPECT_EQ(transfer_results(a.output())[1], "done") << a.output() << "\n---- B ----\n" << b->output();
+    EXPECT_TRUE(read_bytes(drop / "big.bin") == content);
 }
 
 TEST_F(ClientE2E, DownloadsBeyondWhatTheHolderServesAtOnceWaitAndComplete)
