@@ -75,9 +75,11 @@ bool ORV_CSC_Server::start(std::string* error)
     options.reuse_address = false;
     // Accepted connections inherit the buffers: they bound what a pair whose
     // receiver stalls can hold in the server. And the send time-out: a leg
-    // that takes nothing ends its pair.
+    // that takes nothing ends its pair, and no close waits on it for longer.
     options.buffer_bytes = m_settings.limits.relay_buffer_bytes;
     options.send_timeout_ms = milliseconds_of(m_settings.timings.relay_silence);
+    options.linger_seconds = static_cast<int>(
+        std::chrono::ceil<std::chrono::seconds>(m_settings.timings.relay_silence).count());
     m_listener = Udt_Net::new_socket(options);
     if (m_listener == -1) {
         *error = "UDT端口" + std::to_string(port) + "无法创建: " + UDT::getlasterror().getErrorMessage();

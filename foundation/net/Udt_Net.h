@@ -29,6 +29,9 @@ struct Socket_Options
     // How long one send may wait for the peer to take anything; -1 without
     // limit. Sockets accepted by a listener inherit it.
     int send_timeout_ms = -1;
+    // How long a close may wait for the peer to take what is still to be
+    // sent, in seconds; -1 keeps UDT's 180 s. Inherited like the time-out.
+    int linger_seconds = -1;
 };
 
 // A UDT stream socket with the system's options (after startup()): the MSS,
