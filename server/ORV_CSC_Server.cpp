@@ -37,6 +37,15 @@ bool same_parties(const M_Pack_CSC_Request& a, const M_Pack_CSC_Request& b)
         && read_text_field(a.target_id) == read_text_field(b.target_id);
 }
 
+// Whether packets came from the leg on `sock` since `heard` was taken; updates it.
+bool leg_spoke(int sock, std::int64_t* heard)
+{
+    const std::int64_t now = Udt_Net::packets_received(sock);
+    const bool spoke = now > *heard;
+    *heard = now;
+    return spoke;
+}
+
 } // namespace
 
 ORV_CSC_Server::ORV_CSC_Server(Datagram_Sender& sender, ORV_User_Data_Manage& users,
@@ -65,8 +74,12 @@ bool ORV_CSC_Server::start(std::string* error)
     // Never share another UDT socket's port: a second server must fail here.
     options.reuse_address = false;
     // Accepted connections inherit the buffers: they bound what a pair whose
-    // receiver stalls can hold in the server.
+    // receiver stalls can hold in the server. And the send time-out: a leg
+    // that takes nothing ends its pair, and no close waits on it for longer.
     options.buffer_bytes = m_settings.limits.relay_buffer_bytes;
+    options.send_timeout_ms = milliseconds_of(m_settings.timings.relay_silence);
+    options.linger_seconds = static_cast<int>(
+        std::chrono::ceil<std::chrono::seconds>(m_settings.timings.relay_silence).count());
     m_listener = Udt_Net::new_socket(options);
     if (m_listener == -1) {
         *error = "UDT端口" + std::to_string(port) + "无法创建: " + UDT::getlasterror().getErrorMessage();
@@ -233,7 +246,7 @@ void ORV_CSC_Server::relay_connection(int sock, const sockaddr_in& peer)
         if (announce_join(request, sock))
             forward(key, sock);
         else
-            clean_up(key, sock);  // neither side may wait for a pair that will never carry data
+            clean_up(key, sock, true);  // neither side may wait for a pair that will never carry data
     } else {
         m_trace.write("中转验证包无效,已关闭连接:" + key);
         UDT::close(sock);
@@ -360,10 +373,23 @@ void ORV_CSC_Server::forward(const std::string& key, int sock)
     // and large pieces cost a fraction of the calls and wake-ups of blocks.
     std::vector<char> piece(RELAY_PIECE);
     int peer = 0;
+    // UDT never finds a vanished leg broken: a leg that sends nothing is
+    // asked after every silence period whether anything at all came from it
+    // meanwhile (a leg that only takes data acknowledges it).
+    Udt_Net::set_recv_timeout(sock, milliseconds_of(m_settings.timings.relay_silence));
+    std::int64_t heard = Udt_Net::packets_received(sock);
+    bool failed = true;
     for (;;) {
         const int count = m_udt.recv_some(sock, piece.data(), RELAY_PIECE);
-        if (count <= 0) {
+        if (count == 0 && leg_spoke(sock, &heard))
+            continue;
+        if (count == 0) {
+            m_trace.write("*****中转一方无响应…………");
+            break;
+        }
+        if (count < 0) {
             m_trace.write("*****接收失败…………");
+            failed = false;
             break;
         }
         if (peer == 0) {
@@ -376,10 +402,10 @@ void ORV_CSC_Server::forward(const std::string& key, int sock)
             break;
         }
     }
-    clean_up(key, sock);
+    clean_up(key, sock, failed);
 }
 
-void ORV_CSC_Server::clean_up(const std::string& key, int sock)
+void ORV_CSC_Server::clean_up(const std::string& key, int sock, bool failed)
 {
     m_trace.write(DISCONNECTED);
     int initiator = sock;
@@ -389,8 +415,15 @@ void ORV_CSC_Server::clean_up(const std::string& key, int sock)
         initiator = removed.requester_handle;
         receiver = removed.target_handle;
     }
-    m_udt.close_socket(&initiator);
-    m_udt.close_socket(&receiver);
+    // After a failure what is still to be sent goes to a leg that is gone,
+    // or that the pair cannot serve any more: the closes do not wait for it.
+    if (failed) {
+        m_udt.abort_socket(&initiator);
+        m_udt.abort_socket(&receiver);
+    } else {
+        m_udt.close_socket(&initiator);
+        m_udt.close_socket(&receiver);
+    }
 }
 
 void ORV_CSC_Server::check_timeouts()

@@ -78,9 +78,12 @@ private:
     bool join_request(const std::string& key, M_Pack_CSC_Request& request, int sock);
     void notify_target(const M_Pack_CSC_Request& request);
     bool announce_join(M_Pack_CSC_Request request, int sock);
+    // Copies what arrives on `sock` to the other leg of its pair until either
+    // fails or goes silent.
     void forward(const std::string& key, int sock);
     int peer_of(const std::string& key, int sock) const;
-    void clean_up(const std::string& key, int sock);
+    // Ends the pair of `sock`; `failed` when it ended on a failure.
+    void clean_up(const std::string& key, int sock, bool failed);
     void connection_ended(int sock);
 
     Datagram_Sender& m_sender;

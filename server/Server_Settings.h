@@ -25,6 +25,9 @@ struct Server_Timings
     ms relay_check_period{5000};
     ms relay_timeout{8000};              // an unjoined relay request older than this is closed
     ms relay_verification_timeout{10000}; // a relay connection must send its first block by then
+    // A relay leg from which nothing arrives for this long, or that takes
+    // nothing of what it is sent, ends its pair (UDT never finds it broken).
+    ms relay_silence{30000};
     ms nat_expiry_period{3000};
     ms nat_entry_lifetime{5000};
     ms p2p_request_lifetime{30000};      // how long a forwarded step 1 may be answered

@@ -38,12 +38,21 @@ bool Udt_Block_Obj::recv_msg(int sock, char* buffer, int length, int* count)
 int Udt_Block_Obj::recv_some(int sock, char* buffer, int length)
 {
     const int got = UDT::recv(sock, buffer, length, 0);
-    return got == UDT::ERROR ? -1 : got;
+    if (got != UDT::ERROR)
+        return got;
+    return UDT::getlasterror_code() == CUDTException::ETIMEOUT ? 0 : -1;
 }
 
 bool Udt_Block_Obj::recv_msg_within(int sock, char* buffer, int length, int milliseconds)
 {
     return Udt_Net::recv_msg_within(sock, buffer, length, milliseconds);
+}
+
+bool Udt_Block_Obj::abort_socket(int* sock)
+{
+    if (*sock != 0)
+        Udt_Net::drop_unsent(*sock);
+    return close_socket(sock);
 }
 
 bool Udt_Block_Obj::close_socket(int* sock)

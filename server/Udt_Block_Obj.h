@@ -13,7 +13,8 @@ public:
     bool recv_msg(int sock, char* buffer, int length, int* count);
 
     // The relay's stream copy: one UDT receive of up to `length` bytes; the
-    // count, or 0 or less when it fails.
+    // count, 0 when nothing arrived within the socket's receive time-out, or
+    // -1 when it fails.
     int recv_some(int sock, char* buffer, int length);
 
     // Receives exactly `length` bytes, however the stream was cut, within
@@ -22,4 +23,6 @@ public:
 
     // Sets the variable to 0, then closes what it held (nothing for 0).
     bool close_socket(int* sock);
+    // The same, dropping what the socket still has to send.
+    bool abort_socket(int* sock);
 };

@@ -63,6 +63,7 @@ Server_Settings settings_from_environment()
     given.apply("relay_check_period", &t.relay_check_period);
     given.apply("relay_timeout", &t.relay_timeout);
     given.apply("relay_verification_timeout", &t.relay_verification_timeout);
+    given.apply("relay_silence", &t.relay_silence);
     given.apply("nat_expiry_period", &t.nat_expiry_period);
     given.apply("nat_entry_lifetime", &t.nat_entry_lifetime);
     given.apply("p2p_request_lifetime", &t.p2p_request_lifetime);

@@ -107,8 +107,7 @@ bool DllClass::abort(int* sock)
 {
     if (sock && *sock != 0) {
         transport().listener();
-        const linger none{0, 0};
-        UDT::setsockopt(*sock, 0, UDT_LINGER, &none, sizeof(none));
+        Udt_Net::drop_unsent(*sock);
     }
     return close(sock);
 }

@@ -11,6 +11,16 @@
 
 namespace Udt_Net {
 
+namespace {
+
+bool set_linger(int sock, int seconds)
+{
+    const linger wait{seconds > 0 ? 1 : 0, seconds};
+    return UDT::setsockopt(sock, 0, UDT_LINGER, &wait, sizeof wait) != UDT::ERROR;
+}
+
+} // namespace
+
 void startup()
 {
     static std::once_flag once;
@@ -38,6 +48,8 @@ int new_socket(const Socket_Options& options)
     if (ok && options.send_timeout_ms >= 0)
         ok = UDT::setsockopt(sock, 0, UDT_SNDTIMEO, &options.send_timeout_ms, sizeof options.send_timeout_ms)
              != UDT::ERROR;
+    if (ok && options.linger_seconds >= 0)
+        ok = set_linger(sock, options.linger_seconds);
     if (!ok) {
         UDT::close(sock);
         return -1;
@@ -101,6 +113,19 @@ bool recv_msg_within(int sock, char* buffer, int length, int ms)
         received += n;
     }
     return set_recv_timeout(sock, -1);
+}
+
+std::int64_t packets_received(int sock)
+{
+    UDT::TRACEINFO figures{};
+    if (UDT::perfmon(sock, &figures, false) == UDT::ERROR)
+        return -1;
+    return figures.pktRecvTotal + figures.pktRecvACKTotal + figures.pktRecvNAKTotal;
+}
+
+bool drop_unsent(int sock)
+{
+    return set_linger(sock, 0);
 }
 
 bool wait_acknowledged(int sock, int ms)

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 
 #include <cstddef>
+#include <cstdint>
 
 namespace Udt_Net {
 
@@ -28,6 +29,9 @@ struct Socket_Options
     // How long one send may wait for the peer to take anything; -1 without
     // limit. Sockets accepted by a listener inherit it.
     int send_timeout_ms = -1;
+    // How long a close may wait for the peer to take what is still to be
+    // sent, in seconds; -1 keeps UDT's 180 s. Inherited like the time-out.
+    int linger_seconds = -1;
 };
 
 // A UDT stream socket with the system's options (after startup()): the MSS,
@@ -54,6 +58,15 @@ bool recv_msg(int sock, char* buffer, int length, int* count = nullptr);
 // recv_msg within `ms` in all, so a peer trickling bytes gets no more time
 // than one that sends nothing; afterwards receives wait without limit.
 bool recv_msg_within(int sock, char* buffer, int length, int ms);
+
+// Packets that arrived on `sock` from its peer so far (data, acknowledgements
+// and loss reports; UDT counts no keep-alives), or -1. A peer that vanished
+// sends none, while one that takes data acknowledges it.
+std::int64_t packets_received(int sock);
+
+// Drops what `sock` still has to send once it is closed: UDT's close would
+// otherwise wait up to 180 s for a vanished peer to take it.
+bool drop_unsent(int sock);
 
 // Waits until the peer has acknowledged everything sent on `sock`; false
 // once it acknowledged nothing more for `ms`. A peer that is gone never

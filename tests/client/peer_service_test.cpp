@@ -15,6 +15,7 @@
 #include "client/core/service/ORV_Peer_Service.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/peer/ORV_Share_List_Exchange.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/transfer/ORV_UpDown_Data.h"
 #include "client/core/service/ShareRequestHandler.h"
 #include "tests/support/Wait_Until.h"
@@ -168,8 +169,8 @@ TEST_P(Service_Over_Cut_Stream, AnswersInOrderOnlyWhatIsSharedAndClosesAtTheEnd)
     channel.close();
     ASSERT_EQ(service.wait_for(10s), std::future_status::ready);
     EXPECT_TRUE(library.dll.is_closed(server));
-    // Between requests the service waits without a time-out.
-    EXPECT_EQ(library.dll.last_timeout(server), ORV_Peer_Channel::NO_TIMEOUT);
+    // Between requests the service waits no longer than an exchange may.
+    EXPECT_EQ(library.dll.last_timeout(server), ORV_File_UpDownload_Manage::instance().exchange_settings().timeout_ms);
 }
 
 INSTANTIATE_TEST_SUITE_P(Read_Sizes, Service_Over_Cut_Stream, testing::Values(1, 7, 1000));

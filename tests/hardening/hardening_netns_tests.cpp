@@ -16,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -97,13 +98,14 @@ protected:
 };
 
 // Periods of seconds, for tests that wait for a relay or an offline sweep.
-// Silent relay connections are held longer than such a test runs.
+// Silent relay connections are held longer than such a test runs; a relay
+// pair one of whose legs vanished ends after 4 s.
 class HardeningShortNetns : public HardeningNetns
 {
 protected:
     std::vector<std::string> server_environment() const override
     {
-        return {Short_Periods::server_environment() + ",relay_verification_timeout=60000"};
+        return {Short_Periods::server_environment() + ",relay_verification_timeout=60000,relay_silence=4000"};
     }
 
     std::vector<std::string> tool_environment() const override
@@ -220,6 +222,31 @@ TEST_F(HardeningShortNetns, RelayFloodLeavesRoomForAnotherPair)
     std::cout << "[relay flood] pair relayed in "
               << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()
               << " ms while " << connected << " flood connections were opened" << std::endl;
+}
+
+TEST_F(HardeningShortNetns, ARelayPairOneOfWhoseLegsVanishedEndsAndFreesItsThreads)
+{
+    add_far_lan();
+    // b1 echoes at 16 Mbit/s: the stream is still flowing when b1 dies.
+    lab->run("b1", "tc qdisc add dev eth0 root tbf rate 16mbit burst 32kbit latency 400ms");
+    Netns_Process far = serve("b1", FAR, "10.2.0.11");
+    ASSERT_TRUE(far.wait_for("PEERS " + FAR, 30s)) << far.output();
+    Netns_Process client = tool("friend", "quillfen_transport_harness",
+                                {"connect", "--id", FRIEND, "--server", SERVER_IP, "--ips", "10.1.0.11",
+                                 "--target", FAR, "--target-ips", "10.2.0.11", "--bytes", "200000000"});
+    ASSERT_TRUE(client.wait_for("CONNECT ok=1", 30s)) << client.output();
+    ASSERT_NE(client.output().find("UDT成功"), std::string::npos) << client.output();
+    std::this_thread::sleep_for(1s);
+    far.kill();
+
+    // The thread sending to the dead leg and the one receiving from it both
+    // end within the silence period, and the friend hears its end of the
+    // pair closed.
+    const std::string ended = "***************************断开了";
+    EXPECT_TRUE(wait_until([&] { return occurrences(server.output(), ended) == 2; }, 15s, 100ms))
+        << server.output();
+    EXPECT_NE(client.wait_exit(10s), -1) << client.output();
+    EXPECT_NE(client.output().find("ECHO_BAD"), std::string::npos) << client.output();
 }
 
 TEST_F(HardeningShortNetns, RecordsInAnotherUsersNameAreNotTakenFromElsewhere)

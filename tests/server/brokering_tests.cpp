@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <numeric>
 #include <thread>
@@ -340,4 +341,45 @@ TEST(ServerRelay, ARelayPortInUseStopsTheStartAndIsNamed)
     udp.close_socket(holder);
     Test_Server server(settings);
     EXPECT_EQ(server.ports.relay, settings.ports.relay);
+}
+
+TEST(ServerRelay, ALegThatOnlyTakesDataIsNotSilentButAPairSilentBothWaysEnds)
+{
+    Server_Settings settings = test_settings();
+    settings.timings.relay_silence = 1000ms;
+    Test_Server server(settings);
+    Two_Users users(server, REQUESTER, TARGET);
+    Udt_Test_Client initiator("127.0.0.5", server.ports.relay);
+    const auto notice = open_relay(initiator, users.target, new_guid_string());
+    ASSERT_TRUE(notice);
+    Udt_Test_Client target("127.0.0.6", server.ports.relay);
+    M_Pack_CSC_Request join = *notice;
+    join.code = ORV::STEP_TARGET_ANSWER;
+    ASSERT_TRUE(target.send_all(to_block(join).data(), ORV::BLOCK_SIZE));
+    ASSERT_TRUE(receive_relay_block(target));
+    ASSERT_TRUE(receive_relay_block(initiator));
+
+    // For three silence periods the target sends nothing, but takes data.
+    const std::vector<char> piece = pattern(50000, 5);
+    std::atomic<bool> sent{true};
+    std::thread sender([&] {
+        for (int i = 0; i < 30 && sent; ++i) {
+            sent = initiator.send_all(piece.data(), static_cast<int>(piece.size()));
+            std::this_thread::sleep_for(100ms);
+        }
+    });
+    std::vector<char> in(piece.size());
+    bool intact = true;
+    for (int i = 0; i < 30 && intact; ++i)
+        intact = target.receive_exact(in.data(), static_cast<int>(in.size())) && in == piece;
+    sender.join();
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(intact);
+    EXPECT_EQ(server.services.relay().relay_count(), 1u);
+
+    // Then nothing comes from either leg: the pair ends and its threads with it.
+    EXPECT_TRUE(target.closed_by_server(10000));
+    EXPECT_TRUE(initiator.closed_by_server(10000));
+    EXPECT_TRUE(wait_until([&] { return server.services.relay().connection_count() == 0; }));
+    EXPECT_EQ(server.services.relay().relay_count(), 0u);
 }

@@ -53,10 +53,14 @@ void ShareRequestHandler(int sock)
 {
     log_line("这是客户端哦");
     ORV_Peer_Channel channel(net_dll(), sock);
+    const int silence_ms = ORV_File_UpDownload_Manage::instance().exchange_settings().timeout_ms;
     bool in_step = true;
     while (in_step) {
-        // Between requests the connection may rest as long as the peer keeps it.
-        channel.set_recv_timeout(ORV_Peer_Channel::NO_TIMEOUT);
+        // UDT never finds an idle connection to a vanished peer broken (its
+        // keep-alives go unanswered without end), so a connection silent for
+        // the exchange time-out is closed and its slot freed. A friend who
+        // kept it finds it closed and asks again on a new one at once.
+        channel.set_recv_timeout(silence_ms);
         Message_Block block;
         log_line("开始接收下一个消息");
         if (!channel.recv_block(block)) {
@@ -66,8 +70,7 @@ void ShareRequestHandler(int sock)
         log_line("socket_接受到一次共享请求");
         // A peer that vanished leaves the end of what it was sent
         // unacknowledged: its connection is not waited on for ever.
-        in_step = serve_request(channel, block)
-                  && channel.acknowledged(ORV_File_UpDownload_Manage::instance().exchange_settings().timeout_ms);
+        in_step = serve_request(channel, block) && channel.acknowledged(silence_ms);
     }
     if (in_step)
         channel.close();

@@ -18,8 +18,10 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -187,15 +189,19 @@ protected:
                                                                << out->b->output();
     }
 
-    // Whether `client` comes to serve `count` peer connections within `limit`.
+    // Whether `client` comes to serve `count` peer connections within `limit`
+    // (by its latest answer: the count may have been reached before).
     static bool comes_to_serve(const Netns_Process& client, const fs::path& commands, int count,
                                std::chrono::milliseconds limit)
     {
-        const std::string answer = "DRIVER SERVING " + std::to_string(count);
+        const std::string answer = "DRIVER SERVING " + std::to_string(count) + "\n";
         return wait_until(
             [&] {
                 std::ofstream(commands, std::ios::app) << "serving\n";
-                return client.wait_for(answer, 500ms);
+                std::this_thread::sleep_for(300ms);
+                const std::string output = client.output();
+                const std::size_t last = output.rfind("DRIVER SERVING ");
+                return last != std::string::npos && output.compare(last, answer.size(), answer) == 0;
             },
             limit, 0ms);
     }
@@ -520,6 +526,81 @@ TEST_F(ClientE2E, AHolderThatSentAllBeforeItsDownloaderVanishedFreesItsServingSl
     download.a->kill();
     // Nothing more is acknowledged for the exchange time-out (5 s here).
     EXPECT_TRUE(comes_to_serve(*download.b, download.b_commands, 0, 15s)) << download.b->output();
+}
+
+TEST_F(ClientE2E, AnIdleServedConnectionIsClosedAndTheFriendIsServedAnewAtOnce)
+{
+    const fs::path share = root / "b-files" / "share";
+    fs::create_directories(share);
+    write_file(share / "one.txt", 1);
+    Netns_Process& b = start_client("b", {share.string() + ":1"}, root / "b-commands");
+    ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
+    const std::string id_b = identity_of(b);
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
+                            << "list " << id_b << "\n";
+    Netns_Process& a = start_client("a", {}, commands);
+    ASSERT_TRUE(a.wait_for("DRIVER LIST_END", 60s)) << a.output() << "\n---- B ----\n" << b.output();
+    ASSERT_TRUE(comes_to_serve(b, root / "b-commands", 1, 5s)) << b.output();
+
+    // B cannot tell a friend that is idle from one that vanished: after the
+    // exchange time-out (5 s here) without a request the slot is free again.
+    EXPECT_TRUE(comes_to_serve(b, root / "b-commands", 0, 15s)) << b.output();
+    // A's kept connection is closed; its next request goes through at once.
+    const auto asked = std::chrono::steady_clock::now();
+    std::ofstream(commands, std::ios::app) << "list " << id_b << "\n";
+    ASSERT_TRUE(wait_until([&] { return listings(a.output()).size() == 2; }, 30s, 20ms)) << a.output();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    EXPECT_EQ(listings(a.output())[1].rows.size(), 1u) << a.output();
+
+    // A friend killed while B serves it leaves no slot taken either.
+    ASSERT_TRUE(comes_to_serve(b, root / "b-commands", 1, 5s)) << b.output();
+    a.kill();
+    EXPECT_TRUE(comes_to_serve(b, root / "b-commands", 0, 15s)) << b.output();
+}
+
+TEST_F(ClientE2E, AnUploadToAFriendKilledMidwayFailsAndGoesThroughOnceTheFriendIsBack)
+{
+    const fs::path drop = root / "b-files" / "drop";
+    fs::create_directories(drop);
+    const fs::path mine = root / "a-files";
+    fs::create_directories(mine);
+    const std::string content = random_content(48 * 1024 * 1024);
+    write_bytes(mine / "big.bin", content);
+    // A sends at 40 Mbit/s: B dies with most of the file still to come.
+    lab->run("a", "tc qdisc add dev eth0 root tbf rate 40mbit burst 32kbit latency 400ms");
+    Netns_Process* b = &start_client("b", {drop.string() + ":2"}, root / "b-commands");
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=", 30s)) << b->output();
+    const std::string id_b = identity_of(*b);
+    const std::string upload = "upload " + id_b + " " + (mine / "big.bin").string() + " " + drop.string() + "\n";
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n" << upload;
+    // A gives up on a peer that takes nothing for 3 s.
+    Netns_Process& a = start_client("a", {}, commands, {"QUILLFEN_TRANSPORT_PERIODS=peer_silence=3000"});
+    // What reached B over its link: the file being written is unnamed.
+    const auto received = [&] {
+        return std::stoull(lab->capture("b", "cat /sys/class/net/eth0/statistics/rx_bytes"));
+    };
+    ASSERT_TRUE(wait_until([&] { return received() >= content.size() / 10; }, 60s, 100ms))
+        << a.output() << "\n---- B ----\n" << b->output();
+    b->kill();
+    const auto killed = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wait_until([&] { return !transfer_results(a.output()).empty(); }, 60s, 20ms)) << a.output();
+    const auto reported = std::chrono::steady_clock::now() - killed;
+    std::cout << "[upload] failure reported "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(reported).count()
+              << " ms after the receiver was killed" << std::endl;
+    EXPECT_LT(reported, 9s);
+    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"error=5"}) << a.output();
+
+    // B back on the same folders, the link no longer shaped.
+    lab->run("a", "tc qdisc del dev eth0 root");
+    b = &start_client("b", {drop.string() + ":2"}, root / "b-commands-2");
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=" + id_b, 30s)) << b->output();
+    std::ofstream(commands, std::ios::app) << upload;
+    ASSERT_TRUE(wait_until([&] { return transfer_results(a.output()).size() == 2; }, 60s, 20ms)) << a.output();
+    EXPECT_EQ(transfer_results(a.output())[1], "done") << a.output() << "\n---- B ----\n" << b->output();
+    EXPECT_TRUE(read_bytes(drop / "big.bin") == content);
 }
 
 TEST_F(ClientE2E, DownloadsBeyondWhatTheHolderServesAtOnceWaitAndComplete)
