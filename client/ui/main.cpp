@@ -5,6 +5,7 @@
 #include "foundation/ApplicationFolder.h"
 #include "foundation/platform/CrashHandler.h"
 #include "foundation/platform/TerminationSignals.h"
+#include "foundation/platform/WindowLossWatch.h"
 #include "foundation/widgets/Desktop_Rect.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char **argv)
     window->build();
     set_centered_geometry(window, 870, 580);
     window->show();
+    WindowLossWatch::install(window->winId());
     ORV_Client_To_Server_Observer_Obj::instance().start_view();
     report_database_problem();
     const int result = app.exec();
