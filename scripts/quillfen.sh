@@ -13,7 +13,7 @@ jobs=$(nproc)
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qtbase5-dev libqt5sql5-sqlite
+    qtbase5-dev libqt5sql5-sqlite libxcb1-dev
     libudt-dev libgtest-dev
     iproute2 iptables
     clang-14 libclang-rt-14-dev
