@@ -19,12 +19,13 @@ std::optional<M_Pack_Share_Request> pack_share_request(const M_Pack_Head& header
 }
 
 M_Pack_Share_Reply pack_share_reply(const M_Pack_Head& header, std::int32_t status,
-                                    std::int32_t count)
+                                    std::int32_t count, std::int32_t left_out)
 {
     M_Pack_Share_Reply record{};
     record.head = header;
     record.status = status;
     record.count = count;
+    record.left_out = left_out;
     return record;
 }
 

@@ -54,10 +54,15 @@ struct M_Pack_Share_Reply
     M_Pack_Head head;                        // type 6
     std::int32_t status;
     std::int32_t count;                      // entry blocks that follow
+    // Entries the listing had to leave out (a path too long for an entry).
+    // Bytes 56-59 of the block, which older peers leave zero and do not read:
+    // the 56 bytes they know are unchanged.
+    std::int32_t left_out;
 };
-static_assert(sizeof(M_Pack_Share_Reply) == 56, "M_Pack_Share_Reply is 56 bytes");
+static_assert(sizeof(M_Pack_Share_Reply) == 60, "M_Pack_Share_Reply is 56 bytes and the left-out count");
 static_assert(offsetof(M_Pack_Share_Reply, status) == 48, "status at 48");
 static_assert(offsetof(M_Pack_Share_Reply, count) == 52, "count at 52");
+static_assert(offsetof(M_Pack_Share_Reply, left_out) == 56, "left-out count at 56");
 
 struct M_Pack_Share_Item
 {
@@ -110,7 +115,7 @@ std::optional<M_Pack_Share_Request> pack_share_request(const M_Pack_Head& header
                                                        bool is_root);
 
 M_Pack_Share_Reply pack_share_reply(const M_Pack_Head& header, std::int32_t status,
-                                    std::int32_t count);
+                                    std::int32_t count, std::int32_t left_out = 0);
 
 std::optional<M_Pack_Share_Item> pack_share_entry(const M_Pack_Head& header,
                                                   const std::string& path,

@@ -246,8 +246,10 @@ TEST(Share_Rows, EntriesTooLongForTheirBlockAreLeftOut)
     ASSERT_TRUE(manager.save_share(make_share(docs, 1, 1, 1), 0));
 
     std::vector<M_Pack_Share_Item> out;
-    manager.build_share_rows(out, "", "", s(docs), false);
+    std::int32_t left_out = 0;
+    manager.build_share_rows(out, "", "", s(docs), false, &left_out);
     const std::vector<Entry> seen = entries(out);
     ASSERT_EQ(seen.size(), 1u); // never an empty path, which would mean "the root"
     EXPECT_EQ(seen[0].path, s(docs) + "/short.txt");
+    EXPECT_EQ(left_out, 1);
 }

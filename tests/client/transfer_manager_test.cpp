@@ -215,7 +215,7 @@ TEST_F(Manager_Test, ARequestThatCannotBeWrittenSpendsNoConnection)
     ORV_UpDown_Data job = download_job(QStringLiteral("a.txt"));
     job.to_path = "/" + std::string(300, 'd');   // longer than its 256-byte field
     Manage::instance().start_job(job);
-    EXPECT_EQ(error(outcome(job)), 2);
+    EXPECT_EQ(error(outcome(job)), TRANSFER_PATH_TOO_LONG);
     EXPECT_EQ(m_connects.load(), 0);
     EXPECT_FALSE(m_dll.is_closed(m_near));
     EXPECT_EQ(m_dll.bytes_sent(m_near), 0);

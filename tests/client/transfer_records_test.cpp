@@ -282,8 +282,6 @@ TEST(Received_File, KeptBesideTheUsersFileEachUnderAFreeNameAndNoReadOnlyFileRep
     QFile mine(own);
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     EXPECT_EQ(mine.readAll(), QByteArray("mine"));
-    EXPECT_EQ(ORV_Received_File::numbered_name(QStringLiteral("/d/a.tar.gz"), 2), QStringLiteral("/d/a (2).tar.gz"));
-    EXPECT_EQ(ORV_Received_File::numbered_name(QStringLiteral("/d/.profile"), 1), QStringLiteral("/d/.profile (1)"));
 
     // A read-only file is not replaced, not even for root.
     const QString locked = env.make_file(QStringLiteral("in/locked.txt"), "read only");
@@ -307,6 +305,32 @@ TEST(Received_File, KeptBesideTheUsersFileEachUnderAFreeNameAndNoReadOnlyFileRep
     EXPECT_TRUE(over_folder.commit(taken, Existing_File::Replace).isEmpty());
     EXPECT_TRUE(over_folder.name_kept());
     EXPECT_TRUE(QFileInfo(taken).isDir());
+}
+
+TEST(Received_File, AKeptCopyIsNumberedBeforeTheLastExtensionAndFitsTheNameLimit)
+{
+    const auto numbered = [](const QString& name, int n) {
+        return QFileInfo(ORV_Received_File::numbered_name(QStringLiteral("/d/") + name, n)).fileName();
+    };
+    EXPECT_EQ(numbered(QStringLiteral("v1.2.3-setup.exe"), 1), QStringLiteral("v1.2.3-setup (1).exe"));
+    EXPECT_EQ(numbered(QStringLiteral("a.tar.gz"), 2), QStringLiteral("a (2).tar.gz"));
+    EXPECT_EQ(numbered(QStringLiteral(".profile"), 1), QStringLiteral(".profile (1)"));
+    EXPECT_EQ(numbered(QStringLiteral("doc (1).pdf"), 2), QStringLiteral("doc (2).pdf"));
+
+    // A 255-byte name of three-byte characters: the number takes the room
+    // of whole characters, never of part of one.
+    Client_Test_Env env;
+    const QString folder = env.make_dir(QStringLiteral("in"));
+    const QString stem = QStringLiteral("ab") + QString(81, QChar(0x6587));
+    const QString own = env.make_file(QStringLiteral("in/") + stem + QString(2, QChar(0x6587)) + QStringLiteral(".txt"));
+    ORV_Received_File received;
+    ASSERT_TRUE(received.create(folder));
+    ASSERT_TRUE(received.write("new", 3));
+    const QString saved = received.commit(own, Existing_File::Keep_Both);
+    EXPECT_EQ(QFileInfo(saved).fileName(), stem + QStringLiteral(" (1).txt")) << received.failure().toStdString();
+    QFile copy(saved);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("new"));
 }
 
 } // namespace

@@ -91,7 +91,11 @@ TEST(Record_Layout, ShareReply)
 {
     const M_Pack_Share_Reply refused =
         pack_share_reply(pack_header(kId, ORV::MSG_SHARE_REPLY), ORV::SHARE_REPLY_REFUSED, 0);
-    EXPECT_EQ(bytes_of(refused), Wire_Bytes(56).head(6, kId).i32(48, 2).i32(52, 0).bytes());
+    EXPECT_EQ(bytes_of(refused), Wire_Bytes(60).head(6, kId).i32(48, 2).i32(52, 0).bytes());
+    // The count of entries left out follows the 56 bytes older peers know.
+    const M_Pack_Share_Reply cut =
+        pack_share_reply(pack_header(kId, ORV::MSG_SHARE_REPLY), ORV::SHARE_REPLY_ENTRIES, 3, 2);
+    EXPECT_EQ(bytes_of(cut), Wire_Bytes(60).head(6, kId).i32(48, 1).i32(52, 3).i32(56, 2).bytes());
 }
 
 TEST(Record_Layout, ShareEntryKeepsTheHighHalfOfLargeSizes)

@@ -284,6 +284,18 @@ TEST_F(LAN_Page_Fixture, AFailedOrRefusedShareListIsToldNotShownAsAnEmptyFolder)
     EXPECT_EQ(warnings().last(), QStringLiteral("没有权限"));
 }
 
+TEST_F(LAN_Page_Fixture, AListingThatHadToLeaveEntriesOutSaysHowMany)
+{
+    tree.env.make_file(QStringLiteral("pub/") + QString(250, QLatin1Char('x')));   // too long for an entry
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    ASSERT_TRUE(process_events_until([&] { return !prompts.calls().isEmpty(); }));
+    EXPECT_EQ(prompts.calls().size(), 1);
+    EXPECT_EQ(prompts.calls().last().text, QStringLiteral("有 1 项因路径过长未能列出"));
+}
+
 TEST_F(LAN_Page_Fixture, HomeDropsAShareListStillOnItsWay)
 {
     peer.hold();

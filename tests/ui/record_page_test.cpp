@@ -142,9 +142,11 @@ TEST_F(Record_Page, EachFailureSaysWhatHappenedAndWhichWay)
         {TRANSFER_SOURCE_UNREADABLE, ORV::FILE_CODE_DOWNLOAD, "下载出错", "对方的文件无法读取,下载失败。"},
         {TRANSFER_SOURCE_CHANGED, ORV::FILE_CODE_DOWNLOAD, "下载出错", "对方的文件在传输中被修改,下载失败。"},
         {TRANSFER_REFUSED, ORV::FILE_CODE_DOWNLOAD, "下载出错", "对方拒绝了下载请求。"},
+        {TRANSFER_PATH_TOO_LONG, ORV::FILE_CODE_UPLOAD, "上传出错", "文件路径过长,无法上传。"},
+        {TRANSFER_PATH_TOO_LONG, ORV::FILE_CODE_DOWNLOAD, "下载出错", "文件路径过长,无法下载。"},
     };
     for (const Seen &seen : cases) {
-        const QString id = QStringLiteral("e%1").arg(seen.code);
+        const QString id = QStringLiteral("e%1-%2").arg(seen.code).arg(seen.type);
         deliver(start_map(id, env.tree()));
         deliver(Manage::make_error_map(seen.code, id, seen.type));
         EXPECT_EQ(page.running_table()->row_of(id), nullptr);

@@ -239,7 +239,8 @@ int ORV_Client_To_Server_Observer_Obj::run_request(const std::string& peer, cons
                                                    unsigned generation)
 {
     std::vector<M_Pack_Share_Item> entries;
-    const int result = exchange(peer, path, entries);
+    int left_out = 0;
+    const int result = exchange(peer, path, entries, left_out);
     QList<ORV_FileExplorer_Table_Row_Data> rows;
     for (const M_Pack_Share_Item& entry : entries)
         rows.append(share_row(entry, peer));
@@ -250,13 +251,14 @@ int ORV_Client_To_Server_Observer_Obj::run_request(const std::string& peer, cons
         const QString name = find_peer(peer, &online) ? QString::fromStdString(online.computer_name) : QString();
         m_friend_folders.record(QString::fromStdString(peer), name, QString::fromStdString(path), rows,
                                 [&] { return generation == m_generation; });
+        m_left_out = left_out;
         replace_rows(rows, false, QString::fromStdString(path));
     }
     return result;
 }
 
 int ORV_Client_To_Server_Observer_Obj::exchange(const std::string& peer, const std::string& path,
-                                                std::vector<M_Pack_Share_Item>& entries)
+                                                std::vector<M_Pack_Share_Item>& entries, int& left_out)
 {
     const auto request = make_share_list_request(ORV_DataBase_Manage::instance().get_my_uuid().toStdString(),
                                                  local_host_info().computer_name, path);
@@ -296,6 +298,7 @@ int ORV_Client_To_Server_Observer_Obj::exchange(const std::string& peer, const s
         if (!reply.answered && reused && attempt == 0)
             continue;
         entries = std::move(reply.entries);
+        left_out = reply.left_out;
         return reply.result;
     }
     return ORV::SHARE_LIST_FAILED;

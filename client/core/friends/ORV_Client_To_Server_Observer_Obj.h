@@ -67,6 +67,8 @@ public:
     // One share-list exchange with `peer`: ORV::SHARE_LIST_FAILED, _DONE or
     // _REFUSED. The rows become what was received.
     int request_share_list(const std::string& peer, const std::string& path);
+    // How many entries the friend had to leave out of the rows on show.
+    int left_out() const { return m_left_out; }
 
     // How long a share-list exchange waits for each answer block (tests).
     void set_exchange_timeout(int ms);
@@ -90,7 +92,8 @@ private:
     void request_root_thread(std::string peer, unsigned generation);
     void request_path_thread(std::string peer, std::string path, unsigned generation);
     int run_request(const std::string& peer, const std::string& path, unsigned generation);
-    int exchange(const std::string& peer, const std::string& path, std::vector<M_Pack_Share_Item>& entries);
+    int exchange(const std::string& peer, const std::string& path, std::vector<M_Pack_Share_Item>& entries,
+                 int& left_out);
 
     bool m_started = false;
     ORV_Server_Contact m_contact;
@@ -100,5 +103,6 @@ private:
     ORV_Friend_Folders m_friend_folders;
 
     std::atomic<unsigned> m_generation{0};
+    std::atomic<int> m_left_out{0};
     std::atomic<int> m_exchange_timeout_ms{ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS};
 };

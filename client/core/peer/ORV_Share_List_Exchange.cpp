@@ -3,6 +3,8 @@
 #include "client/core/ORV_Log.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 
+#include <algorithm>
+
 std::optional<M_Pack_Share_Request> make_share_list_request(const std::string& my_uuid,
                                                             const std::string& computer_name,
                                                             const std::string& path)
@@ -15,14 +17,18 @@ bool answer_share_list(ORV_Peer_Channel& channel, const M_Pack_Share_Request& re
 {
     log_line("确实是共享请求");
     std::vector<M_Pack_Share_Item> entries;
+    std::int32_t left_out = 0;
     ORV_Share_Data_Manage::instance().build_share_rows(entries, read_text_field(request.reserved),
                                                        read_text_field(request.identity),
-                                                       read_text_field(request.path), request.is_root != 0);
+                                                       read_text_field(request.path), request.is_root != 0,
+                                                       &left_out);
     // What a requester would refuse as a whole is cut to what it takes.
-    if (entries.size() > static_cast<std::size_t>(ORV::SHARE_LIST_MAX_ENTRIES))
+    if (entries.size() > static_cast<std::size_t>(ORV::SHARE_LIST_MAX_ENTRIES)) {
+        left_out += static_cast<std::int32_t>(entries.size() - ORV::SHARE_LIST_MAX_ENTRIES);
         entries.resize(ORV::SHARE_LIST_MAX_ENTRIES);
+    }
     const M_Pack_Share_Reply reply = pack_share_reply(new_header(ORV::MSG_SHARE_REPLY), ORV::SHARE_REPLY_ENTRIES,
-                                                      static_cast<std::int32_t>(entries.size()));
+                                                      static_cast<std::int32_t>(entries.size()), left_out);
     if (!channel.send_record(reply))
         return false;
     for (const M_Pack_Share_Item& entry : entries) {
@@ -76,5 +82,6 @@ ORV_Share_List_Reply receive_share_list(ORV_Peer_Channel& channel)
     }
     reply.result = ORV::SHARE_LIST_DONE;
     reply.in_step = true;
+    reply.left_out = std::max(head.left_out, 0);
     return reply;
 }

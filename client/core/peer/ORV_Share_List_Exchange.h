@@ -25,9 +25,9 @@ std::optional<M_Pack_Share_Request> make_share_list_request(const std::string& m
                                                             const std::string& computer_name,
                                                             const std::string& path);
 
-// Serving side: the reply (always status 1) and the entries the share
-// manager admits for this request. False when a send failed; the
-// connection is then out of step.
+// Serving side: the reply (always status 1, with the count of entries that
+// had to be left out) and the entries the share manager admits for this
+// request. False when a send failed; the connection is then out of step.
 bool answer_share_list(ORV_Peer_Channel& channel, const M_Pack_Share_Request& request);
 
 // Requesting side, once the request went out.
@@ -37,5 +37,6 @@ struct ORV_Share_List_Reply
     bool answered = false;   // a reply block arrived
     bool in_step = false;    // everything announced was read: the connection may be reused
     std::vector<M_Pack_Share_Item> entries;
+    int left_out = 0;        // entries the peer could not list; 0 from older peers
 };
 ORV_Share_List_Reply receive_share_list(ORV_Peer_Channel& channel);

@@ -12,16 +12,20 @@
 
 namespace {
 
+// An entry that does not fit its block is counted in `left_out` instead.
 void append_entry(std::vector<M_Pack_Share_Item>& out, const QFileInfo& info, int grade, std::int64_t size,
-                  bool is_dir)
+                  bool is_dir, std::int32_t* left_out)
 {
     const std::string path = info.filePath().toStdString();
     const std::string time = info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm")).toStdString();
     const auto entry = pack_share_entry(new_header(ORV::MSG_SHARE_ITEM), path, time, grade, size, is_dir);
-    if (entry)
+    if (entry) {
         out.push_back(*entry);
-    else
-        log_line("share entry too long for its block, skipped: " + path);
+        return;
+    }
+    log_line("share entry too long for its block, skipped: " + path);
+    if (left_out)
+        ++*left_out;
 }
 
 bool database_ready()
@@ -137,9 +141,11 @@ int ORV_Share_Data_Manage::path_share_power(const std::string& key, const std::s
 
 bool ORV_Share_Data_Manage::build_share_rows(std::vector<M_Pack_Share_Item>& out, const std::string& key,
                                              const std::string& /*requester_uuid*/, const std::string& path,
-                                             bool root) const
+                                             bool root, std::int32_t* left_out) const
 {
     out.clear();
+    if (left_out)
+        *left_out = 0;
     const std::vector<ORV_Share_Data> shares = get_shares();
     if (root) {
         for (const ORV_Share_Data& share : shares) {
@@ -148,7 +154,7 @@ bool ORV_Share_Data_Manage::build_share_rows(std::vector<M_Pack_Share_Item>& out
             // A shared folder or drive is listed with size 0.
             const bool is_dir = share.file_or_dir != ORV::SHARE_KIND_FILE;
             if (info.exists() && grade > 0)
-                append_entry(out, info, grade, is_dir ? 0 : info.size(), is_dir);
+                append_entry(out, info, grade, is_dir ? 0 : info.size(), is_dir, left_out);
         }
         return true;
     }
@@ -168,7 +174,7 @@ bool ORV_Share_Data_Manage::build_share_rows(std::vector<M_Pack_Share_Item>& out
             continue;
         // Inside a folder every entry carries the size the file system
         // reports for it, folders included.
-        append_entry(out, entry, check.grade, entry.size(), entry.isDir());
+        append_entry(out, entry, check.grade, entry.size(), entry.isDir(), left_out);
     }
     return true;
 }

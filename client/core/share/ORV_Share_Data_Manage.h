@@ -46,9 +46,11 @@ public:
 
     // The entries a share-list request may see: the shares themselves for a
     // root request, else the listing of a folder the requester holds a grade
-    // on (empty when it holds none). Always true.
+    // on (empty when it holds none). `left_out` counts those whose path or
+    // time does not fit an entry. Always true.
     bool build_share_rows(std::vector<M_Pack_Share_Item>& out, const std::string& key,
-                          const std::string& requester_uuid, const std::string& path, bool root) const;
+                          const std::string& requester_uuid, const std::string& path, bool root,
+                          std::int32_t* left_out = nullptr) const;
 
 private:
     ORV_Share_Data_Manage() = default;

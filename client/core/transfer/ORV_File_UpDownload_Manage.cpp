@@ -121,10 +121,11 @@ void ORV_File_UpDownload_Manage::run_job(ORV_UpDown_Data& job, const char* busy_
         return;
     }
     // A request that cannot be written (a path too long for its field) would
-    // fail on any connection: no connection is spent or made for it.
+    // fail on any connection, every time: no connection is spent or made
+    // for it, and the user is not asked to retry.
     if (!job.to_file_request()) {
         log_line("文件请求无法生成");
-        failed(TRANSFER_FAILED);
+        failed(TRANSFER_PATH_TOO_LONG);
         return;
     }
     ORV_File_Exchange transfer = exchange();

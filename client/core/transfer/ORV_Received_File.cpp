@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -32,6 +34,26 @@ bool rename_file(const QByteArray& from, const QByteArray& to, bool replace)
         return false;
     ::unlink(from.constData());
     return true;
+}
+
+// The bytes a file name takes on disk.
+int name_bytes(const QString& name)
+{
+    return QFile::encodeName(name).size();
+}
+
+// Where the last extension begins, a compressed file's inner one taken
+// along ("a.tar.gz", "x.svg.gz"); the name's length when it has none. A
+// leading dot belongs to the name (".profile").
+int extension_start(const QString& name)
+{
+    static const QRegularExpression compressed(QStringLiteral("\\.[a-z][a-z0-9]*\\.(gz|bz2|xz|zst|lz|lzma|z)$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch pair = compressed.match(name);
+    if (pair.hasMatch() && pair.capturedStart() > 0)
+        return pair.capturedStart();
+    const int last = name.lastIndexOf(QLatin1Char('.'));
+    return last > 0 ? last : name.size();
 }
 
 } // namespace
@@ -109,11 +131,19 @@ QString ORV_Received_File::numbered_name(const QString& path, int n)
 {
     const QFileInfo info(path);
     const QString name = info.fileName();
-    // A leading dot belongs to the name ".profile", not to an extension.
-    const int dot = name.indexOf(QLatin1Char('.'), 1);
-    const QString base = dot < 0 ? name : name.left(dot);
-    const QString extension = dot < 0 ? QString() : name.mid(dot);
-    return info.dir().filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(extension));
+    const QString number = QStringLiteral(" (%1)").arg(n);
+    QString extension = name.mid(extension_start(name));
+    // An extension that leaves no room for the name is kept as part of it.
+    if (name_bytes(number + extension) >= NAME_MAX)
+        extension.clear();
+    QString base = name.left(name.size() - extension.size());
+    // "doc (1)" counts on as "doc (2)", not as "doc (1) (1)".
+    static const QRegularExpression numbered(QStringLiteral(" \\(\\d+\\)$"));
+    base.remove(numbered);
+    // Cut by whole characters until the numbered name fits the file system.
+    while (!base.isEmpty() && name_bytes(base + number + extension) > NAME_MAX)
+        base.chop(base.size() > 1 && base.at(base.size() - 1).isLowSurrogate() ? 2 : 1);
+    return info.dir().filePath(base + number + extension);
 }
 
 void ORV_Received_File::fail(const QString& reason)

@@ -5,7 +5,7 @@
 
 // What the commit of a received file does with an existing file of its name.
 enum class Existing_File {
-    Keep_Both,   // the new file takes the first free name "name (1).ext", "name (2).ext", ...
+    Keep_Both,   // the new file takes the first free name "name (1).ext", "name (2).ext", ... (numbered_name)
     Replace,     // only a file the user may write; a read-only one stays
     Refuse       // the commit fails
 };
@@ -40,7 +40,9 @@ public:
     // Whether an existing file may be replaced: the user may write it, and
     // its mode does not mark it read-only (for root neither).
     static bool may_replace(const QString& path);
-    // "name (n).ext" beside `path`: the number goes before the extension.
+    // "name (n).ext" beside `path`: the number goes before the last
+    // extension ("a (n).tar.gz"), replaces a number the name ends in, and
+    // the name is cut by whole characters so that it fits the file system.
     static QString numbered_name(const QString& path, int n);
 
 private:

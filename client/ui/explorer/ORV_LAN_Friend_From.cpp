@@ -118,6 +118,9 @@ void ORV_LAN_Friend_From::slot_share_list_result(int result)
         prompter().warning(m_bar->root_text(), tr("共享获取失败"));
     else if (result == ORV::SHARE_LIST_REFUSED)
         slot_listing_refused();
+    // Nor may a shortened listing pass for the whole folder.
+    else if (const int left_out = ORV_Client_To_Server_Observer_Obj::instance().left_out())
+        prompter().information(m_bar->root_text(), tr("有 %1 项因路径过长未能列出").arg(left_out));
 }
 
 bool ORV_LAN_Friend_From::settle_existing_file(ORV_FileExplorer_Table_Row_Data &record)
