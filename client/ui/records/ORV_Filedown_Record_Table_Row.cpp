@@ -100,7 +100,7 @@ void ORV_Filedown_Record_Table_Row::set_progress(const QString &speed, int perce
     if (m_percent)
         m_percent->setText(QString::number(percent) + QLatin1Char('%'));
     if (m_speed)
-        m_speed->setText(speed);
+        m_speed->setText(ORV_Filedown_Record_Table::all_sent(speed) ? ORV_Filedown_Record_Table::waiting_text : speed);
 }
 
 void ORV_Filedown_Record_Table_Row::slot_open_todir()
