@@ -14,5 +14,6 @@ enum ORV_Transfer_Error : int {
     TRANSFER_NO_OVERWRITE = 12,       // a file of that name is there and may not be replaced
     TRANSFER_SOURCE_UNREADABLE = 13,  // the file to send cannot be read
     TRANSFER_SOURCE_CHANGED = 14,     // the file to send changed while it was sent
-    TRANSFER_REFUSED = 15             // the friend offers no such file or folder
+    TRANSFER_REFUSED = 15,            // the friend offers no such file or folder
+    TRANSFER_INTERRUPTED = 17         // the program ended while the transfer ran
 };
