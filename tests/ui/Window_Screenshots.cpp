@@ -158,8 +158,10 @@ void shoot_records(Shooter &shooter, Box_Prompter &boxes)
     deliver(download_started(QStringLiteral("a2"), "/home/wangfang/共享/年会照片.zip", 734003200));
     deliver(download_started(QStringLiteral("a3"), "/home/wangfang/共享/安装说明.txt", 4096));
     deliver(download_started(QStringLiteral("a4"), "/home/wangfang/共享/通讯录.xlsx", 23552));
+    deliver(download_started(QStringLiteral("a5"), "/home/wangfang/共享/季度报表.xlsx", 1258291));
     deliver(Manage::make_progress_map(QStringLiteral("a1"), QStringLiteral("1.50M/S"), 35));
     deliver(Manage::make_progress_map(QStringLiteral("a2"), QStringLiteral("812K/S"), 80));
+    deliver(Manage::make_progress_map(QStringLiteral("a5"), QStringLiteral("0"), 100));
     deliver(Manage::make_done_map(QStringLiteral("a3")));
     deliver(Manage::make_done_map(QStringLiteral("a4")));
     shooter.save(QStringLiteral("window_records_running.png"));
@@ -170,6 +172,12 @@ void shoot_records(Shooter &shooter, Box_Prompter &boxes)
     deliver(Manage::make_error_map(TRANSFER_CONNECTION_LOST, QStringLiteral("a1")));
     shooter.save(QStringLiteral("window_download_error.png"), boxes.box());
     boxes.close_box();
+    // The program ends while the others still run.
+    ORV_DownRecord_From::instance()->slot_record_interrupted();
+    ORV_DownRecord_From::instance()->slot_select_click(2);
+    settle();
+    shooter.save(QStringLiteral("window_records_interrupted.png"));
+    ORV_DownRecord_From::instance()->slot_select_click(1);
 }
 
 void shoot_settings(Shooter &shooter, Box_Prompter &boxes)

@@ -2,6 +2,7 @@
 #include "Client_Test_Env.h"
 #include "Fake_Net_Dll.h"
 #include "Scripted_Prompter.h"
+#include "Unprivileged.h"
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/friends/ORV_Client_To_Server_Observer_Obj.h"
 #include "client/core/friends/ORV_LAN_Friend_Interface.h"
@@ -18,6 +19,7 @@
 #include "client/ui/explorer/ORV_LAN_Friend_From.h"
 #include "client/ui/widgets/ORV_Trends_Prompt_Obj.h"
 #include "foundation/widgets/ORV_Button.h"
+#include "foundation/widgets/ORV_Label_Obj.h"
 
 #include <QMenu>
 #include <QTest>
@@ -29,6 +31,8 @@
 #include <future>
 #include <mutex>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 using Row_Data = ORV_FileExplorer_Table_Row_Data;
@@ -273,15 +277,38 @@ TEST_F(LAN_Page_Fixture, ListsUsersAndAFriendsSharesAndItsCrumbsStayWithTheFrien
 
 TEST_F(LAN_Page_Fixture, AFailedOrRefusedShareListIsToldNotShownAsAnEmptyFolder)
 {
+    // The words stay on the page under the empty table, after the box.
+    const auto note = [&] { return page.listing_note()->isVisibleTo(&page) ? page.listing_note()->text() : QString(); };
     page.slot_all_event({{"event_type", 3}, {"user_id", "ffffffffffffffffffffffffffffffff"}});
     ASSERT_TRUE(process_events_until([&] { return !warnings().isEmpty(); }));
     EXPECT_EQ(warnings(), QStringList{"共享获取失败"});
     EXPECT_FALSE(covered());
+    EXPECT_EQ(note(), QStringLiteral("共享获取失败"));
 
     peer.refuse = true;
     page.slot_all_event({{"event_type", 3}, {"user_id", QString::fromStdString(PEER)}});
     ASSERT_TRUE(process_events_until([&] { return warnings().size() == 2; }));
     EXPECT_EQ(warnings().last(), QStringLiteral("没有权限"));
+    EXPECT_EQ(note(), QStringLiteral("没有权限"));
+
+    // A friend that never answers.
+    peer.refuse = false;
+    ORV_Client_To_Server_Observer_Obj &link = ORV_Client_To_Server_Observer_Obj::instance();
+    link.set_exchange_timeout(300);
+    peer.hold();
+    page.bar()->slot_refresh_page();
+    ASSERT_TRUE(process_events_until([&] { return warnings().size() == 3; }));
+    EXPECT_EQ(warnings().last(), QStringLiteral("共享获取失败"));
+    EXPECT_TRUE(process_events_until([&] { return !covered() && note() == QStringLiteral("共享获取失败"); }));
+    link.set_exchange_timeout(ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS);
+    peer.release();
+
+    page.bar()->slot_refresh_page();
+    ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
+    EXPECT_TRUE(note().isEmpty());
+    page.bar()->slot_home_page();
+    ASSERT_TRUE(listed([&] { return kinds() == QList<int>{Row_Data::LAN_USER}; }));
+    EXPECT_TRUE(note().isEmpty());
 }
 
 TEST_F(LAN_Page_Fixture, AListingThatHadToLeaveEntriesOutSaysHowMany)
@@ -449,5 +476,50 @@ TEST_F(LAN_Page_Fixture, ADownloadOntoAnOwnFileIsCancelledKeptBesideOrReplacedAs
     EXPECT_TRUE(warnings().first().contains(own));
     process_events_until([] { return false; }, 200);
     EXPECT_EQ(started, 2);
+
+    // While that file is on its way, a second download of it is refused
+    // before anything is asked, and nothing more starts.
+    peer.hold();
+    download(1);
+    const ORV_UpDown_Data job = ORV_File_UpDownload_Manage::job_from_row(row(1)->row_data(), ORV::FILE_CODE_DOWNLOAD);
+    ASSERT_TRUE(process_events_until([&] { return manager.is_running(job); }));
+    const int asked = prompts.calls().size();
+    prompts.answer_directory(down);
+    prompts.answer_choice(1);
+    QTest::mouseClick(row(1)->buttons().first(), Qt::LeftButton);
+    ASSERT_TRUE(process_events_until([&] { return prompts.calls().size() > asked; }));
+    EXPECT_EQ(prompts.calls().last().kind, QStringLiteral("warning"));
+    EXPECT_EQ(prompts.calls().last().text, QStringLiteral("该文件正在下载中。"));
+    process_events_until([] { return false; }, 200);
+    EXPECT_EQ(prompts.calls().size(), asked + 1);
+    EXPECT_EQ(started, 3);
+    peer.release();
+    ASSERT_TRUE(process_events_until([&] { return done == 3; }));
     manager.use_connect_pool(ORV_Connect_Pool::instance());
+}
+
+TEST_F(LAN_Page_Fixture, ADownloadFolderThatMayNotBeWrittenIsRefusedWhenChosen)
+{
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList{"pub"}; }));
+    QTest::mouseDClick(row(0), Qt::LeftButton);
+    ASSERT_TRUE(listed([&] { return names() == QStringList({"sub", "a.txt"}); }));
+    int started = 0;
+    QObject receiver;
+    QObject::connect(&ORV_File_UpDownload_Manage::instance(), &ORV_File_UpDownload_Manage::signal_to_file_down,
+                     &receiver, [&](const QVariant &) { ++started; });
+    const QString locked = tree.env.make_dir(QStringLiteral("locked"));
+    ASSERT_EQ(chmod(QFile::encodeName(tree.env.tree()).constData(), 0755), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    prompts.answer_directory(locked);
+    {
+        const Unprivileged nobody;
+        QTest::mouseClick(row(1)->buttons().first(), Qt::LeftButton);
+        ASSERT_TRUE(process_events_until([&] { return !warnings().isEmpty(); }));
+    }
+    EXPECT_TRUE(warnings().first().contains(locked));
+    EXPECT_NE(get_settings().value(ORV_Settings_Key::file_down).toString(), locked);
+    process_events_until([] { return false; }, 200);
+    EXPECT_EQ(started, 0);
+    chmod(QFile::encodeName(locked).constData(), 0755);
 }

@@ -1,5 +1,6 @@
 #include "Client_Test_Env.h"
 #include "Scripted_Prompter.h"
+#include "Unprivileged.h"
 #include "client/ui/explorer/ORV_Event_Map.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table.h"
 #include "client/ui/explorer/ORV_FileExplorer_Table_Row.h"
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,18 +30,6 @@ bool covered(const ORV_Explorer_From &page)
 {
     return page.wait_prompt()->isVisibleTo(&page);
 }
-
-// Root reads every folder: for its lifetime the process is user nobody
-// (the saved identity brings root back).
-class Unprivileged
-{
-public:
-    Unprivileged() : m_root(geteuid() == 0) { EXPECT_TRUE(!m_root || setresuid(65534, 65534, 0) == 0); }
-    ~Unprivileged() { EXPECT_TRUE(!m_root || setresuid(0, 0, 0) == 0); }
-
-private:
-    bool m_root;
-};
 
 } // namespace
 

@@ -19,6 +19,8 @@ TEST(Prompter, ScriptedAnswersReplaceTheDialogsWhileInstalled)
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -49,5 +51,22 @@ TEST(Prompter, MessageBoxHasOneOkButtonOverTheActiveWindow)
             dialogs.information(QStringLiteral("保存成功"), QStringLiteral("修改服务器IP地址成功"));
         EXPECT_EQ(buttons, QStringList{QStringLiteral("确定")});
         EXPECT_EQ(parent, &window);
+    }
+}
+
+// A desktop draws a box's title in a bold font larger than the box's text,
+// beside the window's icon and its title buttons: every title the program
+// gives a box fits there whole, however short the box's text.
+TEST(Prompter, MessageBoxIsWideEnoughForItsTitle)
+{
+    for (const char *title : {"局域网好友", "共享文件", "文件已存在", "不能替换", "下载出错", "上传出错", "文件未找到",
+                              "数据库无法使用", "保存失败", "保存成功"}) {
+        const auto box = make_message_box(QMessageBox::Warning, QString::fromUtf8(title), QStringLiteral("没有权限"));
+        box->show();
+        QFont font = box->font();
+        font.setBold(true);
+        font.setPointSizeF(QFontInfo(font).pointSizeF() * 1.25);
+        const int decorations = 4 * 32 + 16;
+        EXPECT_GE(box->width(), QFontMetrics(font).horizontalAdvance(box->windowTitle()) + decorations) << title;
     }
 }

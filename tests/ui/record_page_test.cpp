@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -211,4 +212,25 @@ TEST_F(Record_Page, FinishedRecordsKeepTheOrderTheyEndedInAndTheirIconsAfterARes
     EXPECT_EQ(icon.pixelColor(16, 16), QColor(Qt::red));
     EXPECT_EQ(again.finished_table()->row_of("a1")->icon()->grab().toImage(), icon);
     ORV_Icon_Cache::instance().set_provider(nullptr);
+}
+
+TEST_F(Record_Page, TheEndOfTheProgramRecordsRunningTransfersAsInterrupted)
+{
+    deliver(start_map(QStringLiteral("cut"), env.tree()));
+    deliver(Manage::make_progress_map(QStringLiteral("cut"), QStringLiteral("9K/S"), 40));
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    EXPECT_TRUE(page.running_table()->rows().isEmpty());
+    const auto says_interrupted = [](const ORV_DownRecord_From &records) {
+        const ORV_Filedown_Record_Table_Row *row = records.finished_table()->row_of(QStringLiteral("cut"));
+        return row && row->time_label()->text().endsWith(QStringLiteral(" 程序退出,传输中断。"));
+    };
+    EXPECT_TRUE(says_interrupted(page));
+    EXPECT_TRUE(script.calls().isEmpty());
+
+    env.restart();
+    Manage::instance().load_records();
+    ORV_DownRecord_From again;
+    again.build();
+    EXPECT_TRUE(says_interrupted(again));
 }

@@ -186,3 +186,43 @@ TEST(Record_Tables, BarFillMatchesThePercentageBesideIt)
         EXPECT_NEAR(painted_fill(row->progress_bar()), inside * percent / 100.0, 1.0) << percent << "%";
     }
 }
+
+TEST(Record_Tables, ASilentTransferShowsNoSpeedAndOneAllSentWaitsForTheOtherSide)
+{
+    std::int64_t now = 5000;
+    ORV_Filedown_Record_Table table;
+    table.set_clock([&now] { return now; });
+    table.add_record(running_record(QStringLiteral("x")));
+    const auto report = [&table](const char *speed, int percent) {
+        table.set_progress(QStringLiteral("x"), QString::fromLatin1(speed), percent);
+    };
+    // The speed shown once the clock has gone on by `ms`.
+    const auto after = [&](int ms) {
+        now += ms;
+        table.show_stalls();
+        return table.row_of(QStringLiteral("x"))->speed_label()->text();
+    };
+    EXPECT_EQ(after(5000), QStringLiteral("连接中…"));
+
+    report("2K/S", 40);
+    EXPECT_EQ(after(900), QStringLiteral("2K/S"));
+    EXPECT_EQ(after(200), QStringLiteral("0B/S"));
+    EXPECT_EQ(table.row_of(QStringLiteral("x"))->percent_label()->text(), QStringLiteral("40%"));
+    table.add_record(running_record(QStringLiteral("y")));
+    EXPECT_EQ(after(0), QStringLiteral("0B/S"));
+
+    // A slow link reports seconds apart: no 0 between its reports. The
+    // silence's own length is no such pace.
+    report("300K/S", 50);
+    now += 3000;
+    report("300K/S", 60);
+    EXPECT_EQ(after(2000), QStringLiteral("300K/S"));
+    EXPECT_EQ(after(4100), QStringLiteral("0B/S"));
+    report("1M/S", 70);
+    EXPECT_EQ(after(1100), QStringLiteral("0B/S"));
+
+    // Everything sent, the other side's word still to come: no bare "0".
+    report("0", 100);
+    EXPECT_EQ(after(5000), QStringLiteral("等待对方确认"));
+    EXPECT_EQ(table.row_of(QStringLiteral("x"))->percent_label()->text(), QStringLiteral("100%"));
+}

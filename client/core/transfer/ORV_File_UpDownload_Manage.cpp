@@ -192,6 +192,13 @@ void ORV_File_UpDownload_Manage::remove_active_transfer(const QString& task_key)
     m_active.remove(task_key);
 }
 
+bool ORV_File_UpDownload_Manage::is_running(const ORV_UpDown_Data& job)
+{
+    const QString key = task_key(job);
+    const std::lock_guard<std::mutex> lock(m_active_mutex);
+    return m_active.contains(key);
+}
+
 int ORV_File_UpDownload_Manage::take_connection(const std::string& peer_uuid, bool* reused)
 {
     const int idle = pool().take_idle(peer_uuid);

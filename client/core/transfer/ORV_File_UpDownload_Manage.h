@@ -52,6 +52,8 @@ public:
     bool return_connection(const std::string& peer_uuid, int sock);
     int connect_to_peer(const std::string& peer_uuid);
     void remove_active_transfer(const QString& task_key);
+    // Whether a transfer with this job's task key is running now.
+    bool is_running(const ORV_UpDown_Data& job);
 
     // The exchange of one file (see ORV_File_Exchange). The serving entries
     // are called by the peer request service for a type-8 request; false

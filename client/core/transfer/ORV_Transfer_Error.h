@@ -15,5 +15,6 @@ enum ORV_Transfer_Error : int {
     TRANSFER_SOURCE_UNREADABLE = 13,  // the file to send cannot be read
     TRANSFER_SOURCE_CHANGED = 14,     // the file to send changed while it was sent
     TRANSFER_REFUSED = 15,            // the friend offers no such file or folder
-    TRANSFER_PATH_TOO_LONG = 16       // a path does not fit the request: no retry can help
+    TRANSFER_PATH_TOO_LONG = 16,      // a path does not fit the request: no retry can help
+    TRANSFER_INTERRUPTED = 17         // the program ended while the transfer ran
 };

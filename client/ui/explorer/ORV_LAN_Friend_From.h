@@ -16,7 +16,9 @@ public:
     static ORV_LAN_Friend_From *instance();
 
     void build() override;
+    void update(Observer_Obj *subject) override;
     ORV_Label_Obj *notice() const { return m_notice; }
+    ORV_Label_Obj *listing_note() const { return m_listing_note; }
 
 public slots:
     void slot_all_event(QVariantMap map) override;
@@ -26,6 +28,7 @@ public slots:
 private:
     // Run from a queued call, after the row's handler has unwound: the
     // dialogs' event loops may rebuild the rows.
+    void start_download(const Row_Data_Ptr &record);
     void choose_download_folder(const Row_Data_Ptr &record);
     void choose_upload_file(const Row_Data_Ptr &record);
     // A file of the download's name already in its folder: the user replaces
@@ -33,4 +36,5 @@ private:
     bool settle_existing_file(ORV_FileExplorer_Table_Row_Data &record);
 
     ORV_Label_Obj *m_notice = nullptr;
+    ORV_Label_Obj *m_listing_note = nullptr;
 };

@@ -1,9 +1,13 @@
 #include "client/ui/prompt/ORV_Prompter.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QFileDialog>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSpacerItem>
 
 namespace {
 
@@ -22,12 +26,29 @@ QWidget* box_parent()
     return nullptr;
 }
 
+// A box is as wide as its text needs; a desktop cuts the title of a narrower
+// box. Its title bar draws the title in a larger bold font, beside the
+// window's icon and its buttons: the box keeps room for that.
+void fit_title(QMessageBox& box)
+{
+    constexpr int icon_and_buttons = 4 * 32 + 16;
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    QFont font = box.font();
+    font.setBold(true);
+    font.setPointSizeF(QFontInfo(font).pointSizeF() * 1.25);
+    const int width = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + icon_and_buttons;
+    grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 std::unique_ptr<QMessageBox> make_message_box(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::NoButton, box_parent());
     box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    fit_title(*box);
     return box;
 }
 
@@ -59,6 +80,7 @@ int ORV_Dialog_Prompter::choose(const QString& title, const QString& text, const
         buttons << box.addButton(choice, QMessageBox::ActionRole);
     if (!buttons.isEmpty())
         box.setEscapeButton(buttons.last());
+    fit_title(box);
     box.exec();
     return buttons.indexOf(box.clickedButton());
 }

@@ -1,9 +1,11 @@
 #include "client/ui/records/ORV_DownRecord_From.h"
 
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
+#include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/ui/records/ORV_DownRecord_Interface.h"
 #include "client/ui/records/ORV_DownRecord_Observer_Obj.h"
 #include "client/ui/records/ORV_Filedown_Record_Table.h"
+#include "client/ui/records/ORV_Filedown_Record_Table_Row.h"
 #include "foundation/widgets/ORV_Button_Text.h"
 #include "foundation/widgets/ORV_Label_Obj.h"
 #include "foundation/widgets/ORV_Palette.h"
@@ -11,9 +13,14 @@
 #include "foundation/widgets/ORV_QHBoxLayout.h"
 #include "foundation/widgets/Public_Style.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 
 namespace {
+
+// How often running rows are checked for a transfer gone silent.
+constexpr int STALL_WATCH_MS = 250;
 
 ORV_File_UpDownload_Manage &manager()
 {
@@ -58,6 +65,10 @@ void ORV_DownRecord_From::build()
     m_grid->addWidget(m_running_table, 2, 0);
     m_grid->addWidget(m_finished_table, 2, 0);
     slot_select_click(1);
+    auto *stall_watch = new QTimer(this);
+    connect(stall_watch, &QTimer::timeout, m_running_table, &ORV_Filedown_Record_Table::show_stalls);
+    stall_watch->start(STALL_WATCH_MS);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &ORV_DownRecord_From::slot_record_interrupted);
 
     ORV_DownRecord_Interface *controller = ORV_DownRecord_Interface::instance();
     controller->attach(this);
@@ -135,9 +146,7 @@ void ORV_DownRecord_From::update(Observer_Obj *subject)
             if (record.down_uuid.isEmpty())
                 break;
             record.saved_as(event.saved_path);
-            record.mark_finished();
-            m_finished_table->add_record(record);
-            manager().insert_record(record);
+            record_ended(record);
             break;
         }
         case ORV_DownRecord_Event::FAILED:
@@ -147,4 +156,25 @@ void ORV_DownRecord_From::update(Observer_Obj *subject)
             break;
         }
     }
+}
+
+void ORV_DownRecord_From::record_ended(ORV_DownRecord_Data record, const QString &why)
+{
+    record.mark_finished();
+    // The record keeps no other field for it: the words follow the end time.
+    if (!why.isEmpty())
+        record.down_timer += QLatin1Char(' ') + why;
+    m_finished_table->add_record(record);
+    manager().insert_record(record);
+}
+
+void ORV_DownRecord_From::slot_record_interrupted()
+{
+    // Ends already on their way are told first.
+    update(ORV_DownRecord_Interface::instance()->record_subject());
+    const QString why = ORV_DownRecord_Interface::error_text(TRANSFER_INTERRUPTED);
+    const QList<ORV_Father_Table_Row *> running = m_running_table->rows();
+    for (ORV_Father_Table_Row *row : running)
+        record_ended(m_running_table->take_record(static_cast<ORV_Filedown_Record_Table_Row *>(row)->get_down_uuid()),
+                     why);
 }

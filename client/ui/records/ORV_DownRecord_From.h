@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/observer/Observable_Obj.h"
+#include "client/core/store/ORV_DownRecord_Data.h"
 #include "foundation/widgets/ORV_QWidget_Obj.h"
 
 class ORV_Button_Text;
@@ -27,6 +28,9 @@ public:
 
 public slots:
     void slot_select_click(int id);
+    // The program ends: what still runs is cut short, and the record keeps
+    // it as interrupted.
+    void slot_record_interrupted();
 
 protected:
     // A new middle colour asks for new tab text colours.
@@ -35,6 +39,8 @@ protected:
 private:
     ORV_Button_Text *make_tab(const QString &text, int id);
     void set_tab_colours();
+    // Into the finished table and the store, ended now.
+    void record_ended(ORV_DownRecord_Data record, const QString &why = QString());
 
     QGridLayout *m_grid = nullptr;
     QWidget *m_separator = nullptr;

@@ -82,6 +82,7 @@ QString ORV_DownRecord_Interface::error_text(int error_msg, bool upload)
         {TRANSFER_SOURCE_CHANGED, "对方的文件在传输中被修改,下载失败。", "本地文件在传输中被修改,上传失败。"},
         {TRANSFER_REFUSED, "对方拒绝了下载请求。", "对方拒绝了上传请求。"},
         {TRANSFER_PATH_TOO_LONG, "文件路径过长,无法下载。", "文件路径过长,无法上传。"},
+        {TRANSFER_INTERRUPTED, "程序退出,传输中断。", "程序退出,传输中断。"},
     };
     for (const Words &entry : words) {
         if (entry.code == error_msg)

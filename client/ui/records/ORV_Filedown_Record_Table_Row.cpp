@@ -22,6 +22,7 @@ namespace {
 // Column minimum widths; column 2 (the name) takes the rest.
 constexpr int column_widths[] = {20, 50, 0, 40, 160, 5, 35, 50, 80, 20};
 constexpr int name_width = 300;
+constexpr int gap = 6;
 
 } // namespace
 
@@ -65,6 +66,8 @@ void ORV_Filedown_Record_Table_Row::build(ORV_DownRecord_Data record)
         add_running_cells();
     } else {
         m_time = make_label(m_record.down_timer);
+        // An end time with a failure's words fills its cells: a gap before it.
+        m_time->setContentsMargins(gap, 0, 0, 0);
         grid->addWidget(m_time, 0, 4, 1, 4, Qt::AlignCenter);
         m_open_button = make_button(QStringLiteral(":/ORV_SHARE/image/record_open_22x22.png"),
                                     QStringLiteral("打开文件所在位置"));
@@ -87,6 +90,8 @@ void ORV_Filedown_Record_Table_Row::add_running_cells()
     m_percent = make_label(QString());
     grid->addWidget(m_percent, 0, 6, Qt::AlignLeft);
     m_speed = make_label(QString());
+    // "100%" fills its cell: a gap before the speed.
+    m_speed->setContentsMargins(gap, 0, 0, 0);
     grid->addWidget(m_speed, 0, 7, Qt::AlignLeft);
     set_progress(m_record.state_text, m_record.schedule);
 }
@@ -100,7 +105,7 @@ void ORV_Filedown_Record_Table_Row::set_progress(const QString &speed, int perce
     if (m_percent)
         m_percent->setText(QString::number(percent) + QLatin1Char('%'));
     if (m_speed)
-        m_speed->setText(speed);
+        m_speed->setText(ORV_Filedown_Record_Table::all_sent(speed) ? ORV_Filedown_Record_Table::waiting_text : speed);
 }
 
 void ORV_Filedown_Record_Table_Row::slot_open_todir()
