@@ -8,6 +8,7 @@
 
 #include <udt.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -116,4 +117,12 @@ bool DllClass::acknowledged(int sock, int ms)
 {
     transport().listener();
     return Udt_Net::wait_acknowledged(sock, ms);
+}
+
+int DllClass::waiting_bytes(int sock)
+{
+    transport().listener();
+    std::int32_t bytes = 0;
+    int length = sizeof bytes;
+    return UDT::getsockopt(sock, 0, UDT_RCVDATA, &bytes, &length) == UDT::ERROR ? 0 : bytes;
 }

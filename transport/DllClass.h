@@ -22,4 +22,5 @@ public:
     bool set_recv_timeout(int sock, int ms) override;
     bool abort(int* sock) override;
     bool acknowledged(int sock, int ms) override;
+    int waiting_bytes(int sock) override;
 };

@@ -67,6 +67,14 @@ public:
         (void)ms;
         return true;
     }
+    // Bytes that arrived on the socket and wait to be received, found without
+    // waiting, so a sender can hear its peer between sends. An
+    // implementation without it answers 0.
+    virtual int waiting_bytes(int sock)
+    {
+        (void)sock;
+        return 0;
+    }
 };
 
 // The library's two exports.

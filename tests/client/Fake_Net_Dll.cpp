@@ -53,6 +53,18 @@ std::int64_t Fake_Net_Dll::bytes_sent(int sock) const
     return it == m_ends.end() ? 0 : it->second.sent;
 }
 
+void Fake_Net_Dll::set_window(std::int64_t bytes)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_window = bytes;
+}
+
+void Fake_Net_Dll::never_acknowledged(int sock)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_ends[sock].acknowledges = false;
+}
+
 bool Fake_Net_Dll::is_closed(int sock) const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -118,13 +130,16 @@ bool Fake_Net_Dll::send(int sock, const char* data, int len, int)
     std::int64_t total = 0;
     Sent after_send;
     {
-        const std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
         const auto self = m_ends.find(sock);
         if (self == m_ends.end() || self->second.closed || len < 0)
             return false;
         End& end = self->second;
         End& peer = m_ends[end.peer];
-        if (peer.closed)
+        m_changed.wait_for(lock, SAFETY_LIMIT, [&] {
+            return end.closed || peer.closed || m_window < 0 || static_cast<std::int64_t>(peer.inbox.size()) < m_window;
+        });
+        if (end.closed || peer.closed)
             return false;
         if (end.cut >= 0)
             allowed = std::max<std::int64_t>(0, std::min<std::int64_t>(len, end.cut - end.sent));
@@ -160,6 +175,8 @@ bool Fake_Net_Dll::recv(int sock, char* buf, int len, int* count)
     std::copy_n(end.inbox.begin(), n, buf);
     end.inbox.erase(end.inbox.begin(), end.inbox.begin() + n);
     *count = n;
+    lock.unlock();
+    m_changed.notify_all();
     return true;
 }
 
@@ -190,4 +207,18 @@ bool Fake_Net_Dll::set_recv_timeout(int sock, int ms)
         return false;
     it->second.timeout_ms = ms;
     return true;
+}
+
+bool Fake_Net_Dll::acknowledged(int sock, int)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_ends.find(sock);
+    return it != m_ends.end() && !it->second.closed && it->second.acknowledges;
+}
+
+int Fake_Net_Dll::waiting_bytes(int sock)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_ends.find(sock);
+    return it == m_ends.end() ? 0 : static_cast<int>(it->second.inbox.size());
 }

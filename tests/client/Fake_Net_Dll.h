@@ -44,6 +44,12 @@ public:
     void cut_after(int sock, std::int64_t bytes);
     std::int64_t bytes_sent(int sock) const;
 
+    // A send waits while its peer has `bytes` or more unread, as UDT's flow
+    // window holds a sender back from a receiver that stopped reading.
+    void set_window(std::int64_t bytes);
+    // acknowledged() on `sock` answers false, as for a peer that is gone.
+    void never_acknowledged(int sock);
+
     bool is_closed(int sock) const;
     int last_timeout(int sock) const;   // -2 when never set
     int connects() const;
@@ -64,12 +70,15 @@ public:
     bool close(int* sock) override;
     std::map<std::string, ORV_Peer_Data> get_peers() override;
     bool set_recv_timeout(int sock, int ms) override;
+    bool acknowledged(int sock, int ms) override;
+    int waiting_bytes(int sock) override;
 
 private:
     struct End
     {
         int peer = 0;
         bool closed = false;
+        bool acknowledges = true;
         int timeout_ms = -2;
         std::int64_t sent = 0;
         std::int64_t cut = -1;
@@ -83,6 +92,7 @@ private:
     std::map<int, End> m_ends;
     int m_next = 100;
     const int m_max_read;
+    std::int64_t m_window = -1;
     int m_connects = 0;
     std::pair<int, int> m_last_connection{0, 0};
     std::map<std::string, ORV_Peer_Data> m_peers;

@@ -8,6 +8,7 @@
 
 #include "client/core/binding/Net_Dll_Access.h"
 #include "client/core/transfer/ORV_File_Exchange.h"
+#include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/core/share/ORV_Share_Data_Manage.h"
 #include "client/core/service/ShareRequestHandler.h"
@@ -24,7 +25,10 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <csignal>
 #include <thread>
 #include <tuple>
@@ -79,6 +83,7 @@ protected:
         if (m_holder.joinable())
             m_holder.join();
         set_net_dll(nullptr);
+        ORV_File_UpDownload_Manage::instance().set_exchange_settings({});
     }
 
     ORV_File_Exchange requester(int timeout_ms = 10000)
@@ -258,6 +263,9 @@ TEST_F(Exchange_Test, PathsOutsideTheSharesAreRefusedWithoutAByteOfData)
     std::int64_t answered = 0;
     for (const QString& path : refused) {
         EXPECT_EQ(download(path, local), Outcome::Failed) << path.toStdString();
+        // Only what is there but cannot be read is called unreadable.
+        EXPECT_EQ(m_failure, path.endsWith(QStringLiteral("sub")) ? TRANSFER_SOURCE_UNREADABLE : TRANSFER_REFUSED)
+            << path.toStdString();
         answered += 1000;
         // The answer block, and not one byte behind it.
         EXPECT_EQ(m_dll->bytes_sent(m_far), answered) << path.toStdString();
@@ -335,70 +343,84 @@ TEST_F(Exchange_Test, ACutStreamFailsAndNeverTakesTheFinalName)
     EXPECT_TRUE(temporary_files(local).isEmpty());
 }
 
-TEST_F(Exchange_Test, AFileThatGrowsAfterTheAnswerSendsOnlyTheAnnouncedBytes)
+TEST_F(Exchange_Test, AFileThatGrowsOrShrinksAfterTheAnswerIsCutOffAtOnce)
 {
     const QString shared = m_env.make_dir(QStringLiteral("shared"));
     const QString local = m_env.make_dir(QStringLiteral("local"));
     share(shared, ORV::SHARE_GRADE_A);
-    const QByteArray content = random_bytes(150001);
-    const QString grows = m_env.make_file(QStringLiteral("shared/grows.bin"), content);
-    m_env.make_file(QStringLiteral("shared/next.txt"), "next");
-    start_holder(1000);
-    write_after_answer(grows, QIODevice::Append, random_bytes(70000));   // it gets longer
-    // A source that changed while it was sent is not stored.
-    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("grows.bin")), local), Outcome::Failed);
-    EXPECT_EQ(m_failure, TRANSFER_SOURCE_CHANGED);
-    EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("grows.bin"))));
-    // Nothing of the surplus waits on the connection for the next exchange.
-    ASSERT_EQ(download(QDir(shared).filePath(QStringLiteral("next.txt")), local), Outcome::Done);
-    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("next.txt"))), QByteArray("next"));
-}
-
-TEST_F(Exchange_Test, AFileThatShrinksAfterTheAnswerEndsTheConnection)
-{
-    const QString shared = m_env.make_dir(QStringLiteral("shared"));
-    const QString local = m_env.make_dir(QStringLiteral("local"));
-    share(shared, ORV::SHARE_GRADE_A);
+    const QString grows = m_env.make_file(QStringLiteral("shared/grows.bin"), random_bytes(150001));
     const QString shrinks = m_env.make_file(QStringLiteral("shared/shrinks.bin"), random_bytes(300000));
     m_env.make_file(QStringLiteral("local/shrinks.bin"), "previous");
-    start_holder(1000);
-    // Once the holder has announced the size, the file loses all but its
-    // first 1000 bytes: its reads meet the end early.
-    m_dll->set_after_send([this, shrinks](int sock, std::int64_t total) {
-        if (sock != m_far || total != ORV::BLOCK_SIZE)
-            return;
-        ASSERT_TRUE(QFile::resize(shrinks, 1000));
-    });
-    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("shrinks.bin")), local), Outcome::Broken);
-    // The holder sent what there was, then gave the connection up rather
-    // than leave the requester waiting for bytes that never come.
-    EXPECT_EQ(m_dll->bytes_sent(m_far), 2 * ORV::BLOCK_SIZE);
-    EXPECT_TRUE(m_dll->is_closed(m_far));
+    // Once the holder has announced the size, the file gets longer, or
+    // loses all but its first 1000 bytes.
+    const std::pair<QString, qint64> changes[] = {{grows, 220001}, {shrinks, 1000}};
+    for (const auto& [path, new_size] : changes) {
+        start_holder(1000);
+        m_dll->set_after_send([this, path = path, new_size = new_size](int sock, std::int64_t total) {
+            if (sock == m_far && total == ORV::BLOCK_SIZE) {
+                ASSERT_TRUE(QFile::resize(path, new_size));
+            }
+        });
+        EXPECT_EQ(download(path, local), Outcome::Broken);
+        // Not a byte of data went out, and the holder gave the connection
+        // up rather than leave the requester waiting.
+        EXPECT_EQ(m_dll->bytes_sent(m_far), ORV::BLOCK_SIZE);
+        EXPECT_TRUE(m_dll->is_closed(m_far));
+        m_holder.join();
+    }
+    EXPECT_FALSE(QFile::exists(QDir(local).filePath(QStringLiteral("grows.bin"))));
     EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("shrinks.bin"))), QByteArray("previous"));
     EXPECT_TRUE(temporary_files(local).isEmpty());
 }
 
-TEST_F(Exchange_Test, ASourceRewrittenWhileSentIsNotStored)
+TEST_F(Exchange_Test, ASourceRewrittenInPlaceWithItsTimePutBackIsNeverStored)
 {
     const QString shared = m_env.make_dir(QStringLiteral("shared"));
     const QString local = m_env.make_dir(QStringLiteral("local"));
     share(shared, ORV::SHARE_GRADE_A);
-    const QString source = m_env.make_file(QStringLiteral("shared/doc.bin"), QByteArray(200000, 'a'));
-    {
-        // Written a minute ago, so the rewrite shows whatever the clock's grain.
-        QFile file(source);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-    }
+    const QString source = m_env.make_file(QStringLiteral("shared/doc.bin"), QByteArray(300000, 'a'));
+    share(local, ORV::SHARE_GRADE_A_PLUS);
+    // Past the grain of the file system's clock, so the rewrite shows in
+    // the change time.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Once the holder has announced the size, 9 bytes are rewritten behind
+    // and ahead of what it sent, and the modification time is put back, as
+    // "touch -r" or "rsync --inplace -t" leave a file.
+    const auto rewrite_after = [this, source](int holder, std::int64_t answered) {
+        m_dll->set_after_send([=](int sock, std::int64_t total) {
+            if (sock != holder || total != answered)
+                return;
+            struct stat before{};
+            ASSERT_EQ(::stat(QFile::encodeName(source).constData(), &before), 0);
+            QFile file(source);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            for (const qint64 at : {1000, 290000}) {
+                file.seek(at);
+                file.write("rewritten");
+            }
+            file.close();
+            const timespec times[2] = {before.st_atim, before.st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), times, 0), 0);
+        });
+    };
+
     start_holder(1000);
-    write_after_answer(source, QIODevice::ReadWrite, QByteArray(200000, 'b'));   // in place, same size
-    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("doc.bin")), local), Outcome::Failed);
-    EXPECT_EQ(m_failure, TRANSFER_SOURCE_CHANGED);
+    rewrite_after(m_far, ORV::BLOCK_SIZE);
+    EXPECT_NE(download(QDir(shared).filePath(QStringLiteral("doc.bin")), local), Outcome::Done);
     EXPECT_TRUE(QDir(local).entryList(QDir::Files | QDir::Hidden).isEmpty());
-    // Still in step; the file as it now stands arrives whole.
-    m_dll->set_after_send({});
-    EXPECT_EQ(download(QDir(shared).filePath(QStringLiteral("doc.bin")), local), Outcome::Done);
-    EXPECT_EQ(read_all(QDir(local).filePath(QStringLiteral("doc.bin"))), QByteArray(200000, 'b'));
+
+    // Uploaded, the holder says why (after request, confirmation and answer).
+    int end = m_near;
+    m_dll->close(&end);
+    m_holder.join();
+    start_holder(1000);
+    rewrite_after(m_near, 3 * ORV::BLOCK_SIZE);
+    EXPECT_NE(upload(source, local), Outcome::Done);
+    EXPECT_EQ(m_failure, TRANSFER_SOURCE_CHANGED);
+    end = m_near;
+    m_dll->close(&end);
+    m_holder.join();
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(Exchange_Test, AnUploadMeetingANameTakenMeanwhileLeavesThatFileAndSaysSo)
@@ -429,10 +451,31 @@ TEST_F(Exchange_Test, AnUploadIntoAFullFileSystemIsNotDone)
     m_env.make_dir(QStringLiteral("mine"));
     const QString big = m_env.make_file(QStringLiteral("mine/big.bin"), QByteArray(24 << 20, 'z'));
     start_holder(1 << 20);
-    EXPECT_EQ(upload(big, small), Outcome::Failed);
+    EXPECT_EQ(upload(big, small), Outcome::Broken);
     EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
-    sync_with_holder();
+    // The receiver dropped the connection.
+    m_holder.join();
     EXPECT_TRUE(QDir(small).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Exchange_Test, AnUploadWhoseReceiverFlushesLongerThanTheTimeOutIsDone)
+{
+    const QString open = m_env.make_dir(QStringLiteral("open"));
+    share(open, ORV::SHARE_GRADE_A_PLUS);
+    m_env.make_dir(QStringLiteral("mine"));
+    const QByteArray content = random_bytes(4 << 20);
+    const QString mine = m_env.make_file(QStringLiteral("mine/up.bin"), content);
+    // The receiver's disk takes more than two time-outs to flush.
+    ORV_File_Exchange::Settings slow;
+    slow.timeout_ms = 1500;
+    slow.sync = [](int fd) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(4000));
+        return ::fsync(fd);
+    };
+    ORV_File_UpDownload_Manage::instance().set_exchange_settings(slow);
+    start_holder(1 << 20);
+    EXPECT_EQ(upload(mine, open, slow.timeout_ms), Outcome::Done);
+    EXPECT_EQ(read_all(QDir(open).filePath(QStringLiteral("up.bin"))), content);
 }
 
 TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorReplaced)
@@ -475,9 +518,9 @@ TEST_F(Exchange_Test, HiddenEntriesAreNeitherServedNorListedNorUploadedIntoNorRe
 class Scripted_Holder_Test : public Exchange_Test
 {
 protected:
-    void start_script(const std::function<void(ORV_Peer_Channel&)>& script)
+    void start_script(const std::function<void(ORV_Peer_Channel&)>& script, int max_read = 7)
     {
-        make_link(7);
+        make_link(max_read);
         m_holder = std::thread([this, script] {
             ORV_Peer_Channel channel(m_dll.get(), m_far);
             Message_Block request;
@@ -513,12 +556,27 @@ protected:
         return outcome;
     }
 
-    static Message_Block answer(std::int32_t code, std::int64_t size)
+    // The receiving side of an upload, up to the holder's answer.
+    static bool accept_upload(ORV_Peer_Channel& channel, bool reports_outcome)
+    {
+        Message_Block allowed{};
+        allowed[0] = 1;
+        M_Pack_File_Request request{};
+        request.head = new_header(ORV::MSG_FILE_REQUEST);
+        request.code = ORV::FILE_CODE_UPLOAD;
+        request.reports_outcome = reports_outcome ? 1 : 0;
+        Message_Block block;
+        return channel.send_block(allowed) && channel.recv_block(block) && channel.send_record(request)
+               && channel.recv_block(block);
+    }
+
+    static Message_Block answer(std::int32_t code, std::int64_t size, bool reports_outcome = false)
     {
         M_Pack_File_Request record{};
         record.head = new_header(ORV::MSG_FILE_REQUEST);
         record.code = code;
         record.size = size;
+        record.reports_outcome = reports_outcome ? 1 : 0;
         return to_block(record);
     }
 };
@@ -553,15 +611,34 @@ TEST_F(Scripted_Holder_Test, ASilentHolderTimesOut)
     EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(Scripted_Holder_Test, AWriteThatFailsFailsTheTransfer)
+TEST_F(Scripted_Holder_Test, AReceiverThatCannotStoreStopsAtOnceAndSaysWhy)
 {
     const QString local = m_env.make_dir(QStringLiteral("local"));
-    serve_bytes(300000);
-    const Outcome outcome = download_within(100000, QStringLiteral("/remote/w.bin"), local);
-    // The rest is read away: the connection stays in step.
-    EXPECT_EQ(outcome, Outcome::Failed);
+    // The holder sends half of what it announced, then listens: the first
+    // failed write must be told at once, with the temporary file gone.
+    Message_Block heard{};
+    bool removed = false;
+    start_script([&](ORV_Peer_Channel& channel) {
+        channel.send_block(answer(ORV::FILE_CODE_ANSWER, 300000, true));
+        const QByteArray half(150000, 'x');
+        channel.send_bytes(half.constData(), half.size());
+        channel.set_recv_timeout(5000);
+        if (channel.recv_block(heard))
+            removed = temporary_files(local).isEmpty();
+    });
+    EXPECT_EQ(download_within(100000, QStringLiteral("/remote/w.bin"), local), Outcome::Broken);
     EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
-    EXPECT_TRUE(QDir(local).entryList(QDir::Files).isEmpty());
+    m_holder.join();
+    EXPECT_EQ(heard[0], 0);
+    EXPECT_EQ(heard[1], TRANSFER_NOT_STORED);
+    EXPECT_TRUE(removed);
+    EXPECT_TRUE(QDir(local).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+    // A folder nothing can be written into fails before anything is asked.
+    serve_bytes(5);
+    EXPECT_EQ(download(QStringLiteral("/remote/f.txt"), local + QStringLiteral("/missing")), Outcome::Failed);
+    EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
+    EXPECT_EQ(m_dll->bytes_sent(m_near), 0);
 }
 
 TEST_F(Scripted_Holder_Test, AFileThatCannotBeWrittenOutOverTheUsersOwnIsNotStoredAndReplacesNothing)
@@ -595,20 +672,33 @@ TEST_F(Scripted_Holder_Test, OlderPeersThatSendNoOutcomeStillComplete)
     const QString mine = m_env.make_file(QStringLiteral("mine/up.txt"), "upload");
     QByteArray received(6, '\0');
     start_script([&received](ORV_Peer_Channel& channel) {
-        Message_Block allowed{};
-        allowed[0] = 1;
-        Message_Block confirmation;
-        Message_Block their_answer;
-        M_Pack_File_Request request{};
-        request.head = new_header(ORV::MSG_FILE_REQUEST);
-        request.code = ORV::FILE_CODE_UPLOAD;
-        if (channel.send_block(allowed) && channel.recv_block(confirmation) && channel.send_record(request)
-            && channel.recv_block(their_answer))
+        if (accept_upload(channel, false))
             channel.recv_bytes(received.data(), received.size());
     });
     EXPECT_EQ(upload(mine, QStringLiteral("/their/folder")), Outcome::Done);
     m_holder.join();
     EXPECT_EQ(received, QByteArray("upload"));
+}
+
+TEST_F(Scripted_Holder_Test, AnUploaderStopsAtOnceWhenItsReceiverCannotStore)
+{
+    // A receiver that fails early says why and drops the connection; the
+    // uploader, held back by the flow window, hears the reason at once.
+    m_env.make_dir(QStringLiteral("mine"));
+    const QString mine = m_env.make_file(QStringLiteral("mine/big.bin"), QByteArray(8 << 20, 'u'));
+    start_script([](ORV_Peer_Channel& channel) {
+        std::vector<char> some(100000);
+        if (!accept_upload(channel, true) || !channel.recv_bytes(some.data(), some.size()))
+            return;
+        Message_Block not_stored{};
+        not_stored[1] = TRANSFER_NOT_STORED;
+        channel.send_block(not_stored);
+        channel.abort();
+    }, 64 * 1024);
+    m_dll->set_window(256 * 1024);
+    EXPECT_NE(upload(mine, QStringLiteral("/their/folder")), Outcome::Done);
+    EXPECT_EQ(m_failure, TRANSFER_NOT_STORED);
+    EXPECT_LT(m_dll->bytes_sent(m_near), 2 << 20);
 }
 
 TEST_F(Scripted_Holder_Test, AReceiverStillTakingInDataSaysSoAndIsWaitedFor)
@@ -643,16 +733,9 @@ TEST_F(Scripted_Holder_Test, AReceiverStillTakingInDataSaysSoAndIsWaitedFor)
     m_env.make_dir(QStringLiteral("mine"));
     const QString mine = m_env.make_file(QStringLiteral("mine/up.txt"), "up");
     start_script([](ORV_Peer_Channel& channel) {
-        Message_Block allowed{};
-        allowed[0] = 1;
-        M_Pack_File_Request request{};
-        request.head = new_header(ORV::MSG_FILE_REQUEST);
-        request.code = ORV::FILE_CODE_UPLOAD;
-        request.reports_outcome = 1;
         Message_Block block;
         char data[2];
-        if (!channel.send_block(allowed) || !channel.recv_block(block) || !channel.send_record(request)
-            || !channel.recv_block(block) || !channel.recv_bytes(data, 2) || !channel.recv_block(block))
+        if (!accept_upload(channel, true) || !channel.recv_bytes(data, 2) || !channel.recv_block(block))
             return;
         Message_Block word{};
         word[0] = 2;

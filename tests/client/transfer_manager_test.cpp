@@ -169,20 +169,25 @@ TEST_F(Manager_Test, AnOfflinePeerFailsAtOnceAndLeavesNothingActive)
     EXPECT_TRUE(done(outcome(again)));
 }
 
-TEST_F(Manager_Test, AStaleIdleConnectionIsClosedAndReplacedOnce)
+TEST_F(Manager_Test, AStaleIdleConnectionIsClosedAndReplacedOnceByANewOneNotJudgedByAcknowledgement)
 {
     m_env.make_file(QStringLiteral("shared/a.txt"), "data");
-    // A connection kept from an earlier job whose peer has since restarted.
+    // A connection kept from an earlier job whose peer has since vanished:
+    // its request goes unacknowledged.
     const ORV_UpDown_Data job = download_job(QStringLiteral("a.txt"));
-    auto [stale, gone] = m_dll.make_pair();
-    m_dll.close(&gone);
+    const int stale = m_dll.make_pair().first;
+    m_dll.never_acknowledged(stale);
     Manage::instance().return_connection(m_peer, stale);
+    // A new connection over a long path is slow to acknowledge, yet live.
+    m_dll.never_acknowledged(m_near);
+    Manage::instance().set_busy_wait({std::chrono::milliseconds(10), std::chrono::milliseconds(40),
+                                      std::chrono::milliseconds(300)});
     start_holder();
     Manage::instance().start_job(job);
     EXPECT_TRUE(done(outcome(job)));
     EXPECT_TRUE(m_dll.is_closed(stale));
     EXPECT_EQ(m_connects.load(), 1);
-    EXPECT_EQ(m_dll.bytes_sent(stale), 0);
+    EXPECT_EQ(m_dll.bytes_sent(stale), ORV::BLOCK_SIZE);
     QFile file(QDir(m_local).filePath(QStringLiteral("a.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("data"));

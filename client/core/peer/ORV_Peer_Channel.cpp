@@ -46,6 +46,11 @@ bool ORV_Peer_Channel::set_recv_timeout(int ms)
     return m_sock != 0 && m_dll->set_recv_timeout(m_sock, ms);
 }
 
+int ORV_Peer_Channel::waiting_bytes()
+{
+    return m_sock != 0 ? m_dll->waiting_bytes(m_sock) : 0;
+}
+
 bool ORV_Peer_Channel::acknowledged(int ms)
 {
     return m_sock != 0 && m_dll->acknowledged(m_sock, ms);

@@ -39,6 +39,8 @@ public:
     bool recv_block(Message_Block& block);
 
     bool set_recv_timeout(int ms);
+    // Bytes that arrived and wait to be received, found without waiting.
+    int waiting_bytes();
 
     // Whether the peer acknowledged everything sent so far, with no pause
     // of `ms` without progress.

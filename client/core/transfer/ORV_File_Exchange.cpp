@@ -13,6 +13,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <vector>
 
 #include <sys/stat.h>
@@ -48,8 +50,9 @@ Message_Block outcome_block(int error)
 
 // A holder has handed its last bytes to the library long before a slow link
 // has carried them (the library buffers megabytes), and then waits for the
-// receiver's outcome with the exchange time-out. So a receiver that takes
-// part says every third of that time-out that it is still at work.
+// receiver's outcome with the exchange time-out; the receiver's final flush
+// may take longer still. So a receiver that takes part says every third of
+// that time-out that it is still at work, until its outcome is known.
 class Pending_Words
 {
 public:
@@ -73,7 +76,28 @@ public:
         return m_channel.send_block(pending);
     }
 
+    // Waits for `work` done on another thread, saying meanwhile that this
+    // side is at work; false when a word could not be sent.
+    template <class Result>
+    bool wait_for(std::future<Result>& work)
+    {
+        if (!m_on) {
+            work.wait();
+            return true;
+        }
+        bool said = true;
+        while (work.wait_for(until_due()) != std::future_status::ready)
+            said = tick() && said;
+        return said;
+    }
+
 private:
+    std::chrono::milliseconds until_due() const
+    {
+        const std::int64_t due = m_last + m_period - ORV_Transfer_Meter::steady_clock_ms();
+        return std::chrono::milliseconds(std::max<std::int64_t>(due, 0));
+    }
+
     ORV_Peer_Channel& m_channel;
     const bool m_on;
     const std::int64_t m_period;
@@ -87,22 +111,52 @@ int outcome_error(const Message_Block& block)
     return block[1] != 0 ? static_cast<int>(static_cast<unsigned char>(block[1])) : int{TRANSFER_FAILED};
 }
 
-// Size and modification time of an open file: a file rewritten, grown or
-// cut while it is sent no longer matches the stamp taken when it was opened.
+// What an open file is: a file rewritten, grown or cut while it is sent no
+// longer matches the stamp taken when it was opened. The change time moves
+// with every write and no program can set it back, as "touch -r" or
+// "rsync -t" do the modification time.
 struct Source_Stamp
 {
     std::int64_t size = -1;
     std::int64_t mtime_ns = -1;
+    std::int64_t ctime_ns = -1;
+    ino_t inode = 0;
+    dev_t device = 0;
 
-    bool operator==(const Source_Stamp& other) const { return size == other.size && mtime_ns == other.mtime_ns; }
+    bool operator==(const Source_Stamp& other) const
+    {
+        return size == other.size && mtime_ns == other.mtime_ns && ctime_ns == other.ctime_ns
+               && inode == other.inode && device == other.device;
+    }
 };
+
+std::int64_t nanoseconds(const timespec& time)
+{
+    return time.tv_sec * 1000000000LL + time.tv_nsec;
+}
 
 Source_Stamp stamp_of(QFile& file)
 {
     struct stat st{};
     if (::fstat(file.handle(), &st) != 0)
         return {};
-    return {st.st_size, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+    return {st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim), st.st_ino, st.st_dev};
+}
+
+// What a receiver said while the data still flows: TRANSFER_OK while it said
+// nothing or only that it is at work, else why it stopped.
+int early_word(ORV_Peer_Channel& channel)
+{
+    Message_Block block;
+    while (channel.waiting_bytes() > 0) {
+        if (!channel.recv_block(block))
+            return TRANSFER_CONNECTION_LOST;
+        if (block[0] != OUTCOME_PENDING) {
+            const int error = outcome_error(block);
+            return error == TRANSFER_OK ? int{TRANSFER_FAILED} : error;
+        }
+    }
+    return TRANSFER_OK;
 }
 
 // Why an upload was refused: the receiver says so, an older one leaves it
@@ -206,8 +260,11 @@ Outcome ORV_File_Exchange::send_file(int sock, const ORV_UpDown_Data& job)
     const bool readable = info.isFile() && file.open(QIODevice::ReadOnly);
     const Source_Stamp opened = readable ? stamp_of(file) : Source_Stamp{};
     const std::int64_t size = readable ? file.size() : 0;
-    const std::int32_t code =
-        readable ? ORV::FILE_CODE_ANSWER : (path.isEmpty() ? FILE_CODE_REFUSED : FILE_CODE_UNREADABLE);
+    // A file that is gone is no longer offered; only one that is there and
+    // cannot be read is called unreadable.
+    const std::int32_t code = readable ? ORV::FILE_CODE_ANSWER
+                              : path.isEmpty() || !info.exists() ? FILE_CODE_REFUSED
+                                                                 : FILE_CODE_UNREADABLE;
     if (!logged(channel.send_block(answer_block(job, code, size)), "8:文件下载请求发送--成功",
                 "8:文件下载请求发送--失败"))
         return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
@@ -217,53 +274,46 @@ Outcome ORV_File_Exchange::send_file(int sock, const ORV_UpDown_Data& job)
     log_line("开始文件传输");
     const QString id = QString::fromStdString(job.down_uuid);
     Data_Phase phase(m_progress, job.down_uuid, size, m_settings.piece_bytes);
-    bool changed = false;
     while (phase.to_go > 0) {
-        // Exactly the announced size goes out: a file that shrank or cannot
-        // be read any more breaks the connection rather than its step.
+        // Only the file as it was when its size was announced goes out: one
+        // that was rewritten, grew, shrank or cannot be read any more is cut
+        // off at once, so the receiver stores nothing of a mix.
         const qint64 read = file.read(phase.piece(), phase.next_piece());
-        if (read <= 0) {
-            log_line("读取文件失败");
+        if (read <= 0 || !(stamp_of(file) == opened)) {
+            log_line(read <= 0 ? "读取文件失败" : "文件在发送中被修改");
             return fail(Outcome::Broken, TRANSFER_SOURCE_CHANGED);
         }
-        // Before the last piece leaves, the file must still be the one the
-        // size was announced for. A peer without outcome blocks would store
-        // whatever it got, so it does not get the last piece.
-        if (read == phase.to_go) {
-            changed = !(stamp_of(file) == opened);
-            if (changed && !m_receiver_reports) {
-                log_line("文件在发送中被修改");
-                return fail(Outcome::Broken, TRANSFER_SOURCE_CHANGED);
-            }
+        // A receiver that cannot go on says so at once; so does this side.
+        const int early = m_receiver_reports ? early_word(channel) : int{TRANSFER_OK};
+        if (early != TRANSFER_OK) {
+            log_line("接收方未能保存文件");
+            return fail(Outcome::Broken, early);
         }
         if (!channel.send_bytes(phase.piece(), static_cast<int>(read))) {
             log_line("发送失败");
             m_progress(id, QStringLiteral("0"), 100);
-            return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
+            // A receiver that stopped first has said why before it left.
+            const int said = m_receiver_reports ? early_word(channel) : int{TRANSFER_OK};
+            return fail(Outcome::Broken, said != TRANSFER_OK ? said : int{TRANSFER_CONNECTION_LOST});
         }
         phase.to_go -= read;
         phase.meter.moved(read, phase.to_go);
     }
     m_progress(id, QStringLiteral("0"), 100);
     log_line("文件发送结束");
-    return m_receiver_reports ? settle_sent(channel, changed) : Outcome::Done;
+    return m_receiver_reports ? settle_sent(channel) : Outcome::Done;
 }
 
-Outcome ORV_File_Exchange::settle_sent(ORV_Peer_Channel& channel, bool changed)
+Outcome ORV_File_Exchange::settle_sent(ORV_Peer_Channel& channel)
 {
-    if (changed)
-        log_line("文件在发送中被修改");
     Message_Block stored;
-    bool heard = channel.send_block(outcome_block(changed ? TRANSFER_SOURCE_CHANGED : TRANSFER_OK))
-                 && channel.recv_block(stored);
+    bool heard = channel.send_block(outcome_block(TRANSFER_OK)) && channel.recv_block(stored);
     while (heard && stored[0] == OUTCOME_PENDING)
         heard = channel.recv_block(stored);
     if (!heard) {
         log_line("接收方结果未收到");
         return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
     }
-    if (changed)
-        return fail(Outcome::Failed, TRANSFER_SOURCE_CHANGED);
     const int error = outcome_error(stored);
     if (error != TRANSFER_OK) {
         log_line("接收方未能保存文件");
@@ -272,19 +322,31 @@ Outcome ORV_File_Exchange::settle_sent(ORV_Peer_Channel& channel, bool changed)
     return Outcome::Done;
 }
 
-Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path)
+Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path, bool kept)
 {
+    // The temporary file comes first: a folder nothing can be written into
+    // fails before anything is asked of the holder.
+    ORV_Received_File received(m_settings.sync);
+    if (!logged(received.create(QString::fromStdString(job.to_path)), "文件创建成功", "文件创建失败"))
+        return fail(Outcome::Failed, TRANSFER_NOT_STORED);
     ORV_Peer_Channel channel(m_dll, sock);
     const Exchange_Timeout timeout(channel, m_settings.timeout_ms);
+    return receive_into(channel, job, received, kept, saved_path);
+}
+
+Outcome ORV_File_Exchange::receive_into(ORV_Peer_Channel& channel, const ORV_UpDown_Data& job,
+                                        ORV_Received_File& received, bool kept, QString* saved_path)
+{
     const QString name = QString::fromStdString(local_name_for_peer_path(job.from_path));
     const auto request = job.to_file_request();
     if (name.isEmpty() || !request) {
         log_line("6:文件下载请求发送--失败");
         return fail(Outcome::Failed, TRANSFER_FAILED);
     }
-    // A request the peer never acknowledges went to a peer that is gone.
-    if (!logged(channel.send_block(to_block(*request)) && channel.acknowledged(), "6:文件下载请求发送--成功",
-                "6:文件下载请求发送--失败"))
+    // A request a kept connection never acknowledges went to a peer that is
+    // gone; a new connection has just shown that its peer is there.
+    if (!logged(channel.send_block(to_block(*request)) && (!kept || channel.acknowledged()),
+                "6:文件下载请求发送--成功", "6:文件下载请求发送--失败"))
         return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
 
     Message_Block block;
@@ -309,11 +371,6 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QS
     if (size == 0 && job.file.size > 0)
         return fail(Outcome::Failed, TRANSFER_SOURCE_UNREADABLE);
 
-    const QString folder = QString::fromStdString(job.to_path);
-    ORV_Received_File received;
-    // What cannot be stored is still read to its end: the connection stays
-    // in step and the holder hears why.
-    bool storing = logged(received.create(folder), "文件创建成功", "文件创建失败");
     const bool outcome_blocks = answer.reports_outcome != 0;
     Pending_Words pending(channel, outcome_blocks, m_settings.timeout_ms);
     Data_Phase phase(m_progress, job.down_uuid, size, m_settings.piece_bytes);
@@ -324,27 +381,33 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QS
             return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
         }
         phase.meter.moved(want, phase.to_go);
-        if (storing && !received.write(phase.piece(), want)) {
+        if (!received.write(phase.piece(), want)) {
             log_line("文件写入失败");
-            storing = false;
+            return stop_receiving(channel, received, outcome_blocks);
         }
         phase.to_go -= want;
     }
     phase.meter.finish();
-    int error = storing ? TRANSFER_OK : TRANSFER_NOT_STORED;
+    int error = TRANSFER_OK;
     if (outcome_blocks) {
         // The holder's word on its file comes first: a changed source is
         // never stored.
         Message_Block source;
         if (!channel.recv_block(source))
             return fail(Outcome::Broken, TRANSFER_CONNECTION_LOST);
-        if (outcome_error(source) != TRANSFER_OK)
-            error = outcome_error(source);
+        error = outcome_error(source);
     }
-    const QString final_path = QDir(folder).filePath(name);
     QString saved;
     if (error == TRANSFER_OK) {
-        saved = received.commit(final_path, job.existing);
+        // The final flush may take long (a slow disk, a network mount): it
+        // runs beside this thread, which goes on telling the holder that this
+        // side is at work.
+        const QString final_path = QDir(QString::fromStdString(job.to_path)).filePath(name);
+        std::future<QString> committed = std::async(std::launch::async, [&received, &final_path, &job] {
+            return received.commit(final_path, job.existing);
+        });
+        pending.wait_for(committed);
+        saved = committed.get();
         if (saved.isEmpty()) {
             log_line(QStringLiteral("文件保存失败: ") + received.failure());
             error = received.name_kept() ? TRANSFER_NO_OVERWRITE : TRANSFER_NOT_STORED;
@@ -357,6 +420,18 @@ Outcome ORV_File_Exchange::receive_file(int sock, const ORV_UpDown_Data& job, QS
     if (saved_path)
         *saved_path = saved;
     return Outcome::Done;
+}
+
+Outcome ORV_File_Exchange::stop_receiving(ORV_Peer_Channel& channel, ORV_Received_File& received,
+                                          bool outcome_blocks)
+{
+    // The disk is freed at once, not when the rest would have arrived.
+    received.discard();
+    // The holder hears why before the connection, now out of step, is
+    // dropped by the caller; an older holder is simply cut off.
+    if (outcome_blocks && channel.send_block(outcome_block(TRANSFER_NOT_STORED)))
+        channel.acknowledged();
+    return fail(Outcome::Broken, TRANSFER_NOT_STORED);
 }
 
 Outcome ORV_File_Exchange::serve_download_request(int sock, const ORV_UpDown_Data& job)
@@ -394,6 +469,10 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
         refusal = TRANSFER_NOT_STORED;
     else if (exists && !may_replace)
         refusal = TRANSFER_NO_OVERWRITE;
+    // A folder nothing can be written into is refused before any data comes.
+    ORV_Received_File received_file(m_settings.sync);
+    if (refusal == TRANSFER_OK && !logged(received_file.create(folder), "文件创建成功", "文件创建失败"))
+        refusal = TRANSFER_NOT_STORED;
     const bool allowed = refusal == TRANSFER_OK;
 
     Message_Block answer{};
@@ -412,17 +491,17 @@ Outcome ORV_File_Exchange::serve_upload(int sock, const ORV_UpDown_Data& job)
     ORV_UpDown_Data received = job;
     received.to_path = check.path;
     received.existing = may_replace ? Existing_File::Replace : Existing_File::Refuse;
-    const Outcome outcome = receive_file(sock, received);
+    const Outcome outcome = receive_into(channel, received, received_file, false, nullptr);
     // Here the request went out on a connection the peer is actively using.
     return outcome == Outcome::Unsent ? Outcome::Broken : outcome;
 }
 
-Outcome ORV_File_Exchange::open_upload(int sock, const ORV_UpDown_Data& job)
+Outcome ORV_File_Exchange::open_upload(int sock, const ORV_UpDown_Data& job, bool kept)
 {
     ORV_Peer_Channel channel(m_dll, sock);
     const Exchange_Timeout timeout(channel, m_settings.timeout_ms);
     const auto request = job.to_file_request();
-    const bool sent = request && channel.send_block(to_block(*request)) && channel.acknowledged();
+    const bool sent = request && channel.send_block(to_block(*request)) && (!kept || channel.acknowledged());
     if (!logged(sent, "1: 文件上传请求发送——成功", "1: 文件上传请求发送——失败"))
         return fail(Outcome::Unsent, TRANSFER_CONNECTION_LOST);
     Message_Block answer;

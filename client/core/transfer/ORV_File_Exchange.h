@@ -1,6 +1,7 @@
 #pragma once
 
 #include "client/core/peer/ORV_Peer_Channel.h"
+#include "client/core/transfer/ORV_Received_File.h"
 #include "client/core/transfer/ORV_UpDown_Data.h"
 #include "transport/IDllClass.h"
 
@@ -21,9 +22,11 @@
 // When both sides said so in their type-8 records, one outcome block goes
 // each way after the data: the holder's says whether the file stayed as it
 // was while it was sent, the receiver's whether the file is stored under its
-// final name. Only then does the holder count the transfer as done. An older
-// peer sends and expects neither; the holder then withholds the last piece
-// of a file that changed, so that such a peer stores nothing.
+// final name. Only then does the holder count the transfer as done. A side
+// that cannot go on stops at once: a holder whose file changed cuts the
+// connection, a receiver that cannot store sends its outcome block early and
+// drops the connection, and the holder hears it between pieces. An older
+// peer sends and expects no outcome blocks and is simply cut off.
 class ORV_File_Exchange
 {
 public:
@@ -38,6 +41,8 @@ public:
     {
         int piece_bytes = 1 << 20;
         int timeout_ms = ORV_Peer_Channel::EXCHANGE_TIMEOUT_MS;
+        // How a received file is made durable before it takes its name.
+        ORV_Received_File::Sync sync = ::fsync;
     };
 
     // Progress of a data phase, under the job's own transfer identity.
@@ -52,8 +57,9 @@ public:
 
     // Requests the file and receives it into job.to_path under its own
     // name; job.existing says what becomes of a file already there. The path
-    // actually written goes to `saved_path`.
-    Outcome receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path = nullptr);
+    // actually written goes to `saved_path`. Only on a `kept` connection
+    // must the request be acknowledged in time.
+    Outcome receive_file(int sock, const ORV_UpDown_Data& job, QString* saved_path = nullptr, bool kept = false);
 
     // A peer's request to download a file of ours: served only for a
     // regular file inside a share the peer may see with grade A or above.
@@ -66,7 +72,7 @@ public:
     Outcome serve_upload(int sock, const ORV_UpDown_Data& job);
 
     // The requester's opening of an upload, up to where send_file takes over.
-    Outcome open_upload(int sock, const ORV_UpDown_Data& job);
+    Outcome open_upload(int sock, const ORV_UpDown_Data& job, bool kept = false);
 
     // Why the last exchange that did not end Done failed (ORV_Transfer_Error);
     // TRANSFER_OK when it did not say.
@@ -75,7 +81,12 @@ public:
 private:
     Outcome fail(Outcome outcome, int error);
     // The outcome blocks after the data, the holder's side.
-    Outcome settle_sent(ORV_Peer_Channel& channel, bool changed);
+    Outcome settle_sent(ORV_Peer_Channel& channel);
+    // The reception from the request on, into a temporary file made already.
+    Outcome receive_into(ORV_Peer_Channel& channel, const ORV_UpDown_Data& job, ORV_Received_File& received,
+                         bool kept, QString* saved_path);
+    // A receiver that cannot store: the file goes, the holder hears why.
+    Outcome stop_receiving(ORV_Peer_Channel& channel, ORV_Received_File& received, bool outcome_blocks);
 
     IDllClass* m_dll;
     Settings m_settings;

@@ -93,15 +93,17 @@ void ORV_File_UpDownload_Manage::download_thread(ORV_UpDown_Data job)
     QString saved;
     run_job(
         job, "正在下载中…………",
-        [&job, &saved](ORV_File_Exchange& exchange, int sock) { return exchange.receive_file(sock, job, &saved); },
+        [&job, &saved](ORV_File_Exchange& exchange, int sock, bool kept) {
+            return exchange.receive_file(sock, job, &saved, kept);
+        },
         &saved);
 }
 
 void ORV_File_UpDownload_Manage::upload_thread(ORV_UpDown_Data job)
 {
     emit signal_to_file_down(make_upload_start_map(job));
-    run_job(job, "正在上传中…………", [&job](ORV_File_Exchange& exchange, int sock) {
-        const Outcome opened = exchange.open_upload(sock, job);
+    run_job(job, "正在上传中…………", [&job](ORV_File_Exchange& exchange, int sock, bool kept) {
+        const Outcome opened = exchange.open_upload(sock, job, kept);
         return opened == Outcome::Done ? exchange.send_file(sock, job) : opened;
     });
 }
@@ -158,7 +160,7 @@ ORV_File_Exchange::Outcome ORV_File_UpDownload_Manage::exchange_with_peer(ORV_Fi
     auto pause = wait.first_pause;
     bool reused = false;
     *sock = take_connection(peer_uuid, &reused);
-    Outcome outcome = *sock != 0 ? step(transfer, *sock) : Outcome::Unsent;
+    Outcome outcome = *sock != 0 ? step(transfer, *sock, reused) : Outcome::Unsent;
     // Nothing happened at either end: a kept connection the peer has since
     // closed, or a holder serving all the connections it can, which closes
     // a new one unanswered. Asked again on another connection: at once
@@ -172,7 +174,7 @@ ORV_File_Exchange::Outcome ORV_File_UpDownload_Manage::exchange_with_peer(ORV_Fi
             pause = std::min(pause * 2, wait.last_pause);
         }
         *sock = take_connection(peer_uuid, &reused);
-        outcome = *sock != 0 ? step(transfer, *sock) : Outcome::Unsent;
+        outcome = *sock != 0 ? step(transfer, *sock, reused) : Outcome::Unsent;
     }
     return outcome;
 }

@@ -107,7 +107,8 @@ private:
 
     void download_thread(ORV_UpDown_Data job);
     void upload_thread(ORV_UpDown_Data job);
-    using Exchange_Step = std::function<ORV_File_Exchange::Outcome(ORV_File_Exchange&, int sock)>;
+    // `kept`: the connection was kept from an earlier exchange.
+    using Exchange_Step = std::function<ORV_File_Exchange::Outcome(ORV_File_Exchange&, int sock, bool kept)>;
     // Steps 2 to 7 of a job thread, the same for both directions.
     void run_job(ORV_UpDown_Data& job, const char* busy_text, const Exchange_Step& step,
                  const QString* saved_path = nullptr);

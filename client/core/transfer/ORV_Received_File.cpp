@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,6 +59,11 @@ int extension_start(const QString& name)
 
 } // namespace
 
+ORV_Received_File::ORV_Received_File(Sync sync)
+    : m_sync(std::move(sync))
+{
+}
+
 bool ORV_Received_File::create(const QString& folder)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"));
@@ -76,9 +82,14 @@ bool ORV_Received_File::write(const char* data, qint64 len)
     return m_file.isOpen() && m_file.write(data, len) == len;
 }
 
+void ORV_Received_File::discard()
+{
+    m_file.remove();
+}
+
 QString ORV_Received_File::commit(const QString& final_path, Existing_File existing)
 {
-    if (!m_file.isOpen() || !m_file.flush() || ::fsync(m_file.handle()) != 0) {
+    if (!m_file.isOpen() || !m_file.flush() || m_sync(m_file.handle()) != 0) {
         fail(QStringLiteral("not written"));
         return QString();
     }

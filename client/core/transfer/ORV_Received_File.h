@@ -3,6 +3,10 @@
 #include <QString>
 #include <QTemporaryFile>
 
+#include <functional>
+
+#include <unistd.h>
+
 // What the commit of a received file does with an existing file of its name.
 enum class Existing_File {
     Keep_Both,   // the new file takes the first free name "name (1).ext", "name (2).ext", ... (numbered_name)
@@ -17,6 +21,12 @@ enum class Existing_File {
 class ORV_Received_File
 {
 public:
+    // How the commit makes the written bytes durable: fsync(2), or as a test
+    // has it.
+    using Sync = std::function<int(int fd)>;
+
+    explicit ORV_Received_File(Sync sync = ::fsync);
+
     // "<folder>/Temp_<yyyyMMddhhmmss>_<unique>", created exclusively, so two
     // receptions into one folder never share a file and no existing file is
     // ever opened.
@@ -26,6 +36,8 @@ public:
 
     // Every byte written, or false.
     bool write(const char* data, qint64 len);
+    // Closes and removes the temporary file now, freeing its space at once.
+    void discard();
 
     // Closes the file and moves it to `final_path`, or with Keep_Both to the
     // first free name beside it, each attempt one atomic rename that never
@@ -48,6 +60,7 @@ public:
 private:
     void fail(const QString& reason);
 
+    const Sync m_sync;
     QTemporaryFile m_file;
     QString m_failure;
     bool m_name_kept = false;

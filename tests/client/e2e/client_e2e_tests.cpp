@@ -435,28 +435,58 @@ TEST_F(ClientE2E, ATransferCutByTheHoldersDeathLeavesNoFileAndNoRecord)
     EXPECT_FALSE(has_temporary_file(in));
 }
 
-TEST_F(ClientE2E, AnUploadIntoAFullFileSystemIsNotReportedDone)
+TEST_F(ClientE2E, ADownloadAndAnUploadIntoAFullFileSystemFailAtOnceAndFreeIt)
 {
-    const fs::path drop = root / "b-files" / "small";
-    fs::create_directories(drop);
-    const quillfen_test::Small_File_System small(drop.string(), "8m");
+    const fs::path small_folder = root / "small";
+    fs::create_directories(small_folder);
+    const quillfen_test::Small_File_System small(small_folder.string(), "8m");
     if (!small.mounted())
         GTEST_SKIP() << "needs root";
-    const fs::path mine = root / "a-files";
-    fs::create_directories(mine);
-    write_bytes(mine / "big.bin", random_content(24 * 1024 * 1024));
+    // 64 MiB at 40 Mbit/s each way: 13 s for the whole file.
+    const fs::path pub = root / "b-files" / "pub";
+    fs::create_directories(pub);
+    const fs::path big = pub / "big.bin";
+    write_bytes(big, random_content(64 * 1024 * 1024));
+    for (const char* host : {"a", "b"})
+        lab->run(host, "tc qdisc add dev eth0 root tbf rate 40mbit burst 32kbit latency 400ms");
 
-    Netns_Process& b = start_client("b", {drop.string() + ":2"}, root / "b-commands");
+    Netns_Process& b = start_client("b", {pub.string() + ":1", small_folder.string() + ":2"}, root / "b-commands");
     ASSERT_TRUE(b.wait_for("DRIVER READY id=", 30s)) << b.output();
     const std::string id_b = identity_of(b);
     const fs::path commands = root / "a-commands";
-    std::ofstream(commands) << "wait-peer " << id_b << " 60\n"
-                            << "upload " << id_b << " " << (mine / "big.bin").string() << " " << drop.string() << "\n"
-                            << "quit\n";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n";
     Netns_Process& a = start_client("a", {}, commands);
-    ASSERT_TRUE(a.wait_for("DRIVER BYE", 120s)) << a.output() << "\n---- B ----\n" << b.output();
-    EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"error=4"}) << a.output();
-    EXPECT_TRUE(fs::is_empty(drop));
+    const auto used_bytes = [&] {
+        const fs::space_info space = fs::space(small_folder);
+        return space.capacity - space.free;
+    };
+    // A fills the file system downloading, B uploaded to; the failure is
+    // told within 6 s of the start, and the space is free 2 s later.
+    const std::vector<std::string> transfers{
+        "download " + id_b + " " + big.string() + " " + small_folder.string(),
+        "upload " + id_b + " " + big.string() + " " + small_folder.string()};
+    for (std::size_t i = 0; i < transfers.size(); ++i) {
+        std::ofstream(commands, std::ios::app) << transfers[i] << "\n";
+        ASSERT_TRUE(wait_until([&] { return transfer_results(a.output()).size() == i + 1; }, 120s, 20ms))
+            << a.output() << "\n---- B ----\n" << b.output();
+        const auto reported = std::chrono::steady_clock::now();
+        const bool freed = wait_until([&] { return used_bytes() < 1024 * 1024; }, 5s, 20ms);
+        const auto freed_after = std::chrono::steady_clock::now() - reported;
+        const std::string output = a.output();
+        const std::size_t line = output.find("ms=", output.rfind("DRIVER TRANSFER "));
+        const long long took = std::stoll(output.substr(line + 3));
+        std::cout << "[" << transfers[i].substr(0, transfers[i].find(' ')) << "] failure reported " << took
+                  << " ms after the start, space free "
+                  << std::chrono::duration_cast<std::chrono::milliseconds>(freed_after).count() << " ms later"
+                  << std::endl;
+        EXPECT_EQ(transfer_results(output)[i], "error=4") << output << "\n---- B ----\n" << b.output();
+        EXPECT_LT(took, 6000) << transfers[i];
+        EXPECT_TRUE(freed) << used_bytes();
+        EXPECT_LT(freed_after, 2s) << transfers[i];
+    }
+    std::ofstream(commands, std::ios::app) << "quit\n";
+    ASSERT_TRUE(a.wait_for("DRIVER BYE", 30s)) << a.output();
+    EXPECT_TRUE(fs::is_empty(small_folder));
 }
 
 TEST_F(ClientE2E, AFriendWhoRestartedIsListedAndServesAgainOverANewConnection)
