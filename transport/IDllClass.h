@@ -58,8 +58,9 @@ public:
     // broken, which takes a dead peer tens of seconds).
     virtual bool abort(int* sock) { return close(sock); }
     // Waits until the peer has acknowledged everything sent on the socket:
-    // false once it acknowledged nothing more for `ms`, as a peer that is
-    // gone never does (UDT itself would go on sending to it). An
+    // false once it acknowledged nothing more for `ms` (on a long path, for a
+    // few of the connection's round trips), as a peer that is gone never
+    // does (UDT itself would go on sending to it). An
     // implementation without it cannot tell and answers true.
     virtual bool acknowledged(int sock, int ms)
     {

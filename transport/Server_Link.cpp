@@ -69,6 +69,8 @@ bool Server_Link::send_login()
 
     const Message_Block block = to_block(*record);
     const Server_Endpoints::Snapshot server = m_transport.endpoints().snapshot();
+    // Before it leaves: the server answers at once with everybody online.
+    m_transport.peers().start_roster();
     // Both copies leave the same socket: the server compares their source ports.
     Server_Endpoints::send_block(server.login_socket, block, server.auxiliary);
     if (!Server_Endpoints::send_block(server.login_socket, block, server.login))
@@ -154,6 +156,10 @@ void Server_Link::dispatch(const Datagram_Job& job)
         }
         if (ORV_Call_Back_Object* call_back = m_transport.call_back().get())
             call_back->on_peer_event(head.type);
+        // The server sends this user's own record after everybody online.
+        if (head.type == ORV::MSG_ONLINE && !peer.identity.empty()
+            && peer.identity == m_transport.config().copy().identity)
+            end_roster();
         return;
     }
     case ORV::MSG_P2P_REQUEST: {
@@ -176,4 +182,16 @@ void Server_Link::dispatch(const Datagram_Job& job)
             call_back->on_message(job);
         return;
     }
+}
+
+void Server_Link::end_roster()
+{
+    const std::vector<std::string> gone = m_transport.peers().end_roster();
+    if (gone.empty())
+        return;
+    for (const std::string& identity : gone)
+        Net_Log::line("登录时未在线,已移除:", identity);
+    // As an offline notice would, so that the user list is drawn again.
+    if (ORV_Call_Back_Object* call_back = m_transport.call_back().get())
+        call_back->on_peer_event(ORV::MSG_OFFLINE);
 }

@@ -31,6 +31,8 @@ private:
     void HeartbeatLoop();
     void ReceiveLoop();
     bool send_login();
+    // The roster of the latest login is complete: who it left out is gone.
+    void end_roster();
 
     ORV_Transport& m_transport;
     std::atomic<bool> m_started{false};

@@ -4,6 +4,7 @@
 
 #include <udt.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -12,6 +13,19 @@
 namespace Udt_Net {
 
 namespace {
+
+// How long a live peer may take to acknowledge: `ms`, or on a long path a few
+// of the round trips UDT measured on `sock`, whichever is longer. A lost
+// acknowledgement is repeated only two round trips later, and the repeat may
+// be lost too.
+int acknowledge_bound_ms(int sock, int ms)
+{
+    constexpr double ROUND_TRIPS = 6;
+    UDT::TRACEINFO figures{};
+    if (UDT::perfmon(sock, &figures, false) == UDT::ERROR)
+        return ms;
+    return std::max(ms, static_cast<int>(ROUND_TRIPS * figures.msRTT));
+}
 
 bool set_linger(int sock, int seconds)
 {
@@ -131,6 +145,7 @@ bool drop_unsent(int sock)
 bool wait_acknowledged(int sock, int ms)
 {
     using namespace std::chrono;
+    ms = acknowledge_bound_ms(sock, ms);
     std::int32_t last = -1;
     auto moved_at = steady_clock::now();
     for (;;) {

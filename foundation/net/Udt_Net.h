@@ -69,8 +69,9 @@ std::int64_t packets_received(int sock);
 bool drop_unsent(int sock);
 
 // Waits until the peer has acknowledged everything sent on `sock`; false
-// once it acknowledged nothing more for `ms`. A peer that is gone never
-// does, while a live one acknowledges within a few round trips.
+// once it acknowledged nothing more for `ms`, or on a long path for a few of
+// the connection's measured round trips. A peer that is gone never does,
+// while a live one acknowledges within a few round trips.
 bool wait_acknowledged(int sock, int ms);
 
 } // namespace Udt_Net

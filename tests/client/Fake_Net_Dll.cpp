@@ -26,6 +26,12 @@ void Fake_Net_Dll::add_peer(const std::string& identity)
     m_peers[identity] = peer;
 }
 
+void Fake_Net_Dll::remove_peer(const std::string& identity)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_peers.erase(identity);
+}
+
 void Fake_Net_Dll::set_accept(Accept accept)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);

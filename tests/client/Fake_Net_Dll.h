@@ -31,6 +31,7 @@ public:
     std::pair<int, int> make_pair();
     // Who is online, and what connect() does with the far end.
     void add_peer(const std::string& identity);
+    void remove_peer(const std::string& identity);
     void set_accept(Accept accept);
 
     // Called on the sending thread once a send's bytes are on their way,

@@ -341,7 +341,7 @@ TEST(Server_Link, AConfiguredAddressIsUsedAsWritten)
     EXPECT_EQ(library.dll.started_with().first, "server.example");
 }
 
-TEST(LAN_Friends, NoticesRelistTheUsersOnlyWhileTheUserListIsShown)
+TEST(LAN_Friends, NoticesRelistTheUsersWhileShownOrWhenTheFriendShownWent)
 {
     Shared_Tree tree;
     Fake_Library library(1000);
@@ -375,6 +375,14 @@ TEST(LAN_Friends, NoticesRelistTheUsersOnlyWhileTheUserListIsShown)
     controller->slot_back_page();
     ASSERT_TRUE(process_events_until([&] { return link.is_at_home() && link.take_rows().size() == 3; }));
     EXPECT_EQ(results, 1);
+
+    // B goes while its shares are shown: the page goes back to the list.
+    controller->slot_to_open_user(QString::fromStdString(PEER));
+    ASSERT_TRUE(process_events_until([&] { return results == 2; }));
+    library.dll.remove_peer(PEER);
+    emit C_ORV_Call_Back_Object::instance().action_object()->signal_refresh_friend();
+    ASSERT_TRUE(process_events_until([&] { return link.is_at_home() && link.take_rows().size() == 2; }));
+    EXPECT_TRUE(link.current_location().first.empty());
 }
 
 TEST(Share_List_Reply, OddAnswersAreReadWithoutTrustingThem)

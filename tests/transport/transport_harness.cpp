@@ -5,10 +5,15 @@
 //   serve   --id X --server S [--ips L]          log in, echo on admitted sockets
 //   connect --id Y --server S [--ips L] --target X [--target-ips L]
 //           [--wait-peer ID] [--bytes N]         log in, connect, echo a stream
+//           [--rounds N --go FILE]               then, once FILE has a line, N
+//                                                requests checked as on a kept
+//                                                connection; at a second line,
+//                                                one more (the peer gone)
 //   forge   --to IP:PORT --id X                  send notices as a non-server host
 
 #include "client/core/binding/C_ORV_Call_Back_Object.h"
 #include "client/core/binding/Net_Dll_Class.h"
+#include "client/core/peer/ORV_Peer_Channel.h"
 
 #include "foundation/Relay_Records.h"
 #include "foundation/Server_Records.h"
@@ -18,11 +23,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -169,6 +177,55 @@ bool echo_stream(int sock, std::int64_t bytes)
     return intact;
 }
 
+// One request as the client sends it on a kept connection: whether the peer
+// acknowledged it in time, and how long that took.
+bool acknowledged_request(int sock, long long* ms)
+{
+    char control[1000] = {};  // no payload: echoed back alone
+    const auto begin = Clock::now();
+    const bool acknowledged = dll()->send(sock, control, sizeof(control), 0)
+                              && dll()->acknowledged(sock, ORV_Peer_Channel::ACKNOWLEDGE_MS);
+    *ms = ms_since(begin);
+    return acknowledged;
+}
+
+// Waits (at most two minutes) until the test has written `lines` lines into `file`.
+void wait_for_lines(const std::string& file, int lines)
+{
+    const auto deadline = Clock::now() + std::chrono::minutes(2);
+    for (;;) {
+        std::ifstream in(file);
+        const auto written = std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n');
+        if (written >= lines || Clock::now() >= deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+// `rounds` requests with their echoes once the test has set up the path,
+// then one more once it has made the peer vanish.
+bool check_rounds(int sock, int rounds, const std::string& go)
+{
+    say("WAITING");
+    wait_for_lines(go, 1);
+    int unacknowledged = 0;
+    long long slowest = 0;
+    for (int i = 0; i < rounds; ++i) {
+        long long ms = 0;
+        unacknowledged += acknowledged_request(sock, &ms) ? 0 : 1;
+        slowest = std::max(slowest, ms);
+        char echo[1000];
+        if (!recv_exact(sock, echo, sizeof(echo)))
+            return false;
+    }
+    say("ROUNDS unacknowledged=" + std::to_string(unacknowledged) + " slowest_ms=" + std::to_string(slowest));
+    wait_for_lines(go, 2);
+    long long ms = 0;
+    const bool acknowledged = acknowledged_request(sock, &ms);
+    say("VANISHED acknowledged=" + std::to_string(acknowledged) + " ms=" + std::to_string(ms));
+    return true;
+}
+
 int connect_peer()
 {
     login();
@@ -199,6 +256,9 @@ int connect_peer()
         if (!intact)
             return 3;
     }
+    const int rounds = std::stoi(arg("--rounds", "0"));
+    if (rounds > 0 && !check_rounds(sock, rounds, arg("--go")))
+        return 3;
     dll()->close(&sock);
     say("CLOSED sock=" + std::to_string(sock));
     return 0;

@@ -302,6 +302,48 @@ TEST(ServerLink, KeepsPeersFromServerNoticesOnly)
     dll.set_call_back(nullptr);
 }
 
+TEST(ServerLink, EachLoginStartsTheListAfreshFromTheRosterTheServerSends)
+{
+    ORV_Transport transport{Transport_Settings()};
+    Dll_Settings own;
+    own.identity = OWN_ID;
+    transport.config().store(own);
+    transport.endpoints().set_server("127.0.0.9");
+    Recording_Call_Back call_back;
+    transport.call_back().set(&call_back);
+    const auto announced = [&](const std::string& id) {
+        transport.server_link().dispatch(notice(ORV::MSG_ONLINE, id, "127.0.0.9", ORV_Ports::SERVER_LOGIN));
+    };
+    const auto listed = [&] {
+        std::vector<std::string> ids;
+        for (const auto& entry : transport.peers().copy())
+            ids.push_back(entry.first);
+        return ids;
+    };
+    const std::string a = "a1", b = "b1", c = "c1";
+
+    transport.peers().start_roster();
+    for (const std::string& id : {a, b, OWN_ID})
+        announced(id);
+    // Logged in again (to a server restarted meanwhile): B is not announced,
+    // and once the own record ends the roster B leaves, told as by an offline notice.
+    call_back.events.clear();
+    transport.peers().start_roster();
+    announced(a);
+    EXPECT_EQ(listed(), (std::vector<std::string>{OWN_ID, a, b}));
+    announced(OWN_ID);
+    EXPECT_EQ(listed(), (std::vector<std::string>{OWN_ID, a}));
+    EXPECT_EQ(call_back.events, (std::vector<int>{1, 1, 2}));
+
+    // A record that comes after the own one is still taken; a login whose
+    // own record is lost takes nobody off.
+    announced(c);
+    transport.peers().start_roster();
+    announced(a);
+    EXPECT_EQ(listed(), (std::vector<std::string>{OWN_ID, a, c}));
+    transport.call_back().set(nullptr);
+}
+
 TEST(ServerLink, SplitKeepsEmptyPieces)
 {
     EXPECT_EQ(Server_Link::split_keep_empty(""), (std::vector<std::string>{""}));

@@ -136,9 +136,11 @@ void ORV_Client_To_Server_Observer_Obj::go_home()
 
 void ORV_Client_To_Server_Observer_Obj::refresh_friends()
 {
-    // Only while the user list is what the page shows: a user who came or
-    // went must not take the page away from a friend's shares.
-    if (is_at_home() && current_location().first.empty())
+    // The user list is drawn again while it is what the page shows; a user
+    // who came or went must not take the page away from a friend's shares,
+    // unless that friend is the one who went.
+    const std::string shown = current_location().first;
+    if (shown.empty() ? is_at_home() : !find_peer(shown, nullptr))
         go_home();
 }
 

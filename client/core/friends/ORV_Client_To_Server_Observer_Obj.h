@@ -57,7 +57,8 @@ public:
 
     void open_user(const QString& peer);
     void open_share_path(const QString& peer, const QString& path);
-    // On the library's online and offline notices.
+    // On the library's online and offline notices: the user list again, also
+    // in place of the shares of a friend who is no longer online.
     void refresh_friends();
 
     void push_location(const std::string& peer, const std::string& path);

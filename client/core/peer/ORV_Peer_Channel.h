@@ -18,6 +18,7 @@ public:
     static constexpr int NO_TIMEOUT = -1;
     // How long a peer may go without acknowledging anything sent to it: a
     // live one does within a few round trips, one that is gone never does.
+    // On a path whose round trip is long the library waits a few of those.
     static constexpr int ACKNOWLEDGE_MS = 1500;
 
     ORV_Peer_Channel(IDllClass* dll, int sock);

@@ -28,6 +28,7 @@ using namespace std::chrono_literals;
 using quillfen_test::Netns_Lab;
 using quillfen_test::Netns_Process;
 using quillfen_test::program_path;
+using quillfen_test::Short_Periods;
 using quillfen_test::random_content;
 using quillfen_test::read_bytes;
 using quillfen_test::write_bytes;
@@ -189,21 +190,41 @@ protected:
                                                                << out->b->output();
     }
 
+    // Whether `client`'s latest whole answer "DRIVER <word> <rest>" to
+    // `command`, asked again and again, comes to satisfy `holds` within `limit`.
+    static bool answer_comes_to(const Netns_Process& client, const fs::path& commands, const std::string& command,
+                                const std::string& word, const std::function<bool(const std::string&)>& holds,
+                                std::chrono::milliseconds limit)
+    {
+        const std::string prefix = "DRIVER " + word + " ";
+        return wait_until(
+            [&] {
+                std::ofstream(commands, std::ios::app) << command << "\n";
+                std::this_thread::sleep_for(300ms);
+                const std::string output = client.output();
+                const std::size_t last = output.rfind(prefix);
+                const std::size_t end = last == std::string::npos ? last : output.find('\n', last);
+                return end != std::string::npos && holds(output.substr(last + prefix.size(), end - last - prefix.size()));
+            },
+            limit, 0ms);
+    }
+
     // Whether `client` comes to serve `count` peer connections within `limit`
     // (by its latest answer: the count may have been reached before).
     static bool comes_to_serve(const Netns_Process& client, const fs::path& commands, int count,
                                std::chrono::milliseconds limit)
     {
-        const std::string answer = "DRIVER SERVING " + std::to_string(count) + "\n";
-        return wait_until(
-            [&] {
-                std::ofstream(commands, std::ios::app) << "serving\n";
-                std::this_thread::sleep_for(300ms);
-                const std::string output = client.output();
-                const std::size_t last = output.rfind("DRIVER SERVING ");
-                return last != std::string::npos && output.compare(last, answer.size(), answer) == 0;
-            },
-            limit, 0ms);
+        return answer_comes_to(client, commands, "serving", "SERVING",
+                               [&](const std::string& rest) { return rest == std::to_string(count); }, limit);
+    }
+
+    // Whether `client`'s user list comes to hold `id` (or to lack it) within `limit`.
+    static bool comes_to_list(const Netns_Process& client, const fs::path& commands, const std::string& id,
+                              bool listed, std::chrono::milliseconds limit)
+    {
+        return answer_comes_to(client, commands, "peers", "PEERS",
+                               [&](const std::string& rest) { return (rest.find(id) != std::string::npos) == listed; },
+                               limit);
     }
 
     static std::string identity_of(const Netns_Process& client)
@@ -534,6 +555,42 @@ TEST_F(ClientE2E, AFriendWhoRestartedIsListedAndServesAgainOverANewConnection)
     EXPECT_EQ(seen[1].paths(), (std::vector<std::string>{(share / "one.txt").string(), (share / "two.txt").string()}));
     EXPECT_EQ(transfer_results(a.output()), std::vector<std::string>{"done"}) << a.output();
     EXPECT_EQ(read_bytes(in / "two.txt"), read_bytes(share / "two.txt"));
+}
+
+TEST_F(ClientE2E, AFriendWhoDiedWhileTheServerRestartedLeavesTheListAndComesBack)
+{
+    // Short periods: the server heartbeats every second, a client logs in
+    // again after 8 s without news (40 s in production).
+    server = Netns_Process();
+    server = quillfen_test::start_server(*lab, "srv", root.string(), {Short_Periods::server_environment()});
+    const std::vector<std::string> periods{Short_Periods::transport_environment()};
+    Netns_Process* b = &start_client("b", {}, root / "b-commands", periods);
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=", 30s)) << b->output();
+    const std::string id_b = identity_of(*b);
+    const fs::path commands = root / "a-commands";
+    std::ofstream(commands) << "wait-peer " << id_b << " 60\n";
+    Netns_Process& a = start_client("a", {}, commands, periods);
+    ASSERT_TRUE(a.wait_for("DRIVER PEER_ONLINE", 90s)) << a.output() << "\n---- B ----\n" << b->output();
+
+    // B dies and the server restarts before it could notice: no offline
+    // notice ever comes, and the new server never heard of B.
+    b->kill();
+    server = Netns_Process();
+    server = quillfen_test::start_server(*lab, "srv", root.string(), {Short_Periods::server_environment()});
+    const auto restarted = std::chrono::steady_clock::now();
+    ASSERT_TRUE(comes_to_list(a, commands, id_b, false, 60s)) << a.output();
+    const auto dropped = std::chrono::steady_clock::now() - restarted;
+
+    b = &start_client("b", {}, root / "b-commands-2", periods);
+    ASSERT_TRUE(b->wait_for("DRIVER READY id=" + id_b, 30s)) << b->output();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(comes_to_list(a, commands, id_b, true, 60s)) << a.output() << "\n---- B ----\n" << b->output();
+    const auto listed = std::chrono::steady_clock::now() - started;
+    std::cout << "[friend list] dead friend gone "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(dropped).count()
+              << " ms after the server's restart; back "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(listed).count() << " ms after its start"
+              << std::endl;
 }
 
 TEST_F(ClientE2E, AHolderWhoseDownloaderVanishedFreesItsServingSlot)
