@@ -8,7 +8,6 @@
 
 #include <udt.h>
 
-#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -122,7 +121,5 @@ bool DllClass::acknowledged(int sock, int ms)
 int DllClass::waiting_bytes(int sock)
 {
     transport().listener();
-    std::int32_t bytes = 0;
-    int length = sizeof bytes;
-    return UDT::getsockopt(sock, 0, UDT_RCVDATA, &bytes, &length) == UDT::ERROR ? 0 : bytes;
+    return Udt_Net::waiting_bytes(sock);
 }

@@ -168,4 +168,11 @@ bool wait_acknowledged(int sock, int ms)
     }
 }
 
+int waiting_bytes(int sock)
+{
+    std::int32_t bytes = 0;
+    int length = sizeof bytes;
+    return UDT::getsockopt(sock, 0, UDT_RCVDATA, &bytes, &length) == UDT::ERROR ? 0 : bytes;
+}
+
 } // namespace Udt_Net

@@ -74,4 +74,8 @@ bool drop_unsent(int sock);
 // while a live one acknowledges within a few round trips.
 bool wait_acknowledged(int sock, int ms);
 
+// Bytes that arrived on `sock` and wait to be received, found without
+// waiting; 0 on error.
+int waiting_bytes(int sock);
+
 } // namespace Udt_Net
