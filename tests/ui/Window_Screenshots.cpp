@@ -3,6 +3,7 @@
 #include "Client_Test_Env.h"
 #include "Scripted_Prompter.h"
 
+#include "client/core/peer/ORV_Share_List_Exchange.h"
 #include "client/core/transfer/ORV_File_UpDownload_Manage.h"
 #include "client/core/transfer/ORV_Transfer_Error.h"
 #include "client/ui/explorer/ORV_Explorer_Box.h"
@@ -231,6 +232,13 @@ int shoot_main_window(const QString &out_dir)
     friends->table()->set_rows(two_friends());
     settle();
     shooter.save(QStringLiteral("window_lan_friends.png"));
+    // A friend's listing that failed keeps saying so once its box is gone.
+    friends->table()->set_rows({});
+    friends->slot_share_list_result(ORV::SHARE_LIST_FAILED);
+    boxes.close_box();
+    settle();
+    shooter.save(QStringLiteral("window_lan_listing_failed.png"));
+    friends->slot_share_list_result(ORV::SHARE_LIST_DONE);
     shoot_settings(shooter, boxes);
     shoot_records(shooter, boxes);
 
